@@ -1,0 +1,33 @@
+# Two entry points over CMake; both install what a fresh Debian machine lacks, then build.
+#   make run    builds and runs the program (under Wine, on a virtual display when there is none)
+#   make test   builds and runs every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: all setup configure build run test bench clean
+
+all: build
+
+setup:
+	@tools/setup.sh $(BUILD)
+
+configure: setup
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_BUILD_TYPE=Release
+
+build: configure
+	@cmake --build $(BUILD) --parallel $(JOBS)
+
+run: build
+	@tools/run.sh $(BUILD)
+
+test: build
+	@$(XVFB) ctest --test-dir $(BUILD) --parallel $(JOBS) --output-on-failure --no-tests=error
+
+bench: build
+	@$(XVFB) cmake --build $(BUILD) --target bench
+
+clean:
+	rm -rf $(BUILD)

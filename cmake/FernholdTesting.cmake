@@ -1,0 +1,53 @@
+# Test support: GoogleTest from Debian's source package built with the project's toolchain, and
+# CTest running every Windows test program through Wine in the build folder's private prefix.
+include(GoogleTest)
+
+set(FERNHOLD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${FERNHOLD_WINEPREFIX})
+endif()
+
+if(NOT TARGET gtest)
+  set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+# fernhold_add_test(<name> SOURCES ... [LIBS ...] [PREFIX_REG <file.reg>...] [TIMEOUT <s>] [OWN_MAIN])
+#
+# One GoogleTest program per subsystem; CTest lists its cases at test time through Wine. With
+# PREFIX_REG the program runs in a Wine prefix of its own with those registry files imported.
+function(fernhold_add_test name)
+  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;PREFIX_REG" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gmock_main)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set(extra)
+  if(T_PREFIX_REG AND CMAKE_CROSSCOMPILING)
+    set(emulator ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR}/wineprefix-${name})
+    foreach(reg ${T_PREFIX_REG})
+      list(APPEND emulator --reg ${reg})
+    endforeach()
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${emulator}")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name})
+endfunction()
+
+# fernhold_add_benchmark(<name> SOURCES ... [LIBS ...]): a program that prints figures; built with
+# the tests, run by `make bench`, never by CTest.
+function(fernhold_add_benchmark name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS})
+  set_property(GLOBAL APPEND PROPERTY FERNHOLD_BENCHMARKS ${name})
+endfunction()
