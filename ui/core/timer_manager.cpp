@@ -1,0 +1,162 @@
+#include "ui/core/timer_manager.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+const wchar_t kTimerWindowClass[] = L"UI_ANIMATION_TIMERMANAGER_H_";
+
+// Each UI thread's service; destroyed with its window when the thread ends.
+thread_local std::unique_ptr<TimerManager> t_instance;
+
+}  // namespace
+
+TimerManager* TimerManager::GetInstance() {
+  if (!t_instance) t_instance.reset(new TimerManager());
+  return t_instance.get();
+}
+
+TimerManager::TimerManager() : owner_thread_(::GetCurrentThreadId()) {
+  LARGE_INTEGER frequency = {};
+  ::QueryPerformanceFrequency(&frequency);
+  frequency_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+  TIMECAPS caps = {};
+  max_period_ms_ = ::timeGetDevCaps(&caps, sizeof(caps)) == TIMERR_NOERROR && caps.wPeriodMax
+                       ? caps.wPeriodMax
+                       : 65535;
+  CreateTimerWindow();
+}
+
+TimerManager::~TimerManager() {
+  StopWakeUp();
+  if (window_) {
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    ::DestroyWindow(window_);
+  }
+}
+
+bool TimerManager::CreateTimerWindow() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = &TimerManager::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kTimerWindowClass;
+  // Every UI thread registers the same class; the second registration finding it is fine.
+  if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    return false;
+  window_ = ::CreateWindowExW(0, kTimerWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              instance, nullptr);
+  if (!window_) return false;
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return true;
+}
+
+LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+  if (message == kPollMessage) {
+    if (auto* self = reinterpret_cast<TimerManager*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+      self->Poll();
+    return 1;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CALLBACK TimerManager::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  // Runs on the system's timer thread: only the window handle is touched.
+  ::PostMessageW(reinterpret_cast<HWND>(user), kPollMessage, 0, 0);
+}
+
+LONGLONG TimerManager::Now() const {
+  LARGE_INTEGER now = {};
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+void TimerManager::StartWakeUp(UINT periodMs) {
+  if (timer_id_ && wake_period_ms_ == periodMs) return;
+  StopWakeUp();
+  const UINT period = std::min(periodMs, max_period_ms_);
+  timer_id_ = ::timeSetEvent(period, 1, &TimerManager::OnMultimediaTimer,
+                             reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
+  if (!timer_id_ && period != kFastPeriodMs) {
+    // Never lose the wake-up: poll at the fast rate rather than not at all.
+    timer_id_ = ::timeSetEvent(kFastPeriodMs, 1, &TimerManager::OnMultimediaTimer,
+                               reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
+    wake_period_ms_ = timer_id_ ? kFastPeriodMs : 0;
+    return;
+  }
+  wake_period_ms_ = timer_id_ ? period : 0;
+}
+
+void TimerManager::ArmWakeUp(LONGLONG now) {
+  if (heap_.empty()) {
+    StopWakeUp();
+    return;
+  }
+  const LONGLONG remaining = heap_.front().due - now;
+  if (remaining < frequency_) {
+    StartWakeUp(kFastPeriodMs);
+    return;
+  }
+  const LONGLONG ms = remaining * 1000 / frequency_ + 2;
+  StartWakeUp(static_cast<UINT>(std::min<LONGLONG>(ms, max_period_ms_)));
+}
+
+void TimerManager::StopWakeUp() {
+  if (timer_id_) ::timeKillEvent(timer_id_);
+  timer_id_ = 0;
+  wake_period_ms_ = 0;
+}
+
+bool TimerManager::AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag,
+                                      std::function<void()> callback, UINT elapseMs,
+                                      int repeatCount) {
+  if (::GetCurrentThreadId() != owner_thread_ || !callback) return false;
+  Timer timer;
+  timer.callback = std::move(callback);
+  timer.period = static_cast<LONGLONG>(elapseMs) * frequency_ / 1000;
+  timer.repeatCount = repeatCount;
+  timer.due = Now() + timer.period;
+  timer.flag = flag;
+  heap_.push_back(std::move(timer));
+  std::push_heap(heap_.begin(), heap_.end(), LaterDue());
+  StartWakeUp(kFastPeriodMs);
+  return true;
+}
+
+void TimerManager::Poll() {
+  const LONGLONG now = Now();
+  std::vector<Timer> due;
+  std::vector<Timer> requeue;
+  while (!heap_.empty() && heap_.front().due - now <= 0) {
+    std::pop_heap(heap_.begin(), heap_.end(), LaterDue());
+    Timer timer = std::move(heap_.back());
+    heap_.pop_back();
+    if (timer.flag.expired()) continue;
+    due.push_back(timer);
+    if (timer.repeatCount == kRepeatForever || timer.repeatCount > 1) {
+      if (timer.repeatCount > 1) --timer.repeatCount;
+      timer.due = now + timer.period;
+      // Re-queued after the scan: a period of 0 would otherwise be due again at once, forever.
+      requeue.push_back(std::move(timer));
+    }
+  }
+  for (Timer& timer : requeue) {
+    heap_.push_back(std::move(timer));
+    std::push_heap(heap_.begin(), heap_.end(), LaterDue());
+  }
+  ArmWakeUp(now);
+
+  for (Timer& timer : due) {
+    // An earlier callback of this poll may have destroyed this timer's owner.
+    if (timer.flag.expired()) continue;
+    timer.callback();
+  }
+}
+
+}  // namespace ui

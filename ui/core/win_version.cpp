@@ -1,0 +1,25 @@
+#include "ui/core/win_version.h"
+
+#include <windows.h>
+
+namespace ui {
+
+bool IsWindowsVersionOrGreater(unsigned major, unsigned minor, unsigned servicePackMajor) {
+  OSVERSIONINFOEXW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  info.dwMajorVersion = major;
+  info.dwMinorVersion = minor;
+  info.wServicePackMajor = static_cast<WORD>(servicePackMajor);
+  DWORDLONG mask = 0;
+  mask = VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+  mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+  mask = VerSetConditionMask(mask, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+  return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
+                            mask) != FALSE;
+}
+
+bool IsWindowsVistaOrGreater() { return IsWindowsVersionOrGreater(6, 0, 0); }
+
+bool IsWindows8OrGreater() { return IsWindowsVersionOrGreater(6, 2, 0); }
+
+}  // namespace ui

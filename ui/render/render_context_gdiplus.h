@@ -1,0 +1,92 @@
+// RenderContext_GdiPlus: an off-screen surface (memory DC + 32-bit DIB section) with drawing over
+// GDI, AlphaBlend and the GDI+ flat API.
+//
+// The context owns its DC and its bitmap. Every GDI+ drawing call makes a graphics object on the
+// memory DC for that one call and deletes it afterwards, with its temporary pen, brush, font and
+// format, so no GDI+ state outlives a call and the DC's clip and origin always apply.
+//
+// Thread affinity: the thread of the window that owns it; no locking. Image bitmaps shared between
+// windows of several threads must be drawn under their image's lock (see ui::ImageInfo), because
+// one bitmap can be selected into one DC at a time.
+#ifndef UI_RENDER_RENDER_CONTEXT_GDIPLUS_H_
+#define UI_RENDER_RENDER_CONTEXT_GDIPLUS_H_
+
+#include "ui/render/gdi_bitmap.h"
+#include "ui/render/gdi_clip.h"
+#include "ui/render/render_interfaces.h"
+
+namespace ui {
+
+class RenderContext_GdiPlus : public IRenderContext {
+ public:
+  // Makes the memory DC (compatible with the screen); no surface until Resize.
+  RenderContext_GdiPlus();
+  ~RenderContext_GdiPlus() override;
+  RenderContext_GdiPlus(const RenderContext_GdiPlus&) = delete;
+  RenderContext_GdiPlus& operator=(const RenderContext_GdiPlus&) = delete;
+
+  HDC GetDC() override { return dc_; }
+  bool Resize(int width, int height, bool topDown = true) override;
+  void Clear() override { bitmap_.Clear(); }
+  std::unique_ptr<IRenderContext> Clone() override;
+  HBITMAP DetachBitmap() override;
+  BYTE* GetBits() override { return static_cast<BYTE*>(bitmap_.GetBits()); }
+  int GetWidth() override { return bitmap_.GetWidth(); }
+  int GetHeight() override { return bitmap_.GetHeight(); }
+  void ClearAlpha(const RECT& rect, int alpha = 0) override { bitmap_.ClearAlpha(rect, alpha); }
+  void RestoreAlpha(const RECT& rect, const RECT& padding, int alpha = 0) override {
+    bitmap_.RestoreAlpha(rect, padding, alpha);
+  }
+
+  bool IsRenderTransparent() const override { return render_transparent_; }
+  bool SetRenderTransparent(bool transparent) override;
+
+  void Save() override;
+  void Restore() override;
+
+  POINT OffsetWindowOrg(POINT offset) override;
+  POINT SetWindowOrg(POINT origin) override;
+  POINT GetWindowOrg() const override;
+
+  void SetClip(const RECT& rect) override { clip_.CreateClip(dc_, rect); }
+  void SetRoundClip(const RECT& rect, int ellipseWidth, int ellipseHeight) override {
+    clip_.CreateRoundClip(dc_, rect, ellipseWidth, ellipseHeight);
+  }
+  void ClearClip() override { clip_.ClearClip(dc_); }
+
+  HRESULT BitBlt(int x, int y, int cx, int cy, HDC source, int sourceX = 0, int sourceY = 0,
+                 DWORD rop = SRCCOPY) override;
+  bool AlphaBlend(int x, int y, int cx, int cy, HDC source, int sourceX, int sourceY,
+                  int sourceCx, int sourceCy, BYTE alpha = 255) override;
+  void DrawImage(const RECT& paintRect, HBITMAP bitmap, bool hasAlpha, const RECT& dest,
+                 const RECT& source, const RECT& corners, BYTE fade = 255, bool xTiled = false,
+                 bool yTiled = false) override;
+  void FillRect(const RECT& rect, const std::wstring& colorName, BYTE fade = 255) override;
+  void FillRect(const RECT& rect, DWORD argb, BYTE fade = 255) override;
+  void DrawLine(const IPen* pen, int x1, int y1, int x2, int y2) override;
+  void DrawLine(const RECT& points, int width, DWORD argb) override;
+  void DrawBezier(const IPen* pen, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
+                  int y4) override;
+  void DrawRect(const RECT& rect, int width, DWORD argb) override;
+  void DrawRoundRect(const RECT& rect, const SIZE& roundSize, int width, DWORD argb) override;
+  void DrawText(const RECT& rect, const std::wstring& text, DWORD argb, const std::wstring& fontId,
+                UINT flags, BYTE fade = 255, bool lineLimit = false) override;
+  void DrawEllipse(const RECT& rect, int width, DWORD argb) override;
+  void FillEllipse(const RECT& rect, DWORD argb) override;
+  RECT MeasureText(const std::wstring& text, const std::wstring& fontId, UINT flags,
+                   int width = -1) override;
+  void DrawPath(const IPath* path, const IPen* pen) override;
+  void FillPath(const IPath* path, const IBrush* brush) override;
+
+ private:
+  HDC dc_ = nullptr;                  // Owned memory DC.
+  HGDIOBJ displaced_ = nullptr;       // What the DC held before our bitmap; null until Resize.
+  int saved_state_ = 0;               // From the last Save.
+  bool render_transparent_ = false;
+  GdiClip clip_;
+  GdiBitmap bitmap_;                  // Owned surface, selected into dc_ while it exists.
+};
+
+}  // namespace ui
+
+#endif  // UI_RENDER_RENDER_CONTEXT_GDIPLUS_H_
