@@ -1,0 +1,79 @@
+// Process-wide state of the simulated library: id counters, start counts per token, the call
+// log, live-object counts and the registry of data sources by token.
+//
+// Thread-safety: every member may be called from any thread; one internal mutex guards the log
+// and the registries (never held while calling out).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace swplay_internal {
+
+struct SourceCore;
+
+class SimState {
+ public:
+  // Never destroyed: library threads may still log while the process exits.
+  static SimState& Get();
+
+  unsigned NextSourceId() { return ++lastSourceId_; }
+  unsigned NextPlayerId() { return ++lastPlayerId_; }
+  unsigned NextDisplayId() { return ++lastDisplayId_; }
+
+  // Counts one start() with `token`; returns its 1-based number.
+  int CountStart(const std::string& token);
+  int StartCount(const std::string& token);
+  // Counts one connection made with `token`; returns its 1-based number.
+  int CountConnection(const std::string& token);
+
+  void Record(char kind, unsigned id, std::string text);
+  void SetSourceToken(unsigned sourceId, const std::string& token,
+                      const std::weak_ptr<SourceCore>& core);
+  void BindPlayer(unsigned playerId, unsigned sourceId);
+
+  std::string TokenLog(const std::string& token);
+  std::string ObjectLog(char kind, unsigned id);
+  std::string SourceIds(const std::string& token);
+  std::vector<std::shared_ptr<SourceCore>> LiveSources(const std::string& token);
+  std::string Summary();
+
+  std::atomic<int> liveSources{0};
+  std::atomic<int> livePlayers{0};
+  std::atomic<int> liveThreads{0};
+  std::atomic<int> danglingDisplays{0};
+
+ private:
+  SimState() = default;
+
+  struct Entry {
+    char kind;
+    unsigned id;
+    std::string text;
+  };
+
+  std::atomic<unsigned> lastSourceId_{0};
+  std::atomic<unsigned> lastPlayerId_{0};
+  std::atomic<unsigned> lastDisplayId_{0};
+
+  std::mutex mutex_;
+  std::vector<Entry> entries_;
+  std::map<std::string, int> starts_;
+  std::map<std::string, int> connections_;
+  std::map<std::string, std::vector<unsigned>> sourcesByToken_;
+  std::map<unsigned, std::weak_ptr<SourceCore>> cores_;
+  std::set<std::pair<unsigned, unsigned>> playerSource_;  // (player, source)
+};
+
+// Formatting of call arguments for the log.
+std::string LogText(const char* text);                    // "null" or quoted
+std::string LogText(const char* text, int length);        // exactly `length` bytes, quoted
+std::string LogBytes(const uint8_t* data, int length);    // "null" or "N bytes <hex|fnv>"
+
+}  // namespace swplay_internal

@@ -1,0 +1,228 @@
+// The simulated player and displays: when frames flow, at what size, what they show, and that
+// unbinding waits out a frame in flight.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "tests/swplay/swplay_test_support.h"
+
+using swtest::CapturingDisplay;
+using swtest::RecordingListener;
+using swtest::UniqueToken;
+
+namespace {
+
+// Quadrant colours of the simulated phone (B, G, R, A words).
+constexpr uint32_t kRed = 0xFFE03020, kGreen = 0xFF20B040, kBlue = 0xFF3050E0,
+                   kYellow = 0xFFE0C020, kWhite = 0xFFFFFFFF;
+
+struct Rig {
+  explicit Rig(const std::string& script) : token(UniqueToken(script)) {
+    source = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), &listener);
+    source->setServerToken(token.c_str(), "", 0, nullptr, 0, nullptr);
+    player = std::make_shared<SWPlayer>();
+    player->setDataSource(source);
+  }
+  ~Rig() {
+    player->stop();
+    player->setDisplay(nullptr);
+  }
+  std::string token;
+  RecordingListener listener;
+  std::shared_ptr<SWDataSource> source;
+  std::shared_ptr<SWPlayer> player;
+};
+
+// Pixel of the upright screen at (c, r) in a frame of `w` x `h`: landscape frames hold the
+// screen turned a quarter turn clockwise.
+uint32_t Upright(CapturingDisplay& d, int c, int r) {
+  const int w = d.width(), h = d.height();
+  return w > h ? d.Pixel(w - 1 - r, c) : d.Pixel(c, r);
+}
+
+// True when the upright pixel has `color`, allowing for the moving white bar on one of two rows
+// far enough apart that the bar cannot cover both.
+bool QuadrantIs(CapturingDisplay& d, int c, int r, uint32_t color) {
+  uint32_t a = Upright(d, c, r), b = Upright(d, c, r + 20);
+  return (a == color || a == kWhite) && (b == color || b == kWhite) && (a == color || b == color);
+}
+
+TEST(SimPlayer, FramesFlowOnlyOnceConnectedAndOnTheRenderThread) {
+  Rig rig("connect=50;fps=60");
+  CapturingDisplay display;
+  std::atomic<bool> frameBeforeConnect{false};
+  display.inFrame = [&] {
+    if (rig.listener.Texts().empty()) frameBeforeConnect = true;
+  };
+  rig.player->setDisplay(&display);
+  rig.player->start();
+  rig.source->start();
+  ASSERT_TRUE(display.WaitFrames(3));
+  EXPECT_FALSE(frameBeforeConnect);
+  EXPECT_NE(display.renderThread(), std::this_thread::get_id());
+}
+
+TEST(SimPlayer, FramesHaveTheRequestedSizeUnlessTheStreamForcesOne) {
+  Rig asked("connect=0;fps=60");
+  CapturingDisplay a;
+  a.setDstFormat(-1, 512, 288, 0);
+  asked.player->setDisplay(&a);
+  asked.player->start();
+  asked.source->start();
+  ASSERT_TRUE(a.WaitFrames(1));
+  EXPECT_EQ(a.width(), 512);
+  EXPECT_EQ(a.height(), 288);
+
+  Rig forced("connect=0;fps=60;size=300x200");
+  CapturingDisplay b;
+  b.setDstFormat(-1, 512, 288, 0);
+  forced.player->setDisplay(&b);
+  forced.player->start();
+  forced.source->start();
+  ASSERT_TRUE(b.WaitFrames(1));
+  EXPECT_EQ(b.width(), 300);
+  EXPECT_EQ(b.height(), 200);
+
+  Rig native("connect=0;fps=60;native=360x640");
+  CapturingDisplay c;
+  native.player->setDisplay(&c);
+  native.player->start();
+  native.source->start();
+  ASSERT_TRUE(c.WaitFrames(1));
+  EXPECT_EQ(c.width(), 360);
+  EXPECT_EQ(c.height(), 640);
+}
+
+TEST(SimPlayer, PatternShowsTheUprightPhoneInBothOrientations) {
+  for (bool landscape : {true, false}) {
+    SCOPED_TRACE(landscape ? "landscape buffer" : "portrait buffer");
+    Rig rig("connect=0;fps=60");
+    CapturingDisplay d;
+    if (landscape) d.setDstFormat(-1, 512, 288, 0);
+    else d.setDstFormat(-1, 288, 512, 0);
+    rig.player->setDisplay(&d);
+    rig.player->start();
+    rig.source->start();
+    ASSERT_TRUE(d.WaitFrames(2));
+    // Upright screen is 288 x 512: quadrants, corner marker.
+    EXPECT_TRUE(QuadrantIs(d, 60, 100, kRed));
+    EXPECT_TRUE(QuadrantIs(d, 220, 100, kGreen));
+    EXPECT_TRUE(QuadrantIs(d, 60, 400, kBlue));
+    EXPECT_TRUE(QuadrantIs(d, 220, 400, kYellow));
+    EXPECT_EQ(Upright(d, 2, 2), kWhite);
+    EXPECT_EQ(Upright(d, 285, 2) , kGreen);
+  }
+}
+
+TEST(SimPlayer, StopWaitsOutTheFrameInFlightAndEndsFrames) {
+  Rig rig("connect=0;fps=60");
+  CapturingDisplay d;
+  std::mutex m;
+  std::condition_variable cv;
+  bool entered = false;
+  std::atomic<bool> inside{false};
+  d.inFrame = [&] {
+    inside = true;
+    {
+      std::lock_guard<std::mutex> lock(m);
+      entered = true;
+      cv.notify_all();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    inside = false;
+  };
+  rig.player->setDisplay(&d);
+  rig.player->start();
+  rig.source->start();
+  {
+    std::unique_lock<std::mutex> lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return entered; }));
+  }
+  rig.player->stop();
+  EXPECT_FALSE(inside);
+  const int frames = d.frames();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(d.frames(), frames);
+}
+
+TEST(SimPlayer, ChangeDisplayMovesFramesAndTouches) {
+  Rig rig("connect=0;fps=60");
+  CapturingDisplay first, second;
+  rig.player->setDisplay(&first);
+  rig.player->start();
+  rig.source->start();
+  ASSERT_TRUE(first.WaitFrames(1));
+  ASSERT_EQ(rig.player->changeDisplay(&second), 0);
+  const int firstFrames = first.frames();
+  ASSERT_TRUE(second.WaitFrames(2));
+  EXPECT_EQ(first.frames(), firstFrames);
+
+  const int x[1] = {10}, y[1] = {20};
+  const float p[1] = {0.0f};
+  EXPECT_EQ(first.OnTouchEvent(0, 1, x, y, p), -1);
+  EXPECT_EQ(second.OnTouchEvent(0, 1, x, y, p), 0);
+  auto log = swsim::TokenLog(rig.token);
+  int touches = 0;
+  for (const auto& line : log) touches += line.find("onTouchEvent(0, 1, [(10,20)])") != std::string::npos;
+  EXPECT_EQ(touches, 1);
+}
+
+TEST(SimPlayer, FailedChangeKeepsTheOldDisplay) {
+  Rig rig("connect=0;fps=60;change=-4");
+  CapturingDisplay first, second;
+  rig.player->setDisplay(&first);
+  rig.player->start();
+  rig.source->start();
+  ASSERT_TRUE(first.WaitFrames(1));
+  EXPECT_EQ(rig.player->changeDisplay(&second), -4);
+  const int frames = first.frames();
+  ASSERT_TRUE(first.WaitFrames(frames + 2));
+  EXPECT_EQ(second.frames(), 0);
+}
+
+TEST(SimPlayer, DestroyingABoundDisplayIsCountedAsAFault) {
+  Rig rig("connect=0");
+  const int before = swsim_dangling_display_count();
+  {
+    CapturingDisplay proper;
+    rig.player->setDisplay(&proper);
+    rig.player->setDisplay(nullptr);
+  }
+  EXPECT_EQ(swsim_dangling_display_count(), before);
+  unsigned id = 0;
+  {
+    CapturingDisplay careless;
+    id = swsim_display_id(&careless);
+    rig.player->setDisplay(&careless);
+  }
+  EXPECT_EQ(swsim_dangling_display_count(), before + 1);
+  const std::string fault = " !! D" + std::to_string(id) + " destroyed while bound";
+  int found = 0;
+  for (const auto& line : swsim::TokenLog(rig.token)) {
+    found += line[0] == 'P' && line.size() > fault.size() &&
+             line.compare(line.size() - fault.size(), fault.size(), fault) == 0;
+  }
+  EXPECT_EQ(found, 1);
+}
+
+TEST(SimPlayer, NothingOutlivesItsOwner) {
+  {
+    Rig rig("connect=0;fps=60;drop=30:1");
+    CapturingDisplay d;
+    rig.player->setDisplay(&d);
+    rig.player->start();
+    rig.source->start();
+    ASSERT_TRUE(rig.listener.WaitFor(2));
+    rig.player->setDisplay(nullptr);
+  }
+  EXPECT_EQ(swsim_live_count('S'), 0);
+  EXPECT_EQ(swsim_live_count('P'), 0);
+  // Threads end right after their owner let them go.
+  for (int i = 0; i < 200 && swsim_live_count('T') != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(swsim_live_count('T'), 0);
+}
+
+}  // namespace
