@@ -1,0 +1,167 @@
+#include "flutter/engine/texture_registry.h"
+
+#include <utility>
+
+#include "flutter/engine/engine_output.h"
+
+namespace flutter {
+namespace engine {
+
+TextureRegistry::TextureRegistry(std::function<void()> on_frame)
+    : on_frame_(std::move(on_frame)), raster_thread_([this] { RasterLoop(); }) {}
+
+TextureRegistry::~TextureRegistry() { Shutdown(); }
+
+int64_t TextureRegistry::Register(FlutterDesktopPixelBufferTextureCallback callback,
+                                  void* user_data) {
+  if (!callback) return -1;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (stopping_) return -1;
+  const int64_t id = next_id_++;
+  Texture& texture = textures_[id];
+  texture.callback = callback;
+  texture.user_data = user_data;
+  return id;
+}
+
+bool TextureRegistry::MarkFrameAvailable(int64_t texture_id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = textures_.find(texture_id);
+  if (it == textures_.end()) return false;
+  if (!it->second.copy_queued && QueueLocked({Work::Kind::kCopy, texture_id})) {
+    it->second.copy_queued = true;
+  }
+  return true;
+}
+
+void TextureRegistry::Unregister(int64_t texture_id, void (*callback)(void*), void* user_data) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    textures_.erase(texture_id);
+    if (!IsRasterThread() &&
+        QueueLocked({Work::Kind::kUnregistered, texture_id, callback, user_data})) {
+      return;
+    }
+  }
+  // On the raster thread no other copy can be running; after shutdown none runs at all.
+  if (callback) callback(user_data);
+}
+
+void TextureRegistry::RequestFrame() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  QueueLocked({Work::Kind::kFrame});
+}
+
+void TextureRegistry::SetRequestedSize(size_t width, size_t height) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requested_width_ = width;
+  requested_height_ = height;
+}
+
+std::vector<std::pair<int64_t, std::shared_ptr<const TextureFrame>>> TextureRegistry::Snapshot()
+    const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::pair<int64_t, std::shared_ptr<const TextureFrame>>> snapshot;
+  snapshot.reserve(textures_.size());
+  for (const auto& [id, texture] : textures_) snapshot.emplace_back(id, texture.latest);
+  return snapshot;
+}
+
+void TextureRegistry::Shutdown() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    stopping_ = true;
+    textures_.clear();
+  }
+  work_ready_.notify_all();
+  if (raster_thread_.joinable()) raster_thread_.join();
+}
+
+bool TextureRegistry::IsRasterThread() const {
+  return std::this_thread::get_id() == raster_thread_.get_id();
+}
+
+bool TextureRegistry::QueueLocked(Work work) {
+  if (stopping_) return false;
+  queue_.push_back(work);
+  work_ready_.notify_one();
+  return true;
+}
+
+void TextureRegistry::RasterLoop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (true) {
+    work_ready_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (queue_.empty()) return;  // Stopping, and nothing left to complete.
+    const Work work = queue_.front();
+    queue_.pop_front();
+    if (stopping_ && work.kind != Work::Kind::kUnregistered) continue;
+    lock.unlock();
+    switch (work.kind) {
+      case Work::Kind::kCopy:
+        CopyTexture(work.texture_id);
+        on_frame_();
+        break;
+      case Work::Kind::kFrame:
+        on_frame_();
+        break;
+      case Work::Kind::kUnregistered:
+        if (work.callback) work.callback(work.user_data);
+        break;
+    }
+    lock.lock();
+  }
+}
+
+void TextureRegistry::CopyTexture(int64_t texture_id) {
+  FlutterDesktopPixelBufferTextureCallback callback = nullptr;
+  void* user_data = nullptr;
+  size_t width = 0;
+  size_t height = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = textures_.find(texture_id);
+    if (it == textures_.end()) return;  // Unregistered after it was marked.
+    it->second.copy_queued = false;
+    callback = it->second.callback;
+    user_data = it->second.user_data;
+    width = requested_width_;
+    height = requested_height_;
+  }
+
+  const FlutterDesktopPixelBuffer* buffer = callback(width, height, user_data);
+  if (!buffer) return;
+
+  std::shared_ptr<TextureFrame> frame;
+  if (!buffer->buffer || buffer->width == 0 || buffer->height == 0 ||
+      buffer->width > kMaxSide || buffer->height > kMaxSide) {
+    WriteEngineNotice("texture " + std::to_string(texture_id) +
+                      ": pixel buffer skipped (null or size " + std::to_string(buffer->width) +
+                      "x" + std::to_string(buffer->height) + ")");
+  } else {
+    frame = std::make_shared<TextureFrame>();
+    frame->width = buffer->width;
+    frame->height = buffer->height;
+    const size_t bytes = buffer->width * buffer->height * 4;
+    frame->bgra.resize(bytes);
+    const uint8_t* source = buffer->buffer;
+    uint8_t* target = frame->bgra.data();
+    for (size_t i = 0; i < bytes; i += 4) {
+      target[i] = source[i + 2];
+      target[i + 1] = source[i + 1];
+      target[i + 2] = source[i];
+      target[i + 3] = source[i + 3];
+    }
+  }
+  // The host may reuse the buffer from here on.
+  if (buffer->release_callback) buffer->release_callback(buffer->release_context);
+
+  if (!frame) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = textures_.find(texture_id);
+  if (it != textures_.end()) it->second.latest = std::move(frame);
+}
+
+}  // namespace engine
+}  // namespace flutter

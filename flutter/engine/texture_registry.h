@@ -1,0 +1,113 @@
+// TextureRegistry: the engine's external textures and the raster thread that fetches their pixels.
+//
+// The raster thread serves one queue in order: copying a marked texture (calling the host's copy
+// callback, taking the pixels, calling the buffer's release callback), producing a frame, and
+// completing an unregistration. Because unregistration completes in that queue, its callback runs
+// only after any copy of the texture that was running or queued has finished.
+//
+// Copied pixels are kept per texture as the latest frame, converted to the B, G, R, A order that
+// GDI draws, for the view to paint on the platform thread.
+//
+// Thread affinity: every public method may be called on any thread, except Shutdown, which must
+// not be called on the raster thread. The frame callback runs on the raster thread.
+#ifndef FLUTTER_ENGINE_TEXTURE_REGISTRY_H_
+#define FLUTTER_ENGINE_TEXTURE_REGISTRY_H_
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "flutter/flutter_texture_registrar.h"
+
+namespace flutter {
+namespace engine {
+
+// One copied frame: width x height pixels, 4 bytes each in B, G, R, A order, rows packed.
+struct TextureFrame {
+  size_t width = 0;
+  size_t height = 0;
+  std::vector<uint8_t> bgra;
+};
+
+class TextureRegistry {
+ public:
+  // Largest side of a pixel buffer the engine accepts; larger frames are skipped.
+  static constexpr size_t kMaxSide = 16384;
+
+  // |on_frame| runs on the raster thread after a texture copy or a requested frame.
+  explicit TextureRegistry(std::function<void()> on_frame);
+  // Shuts down if not done yet.
+  ~TextureRegistry();
+  TextureRegistry(const TextureRegistry&) = delete;
+  TextureRegistry& operator=(const TextureRegistry&) = delete;
+
+  // Returns the new id (1 or more), or -1 after shutdown or for a null callback.
+  int64_t Register(FlutterDesktopPixelBufferTextureCallback callback, void* user_data);
+
+  // Queues a copy of the texture unless one is queued already. False for an unknown id.
+  bool MarkFrameAvailable(int64_t texture_id);
+
+  // Removes the texture now (no copy starts after this returns) and runs |callback| once the
+  // raster thread has no copy of it running. On the raster thread itself, or after shutdown, the
+  // callback runs before this returns.
+  void Unregister(int64_t texture_id, void (*callback)(void*), void* user_data);
+
+  // Queues a frame: the frame callback runs on the raster thread after the work queued before.
+  void RequestFrame();
+
+  // The size the host is asked for in the copy callback.
+  void SetRequestedSize(size_t width, size_t height);
+
+  // The registered textures in id order, each with its latest frame (null before the first copy).
+  std::vector<std::pair<int64_t, std::shared_ptr<const TextureFrame>>> Snapshot() const;
+
+  // Stops the raster thread: queued copies and frames are dropped, queued unregistrations still
+  // complete. Later calls behave as after shutdown. Not on the raster thread.
+  void Shutdown();
+
+  bool IsRasterThread() const;
+
+ private:
+  struct Texture {
+    FlutterDesktopPixelBufferTextureCallback callback = nullptr;
+    void* user_data = nullptr;
+    bool copy_queued = false;
+    std::shared_ptr<const TextureFrame> latest;
+  };
+
+  struct Work {
+    enum class Kind { kCopy, kFrame, kUnregistered } kind;
+    int64_t texture_id = 0;
+    void (*callback)(void*) = nullptr;
+    void* user_data = nullptr;
+  };
+
+  void RasterLoop();
+  void CopyTexture(int64_t texture_id);
+  // Queues |work|; false after shutdown. Called with |mutex_| held.
+  bool QueueLocked(Work work);
+
+  const std::function<void()> on_frame_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable work_ready_;
+  std::map<int64_t, Texture> textures_;  // Guarded by |mutex_|.
+  std::deque<Work> queue_;                // Guarded by |mutex_|.
+  int64_t next_id_ = 1;                   // Guarded by |mutex_|.
+  bool stopping_ = false;                 // Guarded by |mutex_|.
+  size_t requested_width_ = 0;            // Guarded by |mutex_|.
+  size_t requested_height_ = 0;           // Guarded by |mutex_|.
+
+  std::thread raster_thread_;  // Last: starts after everything above exists.
+};
+
+}  // namespace engine
+}  // namespace flutter
+
+#endif  // FLUTTER_ENGINE_TEXTURE_REGISTRY_H_

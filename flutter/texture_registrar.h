@@ -1,0 +1,70 @@
+// TextureRegistrar: external textures whose pixels the host produces and the engine draws.
+//
+//   auto texture = std::make_unique<flutter::TextureVariant>(flutter::PixelBufferTexture(
+//       [this](size_t width, size_t height) { return CurrentFrame(); }));
+//   int64_t id = registrar->RegisterTexture(texture.get());
+//   ... on each new frame, from any thread:
+//   registrar->MarkTextureFrameAvailable(id);
+//   ... before |texture| goes away:
+//   registrar->UnregisterTexture(id);   // waits until the copy callback no longer runs
+//
+// Thread affinity: every method may be called on any thread. The copy callback runs on the
+// engine's raster thread. The blocking UnregisterTexture must not be called while holding a lock
+// that the copy callback takes.
+#ifndef FLUTTER_TEXTURE_REGISTRAR_H_
+#define FLUTTER_TEXTURE_REGISTRAR_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <variant>
+
+#include "flutter/flutter_texture_registrar.h"
+
+namespace flutter {
+
+// A texture backed by pixels in host memory.
+class PixelBufferTexture {
+ public:
+  // Returns the current frame, or null to skip. The buffer must stay valid and unchanged until its
+  // release callback runs (or, without one, until the next call). Runs on the raster thread.
+  typedef std::function<const FlutterDesktopPixelBuffer*(size_t width, size_t height)>
+      CopyBufferCallback;
+
+  explicit PixelBufferTexture(CopyBufferCallback copy_buffer_callback)
+      : copy_buffer_callback_(std::move(copy_buffer_callback)) {}
+
+  const FlutterDesktopPixelBuffer* CopyPixelBuffer(size_t width, size_t height) const {
+    return copy_buffer_callback_ ? copy_buffer_callback_(width, height) : nullptr;
+  }
+
+ private:
+  CopyBufferCallback copy_buffer_callback_;
+};
+
+// The kinds of texture the engine knows.
+typedef std::variant<PixelBufferTexture> TextureVariant;
+
+class TextureRegistrar {
+ public:
+  virtual ~TextureRegistrar() = default;
+
+  // Registers |texture| (not owned; it must outlive its registration) and returns its id, or -1.
+  virtual int64_t RegisterTexture(TextureVariant* texture) = 0;
+
+  // Announces a new frame of the texture. Returns false for an unknown id.
+  virtual bool MarkTextureFrameAvailable(int64_t texture_id) = 0;
+
+  // Unregisters the texture; |callback| (may be empty) runs on the raster thread once no copy
+  // callback for it runs any more.
+  virtual void UnregisterTexture(int64_t texture_id, std::function<void()> callback) = 0;
+
+  // Unregisters the texture and waits until no copy callback for it runs any more. Returns false
+  // when the engine is gone.
+  virtual bool UnregisterTexture(int64_t texture_id) = 0;
+};
+
+}  // namespace flutter
+
+#endif  // FLUTTER_TEXTURE_REGISTRAR_H_
