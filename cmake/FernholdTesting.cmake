@@ -15,12 +15,17 @@ if(NOT TARGET gtest)
   add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-# fernhold_add_test(<name> SOURCES ... [LIBS ...] [PREFIX_REG <file.reg>...] [TIMEOUT <s>] [OWN_MAIN])
+# fernhold_add_test(<name> SOURCES ... [LIBS ...] [PREFIX_REG <file.reg>...] [TIMEOUT <s>] [OWN_MAIN]
+#                   [EMULATOR_WRAPPER <command>...] [RESOURCE_LOCK <name>])
 #
 # One GoogleTest program per subsystem; CTest lists its cases at test time through Wine. With
 # PREFIX_REG the program runs in a Wine prefix of its own with those registry files imported.
+# EMULATOR_WRAPPER puts a command in front of Wine (it gets the Wine command line as arguments),
+# e.g. one that runs a service beside each test. With RESOURCE_LOCK <name> its cases never run at
+# the same time as other tests holding the same lock (cases sharing a process-wide name, such as a
+# single-instance mutex).
 function(fernhold_add_test name)
-  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;PREFIX_REG" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT T_OWN_MAIN)
@@ -30,17 +35,24 @@ function(fernhold_add_test name)
     set(T_TIMEOUT 120)
   endif()
   set(extra)
-  if(T_PREFIX_REG AND CMAKE_CROSSCOMPILING)
-    set(emulator ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR}/wineprefix-${name})
-    foreach(reg ${T_PREFIX_REG})
-      list(APPEND emulator --reg ${reg})
-    endforeach()
-    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${emulator}")
+  if(CMAKE_CROSSCOMPILING AND (T_PREFIX_REG OR T_EMULATOR_WRAPPER))
+    set(emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+    if(T_PREFIX_REG)
+      set(emulator ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${CMAKE_BINARY_DIR}/wineprefix-${name})
+      foreach(reg ${T_PREFIX_REG})
+        list(APPEND emulator --reg ${reg})
+      endforeach()
+    endif()
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${T_EMULATOR_WRAPPER};${emulator}")
+  endif()
+  set(lock)
+  if(T_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name})
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name} ${lock})
 endfunction()
 
 # fernhold_add_benchmark(<name> SOURCES ... [LIBS ...]): a program that prints figures; built with

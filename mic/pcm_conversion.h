@@ -7,8 +7,9 @@
 // The resampler runs over the whole stream, not packet by packet: the interpolation position and
 // the last sample of the previous packet carry over in a ResampleState, so packet boundaries
 // leave no seams and the output count never drifts (over a stream of N source frames it is
-// N * 48000 / rate, give or take one). An output sample that needs a source sample not yet
-// captured waits for the next packet, so the output lags the input by at most one sample.
+// N * 48000 / rate, less the few samples still waiting). An output sample that needs a source
+// frame not yet captured waits for the next packet, so the output lags the input by less than
+// one source frame.
 //
 //   mic::ResampleState state;
 //   std::vector<int16_t> pcm;
