@@ -10,14 +10,29 @@ namespace {
 
 const wchar_t kTimerWindowClass[] = L"UI_ANIMATION_TIMERMANAGER_H_";
 
-// Each UI thread's service; destroyed with its window when the thread ends.
-thread_local std::unique_ptr<TimerManager> t_instance;
+// Each UI thread's service lives in a fiber-local slot whose callback deletes it, with its window,
+// on that thread when the thread ends. (A C++ thread_local with a destructor is not used: with
+// this toolchain's emulated TLS its storage can be freed before the destructor runs.)
+void NTAPI DestroyThreadService(void* service) {
+  delete static_cast<TimerManager*>(service);
+}
+
+DWORD ServiceSlot() {
+  static const DWORD slot = ::FlsAlloc(&DestroyThreadService);
+  return slot;
+}
 
 }  // namespace
 
 TimerManager* TimerManager::GetInstance() {
-  if (!t_instance) t_instance.reset(new TimerManager());
-  return t_instance.get();
+  const DWORD slot = ServiceSlot();
+  if (slot == FLS_OUT_OF_INDEXES) return nullptr;
+  auto* service = static_cast<TimerManager*>(::FlsGetValue(slot));
+  if (!service) {
+    service = new TimerManager();
+    ::FlsSetValue(slot, service);
+  }
+  return service;
 }
 
 TimerManager::TimerManager() : owner_thread_(::GetCurrentThreadId()) {

@@ -40,7 +40,8 @@ class TimerManager {
   // The wake-up period while a timer is due within a second.
   static constexpr UINT kFastPeriodMs = 16;
 
-  // The calling thread's service, created (with its window) on first use.
+  // The calling thread's service, created (with its window) on first use and deleted when the
+  // thread ends.
   static TimerManager* GetInstance();
 
   ~TimerManager();
