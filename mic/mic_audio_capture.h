@@ -16,9 +16,10 @@
 //   capture.Stop();
 //
 // Guarantees:
-//  - Start() returns within the start timeout (5 s): true once the device is capturing and the
-//    encoder is open. After a false Start() nothing of that attempt is delivered: a set-up that
-//    finishes late is torn down without capturing or calling back.
+//  - Start() waits at most the start timeout (5 s) for the set-up: true once the device is
+//    capturing and the encoder is open. After a false Start() nothing of that attempt is
+//    delivered: a set-up that finishes late is torn down without capturing or calling back. The
+//    next Start() or Stop() waits for such a late set-up to return from the system's calls.
 //  - The failure callback runs only when a capture that Start() reported as running ends by
 //    itself (device lost, read error, encoder error), never after a failed Start() or a Stop().
 //  - Every COM interface is stopped and released on the capture thread, before that thread leaves
