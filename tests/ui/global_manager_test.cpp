@@ -20,7 +20,8 @@ TEST(GlobalManagerTest, FontsByIdWithDefaultAndFirstOneWins) {
   ui::FontInfo first;
   first.faceName = L"Tahoma";
   first.size = 20;
-  first.font = ::CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  first.font =
+      ::CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
   ui::FontInfo second = first;
   second.size = 30;
   second.font = ::CreateFontW(-30, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");

@@ -2,6 +2,7 @@
 // cache with its weak entries, frame intervals, and drawing through a render context.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "tests/ui/test_support.h"
@@ -190,8 +191,10 @@ TEST_F(ImageFileTest, CachedImageIsSharedAndDroppedWithItsLastHolder) {
 
 TEST_F(ImageFileTest, ADyingImageLeavesANewerEntryOfItsPathAlone) {
   const std::wstring path = WriteSolidPng(L"replaced.png", 0xFF0000FF);
-  std::shared_ptr<ImageInfo> older = ui::GlobalManager::AddImageCached(ImageInfo::LoadFromFile(path));
-  std::shared_ptr<ImageInfo> newer = ui::GlobalManager::AddImageCached(ImageInfo::LoadFromFile(path));
+  std::shared_ptr<ImageInfo> older =
+      ui::GlobalManager::AddImageCached(ImageInfo::LoadFromFile(path));
+  std::shared_ptr<ImageInfo> newer =
+      ui::GlobalManager::AddImageCached(ImageInfo::LoadFromFile(path));
   ASSERT_NE(older, nullptr);
   ASSERT_NE(newer, older);
   older.reset();  // Its deleter must not erase the entry that now refers to the newer image.

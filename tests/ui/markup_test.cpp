@@ -106,7 +106,8 @@ TEST(MarkupTest, WhitespaceCollapsesOnlyWhenNotPreserved) {
 
 TEST(MarkupTest, OnlyTheFirst64AttributesAreVisible) {
   std::wstring markup = L"<a";
-  for (int i = 0; i < 70; ++i) markup += L" k" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
+  for (int i = 0; i < 70; ++i)
+    markup += L" k" + std::to_wstring(i) + L"=\"" + std::to_wstring(i) + L"\"";
   markup += L"/>";
   MarkupDocument doc;
   ASSERT_TRUE(doc.LoadFromString(markup));

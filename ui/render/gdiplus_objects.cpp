@@ -36,7 +36,8 @@ BrushPtr MakeSolidBrush(DWORD argb) {
 Pen_GdiPlus::Pen_GdiPlus(DWORD argb, int width)
     : color_(argb), pen_(MakePen(argb, static_cast<REAL>(width))) {}
 
-Pen_GdiPlus::Pen_GdiPlus(const Pen_GdiPlus& other) : nbase::SupportWeakCallback(), IPen(), color_(other.color_) {
+Pen_GdiPlus::Pen_GdiPlus(const Pen_GdiPlus& other)
+    : nbase::SupportWeakCallback(), IPen(), color_(other.color_) {
   GpPen* copy = nullptr;
   if (other.pen_) Check(GdipClonePen(other.pen_.get(), &copy));
   pen_.reset(copy);
@@ -129,7 +130,8 @@ Brush_Gdiplus::Brush_Gdiplus(HBITMAP bitmap) {
   texture_.reset(texture);
 }
 
-Brush_Gdiplus::Brush_Gdiplus(const Brush_Gdiplus& other) : nbase::SupportWeakCallback(), IBrush(), color_(other.color_) {
+Brush_Gdiplus::Brush_Gdiplus(const Brush_Gdiplus& other)
+    : nbase::SupportWeakCallback(), IBrush(), color_(other.color_) {
   GpBrush* copy = nullptr;
   if (other.solid_ && GdipCloneBrush(other.solid_.get(), &copy) == Ok) solid_.reset(copy);
   copy = nullptr;
