@@ -110,7 +110,7 @@ TEST(TimerManagerTest, DistantTimersWakeOnceNearTheirDueTime) {
     // The first poll finds the timer about 5 s away and switches to one slow wake-up.
     ASSERT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() != TimerManager::kFastPeriodMs; },
                           2000));
-    EXPECT_GE(timers->GetWakeUpPeriod(), 4900u);
+    EXPECT_GE(timers->GetWakeUpPeriod(), 4000u);  // The first poll may come late under load.
     EXPECT_LE(timers->GetWakeUpPeriod(), 5002u);
   });
 }
