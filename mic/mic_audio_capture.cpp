@@ -80,6 +80,7 @@ bool MicAudioCapture::OpenEncoder() {
 }
 
 bool MicAudioCapture::EncodeFrame(const std::int16_t* samples, int count) {
+  if (count < 0 || (count > 0 && samples == nullptr)) return false;
   for (int i = 0; i < count; ++i) peak_ = std::max(peak_, std::abs(static_cast<int>(samples[i])));
   if (++encodeCount_ % kLevelLogInterval == 0) {
     MicLog("level: peak=" + std::to_string(peak_) + "/32767, buffers total=" +
