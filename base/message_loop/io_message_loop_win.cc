@@ -1,0 +1,22 @@
+#include "base/message_loop/io_message_loop_win.h"
+
+#include <utility>
+
+namespace nbase {
+
+std::unique_ptr<IOMessageLoop> IOMessageLoop::Create() {
+  std::shared_ptr<WinIOMessagePump> pump = WinIOMessagePump::Create();
+  if (!pump) return nullptr;
+  return std::unique_ptr<IOMessageLoop>(new IOMessageLoop(std::move(pump)));
+}
+
+IOMessageLoop* IOMessageLoop::Current() {
+  MessageLoop* loop = MessageLoop::Current();
+  return loop && loop->type() == MessageLoopType::kIO ? static_cast<IOMessageLoop*>(loop)
+                                                        : nullptr;
+}
+
+IOMessageLoop::IOMessageLoop(std::shared_ptr<WinIOMessagePump> pump)
+    : MessageLoop(MessageLoopType::kIO, pump), pump_(pump.get()) {}
+
+}  // namespace nbase
