@@ -1,0 +1,9 @@
+// The production microphone of the plug-in: MicAudioCapture behind the manager's MicCapture.
+#pragma once
+
+#include <memory>
+
+#include "plugin/zuvor_ivado_manager.h"
+
+std::unique_ptr<MicCapture> MakeDefaultMicCapture(MicCapture::FrameCallback onFrame,
+                                                  MicCapture::FailureCallback onFailure);

@@ -1,0 +1,40 @@
+// PlatformThreadWaker: runs a callable on the thread that made it, when asked from any thread.
+//
+// It owns a message-only window on its owner thread. Wake posts one message to it (never more
+// than one pending: a flag stays set from the post until the owner thread takes the message), and
+// the owner thread's message loop then runs the callable. Nested message loops (modal dialogs,
+// window moves) dispatch it too; it never runs inside the caller of Wake.
+//
+//   PlatformThreadWaker waker([this] { FlushEvents(); });   // on the platform thread
+//   ... on any thread:
+//   waker.Wake();
+//
+// Thread-safety: construct and destroy on the owner thread, which must run a message loop. Wake
+// may be called from any thread, also while the waker is being destroyed (the post then fails
+// quietly).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+
+class PlatformThreadWaker {
+ public:
+  explicit PlatformThreadWaker(std::function<void()> onWake);
+  ~PlatformThreadWaker();
+  PlatformThreadWaker(const PlatformThreadWaker&) = delete;
+  PlatformThreadWaker& operator=(const PlatformThreadWaker&) = delete;
+
+  void Wake();
+  // False when the window could not be made (Wake then does nothing).
+  bool valid() const { return window_ != nullptr; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam,
+                                     LPARAM lparam) noexcept;
+
+  const std::function<void()> onWake_;
+  std::atomic<bool> pending_{false};  // a wake message is posted and not yet taken
+  HWND window_ = nullptr;
+};

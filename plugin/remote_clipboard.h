@@ -1,0 +1,30 @@
+// The phone's clipboard into the PC's.
+//
+// The phone reports its clipboard as a small JSON message such as {"content":"text"}. The text is
+// taken from the "content" string with JSON's escapes decoded, stripped of control bytes other
+// than tab, line feed and carriage return, and put on the Windows clipboard as Unicode text.
+//
+//   std::string text = remote_clipboard::ExtractContent(data, length);
+//   if (!text.empty()) remote_clipboard::PutText(nbase::UTF8ToUTF16(text));
+//
+// Malformed input never reads past `length`: a truncated or invalid escape, and a surrogate
+// without its partner, give nothing for that escape; a message without the quoted key "content",
+// its colon or the opening quote of its value gives empty text.
+//
+// Thread-safety: ExtractContent is pure; PutText may be called from any thread (it opens the
+// clipboard without an owner window).
+#pragma once
+
+#include <string>
+
+namespace remote_clipboard {
+
+// The decoded, control-stripped text of the message's "content" string; empty when there is
+// none. Null data or a message of 8 bytes or less gives empty text.
+std::string ExtractContent(const char* data, int length);
+
+// Replaces the clipboard's contents with `text` as CF_UNICODETEXT. False when any step fails;
+// no memory is leaked on any path.
+bool PutText(const std::wstring& text);
+
+}  // namespace remote_clipboard

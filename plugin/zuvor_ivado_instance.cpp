@@ -1,0 +1,525 @@
+// Session lifecycle: initialisation, connection, watchdog, reconnection with back-off, the
+// connecting slots, stops and shutdown.
+#include "plugin/zuvor_ivado_instance.h"
+
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "plugin/plugin_log.h"
+#include "plugin/zuvor_ivado_instance_lock.h"
+
+const char ZuvorIvadoInstance::kConnectEndpoint[] =
+    "https://phone.fernhold.example/sdk/instance/cloud-phone-connect";
+
+namespace {
+
+std::atomic<int> g_connecting{0};
+std::atomic<int> g_workers{0};
+
+constexpr int kFirstWatchdogSeconds = 8;
+constexpr int kReconnectWatchdogSeconds = 15;
+constexpr int kMaxRetries = 3;
+constexpr int kFirstBackoffMs = 500;
+constexpr auto kSlotPoll = std::chrono::milliseconds(100);
+constexpr auto kReinitSpacing = std::chrono::milliseconds(1000);
+constexpr int kInitializeAttempts = 3;
+
+const VideoLevel kVideoLevels[4] = {
+    {{10, 720, 1280, 20, 15, 4096, 80, 1, 1, 100, 50}},
+    {{10, 576, 1024, 20, 15, 2048, 80, 2, 2, 100, 50}},
+    {{10, 432, 768, 20, 15, 1024, 80, 3, 3, 100, 50}},
+    {{10, 288, 512, 8, 1, 512, 32, 4, 4, 100, 50}},
+};
+
+// Delay before reconnection attempt `retry` (1-based): 500, 1000, 2000 ms.
+int BackoffMs(int retry) { return kFirstBackoffMs << (retry - 1); }
+
+template <typename F, typename... Args>
+void Fire(const F& callback, Args&&... args) {
+  if (callback) callback(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+ZuvorIvadoInstance::ZuvorIvadoInstance(const ZuvorIvadoConfig& config, SessionServices services)
+    : padCode_(config.padCode),
+      clock_(services.clock ? services.clock : SessionClock::RealTime()),
+      config_(config),
+      windowFactory_(services.windowFactory),
+      textureRegistrar_(services.textureRegistrar) {
+  for (int i = 0; i < 4; ++i) videoLevels_[i] = kVideoLevels[i];
+}
+
+ZuvorIvadoInstance::~ZuvorIvadoInstance() {
+  std::unique_ptr<ZuvorIvadoTexture> texture;
+  {
+    Locked locked(*this);
+    stopRequested_ = true;
+    LeaveConnecting();
+    StopStreamLocked();
+    ReleaseLibraryObjectsLocked();
+    displayMode_ = 0;
+    texture = std::move(texture_);
+  }
+  // Unbound above, so the player no longer renders into it; deleting it unregisters it.
+  texture.reset();
+}
+
+void ZuvorIvadoInstance::Log(const std::string& text) const {
+  PluginLog("[ZuvorIvadoInstance] " + text);
+}
+
+// ----- Requests -----
+
+void ZuvorIvadoInstance::BeginRequestLocked() {
+  // A new request from the Dart side: stops asked for before it no longer apply.
+  stopGeneration_.fetch_add(1);
+  stopRequested_ = false;
+}
+
+int ZuvorIvadoInstance::Initialize() {
+  Locked locked(*this);
+  if (shutDown_) return -1;
+  BeginRequestLocked();
+  return InitializeLocked();
+}
+
+int ZuvorIvadoInstance::InitializeLocked() {
+  if (initialized_) return 0;
+  if (stopRequested_ || shutDown_) return -1;
+  if (!player_) {
+    player_ = std::make_shared<SWPlayer>();
+    player_->enableHWaccel();
+    player_->setOnPlayerErrorListener(this);
+  }
+  if (dataSource_) {
+    player_->setDataSource(nullptr);
+    Retire(std::move(dataSource_));
+  }
+  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
+  dataSource_->setBusinessType(1);
+  dataSource_->setInstanceType(1);
+  const int result = dataSource_->setServerToken(
+      config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
+      config_.appId.empty() ? nullptr : config_.appId.c_str(), config_.carrierType,
+      config_.domestic ? nullptr : kConnectEndpoint);
+  if (result != 0) {
+    Log("setServerToken failed: " + padCode_ + " ret=" + std::to_string(result));
+    Retire(std::move(dataSource_));
+    return result;
+  }
+  const VideoLevel& l0 = videoLevels_[0];
+  dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
+                             l0.values[4], l0.values[5], l0.values[6], l0.values[7],
+                             l0.values[8], 3, 2, 0);
+  dataSource_->setVideoLevels(videoLevels_, 4);
+  dataSource_->setVideoLevel(videoLevel_);
+  dataSource_->setReconnectable(true);
+  player_->setDataSource(dataSource_);
+  initialized_ = true;
+  return 0;
+}
+
+int ZuvorIvadoInstance::Connect(int playType) {
+  Locked locked(*this);
+  if (shutDown_) return -1;
+  BeginRequestLocked();
+  return ConnectLocked(playType);
+}
+
+int ZuvorIvadoInstance::ConnectLocked(int playType) {
+  if (!initialized_ || stopRequested_) return -1;
+  if (connected_) return 0;
+  screenCastMode_ = playType;
+  retryCount_ = 0;
+  return StartPlayback(kFirstWatchdogSeconds);
+}
+
+int ZuvorIvadoInstance::Play() {
+  Locked locked(*this);
+  if (!connected_ || !player_) return -1;
+  player_->start();
+  return 0;
+}
+
+int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
+  if (!dataSource_ || !player_) return -1;
+  stopRequested_ = false;
+  ++connectGeneration_;
+  micConfigSent_ = false;
+  BindDisplayForMode();
+  dataSource_->screenCast(screenCastMode_);
+  player_->start();
+  dataSource_->start();
+  const int generation = connectGeneration_;
+  StartWorker([generation, watchdogSeconds](ZuvorIvadoInstance& self) {
+    self.RunWatchdog(generation, watchdogSeconds);
+  });
+  return 0;
+}
+
+void ZuvorIvadoInstance::Disconnect() {
+  Locked locked(*this);
+  stopRequested_ = true;
+  InterruptWaits();
+  LeaveConnecting();
+  StopStreamLocked();
+  ReleaseLibraryObjectsLocked();
+  connected_ = false;
+  initialized_ = false;  // the data source is gone: a later use must initialise again
+  displayMode_ = 0;
+  retryCount_ = 0;
+}
+
+int64_t ZuvorIvadoInstance::NextStopGeneration() { return stopGeneration_.fetch_add(1) + 1; }
+
+void ZuvorIvadoInstance::StopPlay(int64_t generation) {
+  Locked locked(*this);
+  // Checked under the lock, so a request that bumps the generation either comes before (and
+  // this stop does nothing) or after (and starts afresh).
+  if (generation != 0 && generation != stopGeneration_.load()) return;
+  stopRequested_ = true;
+  InterruptWaits();
+  if (std::shared_ptr<DataSource> source = PlayerSource()) {
+    source->screenCast(0);
+    player_->stop();
+  }
+  connected_ = false;
+  LeaveConnecting();
+}
+
+void ZuvorIvadoInstance::Shutdown() {
+  std::unique_ptr<ZuvorIvadoTexture> texture;
+  {
+    Locked locked(*this);
+    shutDown_ = true;
+    stopRequested_ = true;
+    stopGeneration_.fetch_add(1);
+    LeaveConnecting();
+    StopStreamLocked();
+    ReleaseLibraryObjectsLocked();
+    connected_ = false;
+    initialized_ = false;
+    displayMode_ = 0;
+    windowFactory_ = nullptr;
+    textureRegistrar_ = nullptr;
+    texture = std::move(texture_);
+    textureId_ = -1;
+  }
+  {
+    std::lock_guard<std::mutex> lock(waitMutex_);
+    waitsShutDown_ = true;
+    waitWake_.notify_all();
+  }
+  // The engine still exists: unregistering now lets it finish with the buffers.
+  texture.reset();
+}
+
+void ZuvorIvadoInstance::StopStreamLocked() {
+  if (player_) {
+    player_->stop();
+    player_->setDisplay(nullptr);
+  }
+  boundDisplay_ = nullptr;
+}
+
+void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
+  Retire(std::move(player_));
+  Retire(std::move(dataSource_));
+}
+
+// ----- Watchdog and reconnection -----
+
+void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds) {
+  WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds));
+  Locked locked(*this);
+  if (connectGeneration_ == generation && !connected_ && !stopRequested_) OnConnectTimeout();
+}
+
+void ZuvorIvadoInstance::OnConnectTimeout() {
+  Log("connect timeout: " + padCode_);
+  if (std::shared_ptr<DataSource> source = PlayerSource()) {
+    source->screenCast(0);
+    player_->stop();
+  }
+  connected_ = false;
+  if (retryCount_ < kMaxRetries) {
+    ++retryCount_;
+    Fire(callbacks.reconnecting, padCode_, retryCount_);
+    LeaveConnecting();
+    ScheduleReconnect(BackoffMs(retryCount_));
+    return;
+  }
+  retryCount_ = 0;
+  stopRequested_ = true;
+  InterruptWaits();
+  if (std::shared_ptr<DataSource> source = PlayerSource()) {
+    source->screenCast(0);
+    player_->stop();
+  }
+  connected_ = false;
+  initialized_ = false;
+  LeaveConnecting();
+  Fire(callbacks.connectTimeout, padCode_, kConnectTimeoutCode);
+}
+
+void ZuvorIvadoInstance::ScheduleReconnect(int delayMs) {
+  StartWorker([delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(delayMs); });
+}
+
+void ZuvorIvadoInstance::RunReconnect(int delayMs) {
+  WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs));
+  if (!AcquireConnectingSlot()) return;
+  Locked locked(*this);
+  if (initialized_ && !connected_ && !stopRequested_ && retryCount_ <= kMaxRetries) {
+    Reconnect();
+    StartPlayback(kReconnectWatchdogSeconds);
+  } else {
+    LeaveConnecting();
+  }
+}
+
+void ZuvorIvadoInstance::Reconnect() {
+  if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(0);
+  if (player_) player_->stop();
+  Retire(std::move(dataSource_));
+  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
+  ConfigureDataSource(0);
+}
+
+void ZuvorIvadoInstance::ConfigureDataSource(int videoLevel) {
+  dataSource_->setBusinessType(1);
+  dataSource_->setInstanceType(1);
+  // The result is not used here: a refused token shows up as a failed connection.
+  dataSource_->setServerToken(config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
+                              config_.appId.empty() ? nullptr : config_.appId.c_str(),
+                              config_.carrierType, config_.domestic ? nullptr : kConnectEndpoint);
+  const VideoLevel& l0 = videoLevels_[0];
+  dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
+                             l0.values[4], l0.values[5], l0.values[6], l0.values[7],
+                             l0.values[8], 3, 2, 0);
+  dataSource_->setVideoLevels(videoLevels_, 4);
+  dataSource_->setVideoLevel(videoLevel);
+  dataSource_->setReconnectable(true);
+  if (player_) player_->setDataSource(dataSource_);
+}
+
+void ZuvorIvadoInstance::ReinitializeAndConnect(int playType) {
+  if (stopRequested_) return;
+  if (!AcquireConnectingSlot()) return;
+  bool initialized;
+  {
+    Locked locked(*this);
+    initialized = initialized_;
+  }
+  if (!initialized) {
+    int result = -1;
+    for (int attempt = 1; attempt <= kInitializeAttempts; ++attempt) {
+      {
+        Locked locked(*this);
+        result = InitializeLocked();
+      }
+      if (result == 0) break;
+      if (attempt < kInitializeAttempts) {
+        WaitFor(WaitKind::kReinitSpacing, kReinitSpacing);
+        if (stopRequested_) {
+          LeaveConnecting();
+          return;
+        }
+      }
+    }
+    if (result != 0) {
+      Log("initialize failed: " + padCode_ + " ret=" + std::to_string(result));
+      LeaveConnecting();
+      Fire(callbacks.connectFailed, padCode_, result);
+      return;
+    }
+  }
+  Locked locked(*this);
+  if (stopRequested_) {
+    LeaveConnecting();
+    return;
+  }
+  if (connected_) {
+    LeaveConnecting();
+    Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
+    return;
+  }
+  // On success the unit stays held until the attempt's outcome.
+  if (ConnectLocked(playType) != 0) LeaveConnecting();
+}
+
+// ----- Notifications -----
+
+void ZuvorIvadoInstance::onConnected() {
+  bool connected;
+  int width, height;
+  {
+    Locked locked(*this);
+    LeaveConnecting();
+    if (!stopRequested_) {
+      retryCount_ = 0;
+      connected_ = true;
+    } else {
+      connected_ = false;
+    }
+    connected = connected_;
+    width = videoWidth_;
+    height = videoHeight_;
+  }
+  if (connected) Fire(callbacks.connected, padCode_, width, height);
+  if (stopRequested_) {
+    Locked locked(*this);
+    stopRequested_ = true;
+    if (std::shared_ptr<DataSource> source = PlayerSource()) {
+      source->screenCast(0);
+      player_->stop();
+    }
+    connected_ = false;
+    initialized_ = false;
+    LeaveConnecting();
+  }
+}
+
+void ZuvorIvadoInstance::onReconnecting(int attempt) {
+  Fire(callbacks.reconnecting, padCode_, attempt);
+}
+
+void ZuvorIvadoInstance::onDisconnected(int errorCode) {
+  Locked locked(*this);
+  Log("onDisconnected: " + padCode_ + " error=" + std::to_string(errorCode) +
+      " wasConnected=" + (connected_ ? "1" : "0"));
+  int delayMs;
+  if (connected_) {
+    connected_ = false;
+    LeaveConnecting();
+    Fire(callbacks.disconnected, padCode_, errorCode);
+    if (stopRequested_) return;
+    retryCount_ = 1;
+    Fire(callbacks.reconnecting, padCode_, 1);
+    delayMs = kFirstBackoffMs;
+  } else if (retryCount_ >= kMaxRetries || stopRequested_) {
+    Log("connect failed after " + std::to_string(retryCount_) + " retries: " + padCode_);
+    retryCount_ = 0;
+    LeaveConnecting();
+    if (player_) {
+      player_->stop();
+      player_->setDisplay(nullptr);
+      boundDisplay_ = nullptr;
+    }
+    initialized_ = false;
+    Fire(callbacks.connectFailed, padCode_, errorCode);
+    return;
+  } else {
+    ++retryCount_;
+    Fire(callbacks.reconnecting, padCode_, retryCount_);
+    delayMs = BackoffMs(retryCount_);
+    LeaveConnecting();
+  }
+  ScheduleReconnect(delayMs);
+}
+
+void ZuvorIvadoInstance::onError(int code, const char* message) {
+  Log("player error: code=" + std::to_string(code) + " msg=" + (message ? message : "null"));
+}
+
+// ----- Connecting slots -----
+
+bool ZuvorIvadoInstance::TakeConnectingUnit() {
+  if (countedConnecting_.load()) return true;
+  int count = g_connecting.load();
+  do {
+    if (count >= kMaxConnecting) return false;
+  } while (!g_connecting.compare_exchange_weak(count, count + 1));
+  // Two workers of this session may race here; the session keeps one unit only.
+  if (countedConnecting_.exchange(true)) g_connecting.fetch_sub(1);
+  return true;
+}
+
+void ZuvorIvadoInstance::LeaveConnecting() {
+  if (countedConnecting_.exchange(false)) g_connecting.fetch_sub(1);
+}
+
+bool ZuvorIvadoInstance::AcquireConnectingSlot() {
+  for (;;) {
+    if (stopRequested_) return false;
+    if (TakeConnectingUnit()) return true;
+    WaitFor(WaitKind::kSlotPoll, kSlotPoll);
+  }
+}
+
+int ZuvorIvadoInstance::ConnectingCount() { return g_connecting.load(); }
+int ZuvorIvadoInstance::RunningWorkers() { return g_workers.load(); }
+
+// ----- Waits and workers -----
+
+bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal) {
+  const auto delay = clock_->RealDelay(kind, nominal);
+  std::unique_lock<std::mutex> lock(waitMutex_);
+  const uint64_t epoch = waitEpoch_;
+  return !waitWake_.wait_for(lock, delay,
+                             [&] { return waitsShutDown_ || waitEpoch_ != epoch; });
+}
+
+void ZuvorIvadoInstance::InterruptWaits() {
+  std::lock_guard<std::mutex> lock(waitMutex_);
+  ++waitEpoch_;
+  waitWake_.notify_all();
+}
+
+bool ZuvorIvadoInstance::StartWorker(std::function<void(ZuvorIvadoInstance&)> body) {
+  // weak_from_this: a notification may still run while the session is being destroyed, and
+  // must then start nothing.
+  std::shared_ptr<ZuvorIvadoInstance> self = weak_from_this().lock();
+  if (!self) return false;
+  g_workers.fetch_add(1);
+  try {
+    std::thread([self = std::move(self), body = std::move(body)]() mutable {
+      body(*self);
+      self.reset();
+      g_workers.fetch_sub(1);
+    }).detach();
+  } catch (const std::system_error& error) {
+    g_workers.fetch_sub(1);
+    Log(std::string("cannot start a worker thread: ") + error.what());
+    return false;
+  }
+  return true;
+}
+
+void ZuvorIvadoInstance::Retire(std::shared_ptr<void> object) {
+  if (object) retired_.push_back(std::move(object));
+}
+
+// ----- State for tests -----
+
+bool ZuvorIvadoInstance::IsConnected() {
+  Locked locked(*this);
+  return connected_;
+}
+
+bool ZuvorIvadoInstance::IsInitialized() {
+  Locked locked(*this);
+  return initialized_;
+}
+
+int ZuvorIvadoInstance::DisplayMode() {
+  Locked locked(*this);
+  return displayMode_;
+}
+
+ZuvorIvadoTexture* ZuvorIvadoInstance::texture() {
+  Locked locked(*this);
+  return texture_.get();
+}
+
+int ZuvorIvadoInstance::VideoWidth() {
+  Locked locked(*this);
+  return videoWidth_;
+}
+
+int ZuvorIvadoInstance::VideoHeight() {
+  Locked locked(*this);
+  return videoHeight_;
+}

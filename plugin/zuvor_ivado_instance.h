@@ -1,0 +1,261 @@
+// ZuvorIvadoInstance: one session with one cloud phone, named by its pad code.
+//
+// A session owns the streaming library's player and data source for its phone. It brings the
+// connection up, watches the first connection with an 8-second watchdog and reconnections with a
+// 15-second one, backs off 500, 1000 and 2000 ms before giving up with connectFailed or
+// connectTimeout (196629), keeps the process-wide number of sessions connecting at once at 30 or
+// less, shows the phone in a pop-out window or a Flutter texture, carries input and microphone
+// audio to the phone and the phone's clipboard back to the PC. It reports through the
+// ZuvorIvadoCallbacks the plug-in installs.
+//
+//   auto session = std::make_shared<ZuvorIvadoInstance>(config, services);
+//   session->callbacks.connected = ...;          // before the session is shared
+//   if (session->Initialize() == 0) session->Connect(1);
+//   ...
+//   session->Shutdown();                          // the owner is going away
+//
+// Always hold a session by shared pointer: every worker thread it starts (watchdog, reconnect,
+// re-initialise, stop) holds one for its whole run.
+//
+// Thread-safety:
+//   - `lock` (the library's re-entrant Mutex) guards every library call on the session and its
+//     state. Lock order: the plug-in's session-map mutex first, then `lock`.
+//   - Input and audio sends take `lock` with tryLock and drop their input when it is busy.
+//   - Callbacks fire on the thread that raises them, sometimes with `lock` held; they must not
+//     wait for another thread that needs `lock`.
+//   - Library objects are released only after `lock` is let go: a data source's destructor waits
+//     for a notification in flight, which may itself be waiting for `lock`.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "flutter/texture_registrar.h"
+#include "plugin/phone_window_port.h"
+#include "plugin/session_clock.h"
+#include "plugin/zuvor_ivado_callbacks.h"
+#include "plugin/zuvor_ivado_config.h"
+#include "plugin/zuvor_ivado_texture.h"
+#include "swplay/swplay.h"
+
+// What a session uses of its surroundings; all optional.
+struct SessionServices {
+  std::shared_ptr<SessionClock> clock;                    // null: real time
+  PhoneWindowFactory* windowFactory = nullptr;            // null: no pop-out windows
+  flutter::TextureRegistrar* textureRegistrar = nullptr;  // null: textures get id -1
+};
+
+class ZuvorIvadoInstance : public SWDataSourceListener,
+                           public OnPlayerErrorListener,
+                           public std::enable_shared_from_this<ZuvorIvadoInstance> {
+ public:
+  // At most this many sessions are connecting at once, process-wide.
+  static constexpr int kMaxConnecting = 30;
+  // Code of connectTimeout after the last watchdog expiry.
+  static constexpr int kConnectTimeoutCode = 196629;  // 0x30015
+  // Where non-domestic sessions connect.
+  static const char kConnectEndpoint[];
+
+  ZuvorIvadoInstance(const ZuvorIvadoConfig& config, SessionServices services);
+  // Stops everything the session started and deletes its texture (after unbinding it).
+  ~ZuvorIvadoInstance() override;
+  ZuvorIvadoInstance(const ZuvorIvadoInstance&) = delete;
+  ZuvorIvadoInstance& operator=(const ZuvorIvadoInstance&) = delete;
+
+  // Installed by the owner before the session is shared; read-only afterwards.
+  ZuvorIvadoCallbacks callbacks;
+
+  const std::string& padCode() const { return padCode_; }
+
+  // ----- Lifecycle (platform thread unless said otherwise) -----
+
+  // Prepares the player and a data source. A new request: an earlier stop no longer applies.
+  // 0 on success (also when already initialised), else the library's result or -1.
+  int Initialize();
+  // Starts a connection with the screen-cast mode `playType`. A new request, like Initialize.
+  // -1 when not initialised, 0 when already connected or when the attempt started.
+  int Connect(int playType);
+  // Restarts the player of a connected session: 0, else -1.
+  int Play();
+  // Ends the stream for good: stops and drops the player and the data source.
+  void Disconnect();
+  // A new stop generation (for StopPlay), atomically.
+  int64_t NextStopGeneration();
+  // Any thread. Stops the stream when `generation` is 0 or still the latest; keeps the session
+  // reusable by a later Initialize or Connect.
+  void StopPlay(int64_t generation);
+  // The owner is going away: callbacks must already be inert. Requests a stop, unbinds and
+  // releases the library's objects, deletes the texture (unregistering it) and ends every wait.
+  // Afterwards every request fails.
+  void Shutdown();
+
+  // ----- Display modes and window (platform thread) -----
+
+  // Mode 0 none, 1 pop-out window, 2 texture. 0 or -1.
+  int SwitchPlayMode(int mode, int themeMode, int rotation, int playType);
+  // The texture's id; -1 without one. Any thread.
+  int64_t GetTextureId() const { return textureId_.load(); }
+  void SetThemeMode(int mode);
+  void SetRotation(int rotation);
+  void SetScreenCast(int mode);
+  void SetVideoQuality(int level);
+  void FocusWindow();
+  bool GetWindowRect(RECT* rect);
+  bool GetTileSize(int* width, int* height);
+  bool GetFrameInsets(int* left, int* top, int* right, int* bottom);
+  void MoveWindowTo(int x, int y);
+  bool HasWindow();
+
+  // Synced mark (the pad code is in the plug-in's sync group). Any thread.
+  void SetSynced(bool synced) { synced_.store(synced); }
+  bool IsSynced() const { return synced_.load(); }
+  // Display name (window title); an empty name keeps the old one.
+  void SetName(const std::string& name);
+
+  // ----- Input and audio (any thread; never wait) -----
+
+  void SendKey(int action, int code);
+  void SendText(const char* text, int length);
+  void CopyToRemote(const char* text, int length);
+  // fx, fy: fractions of the video frame. The pointer count is not used (one pointer is sent).
+  void SendTouch(int action, int pointerCount, float fx, float fy);
+  // Type 0 the encoder's AudioSpecificConfig, other types a coded frame. True when it was sent
+  // (whatever the library answered), false when dropped.
+  bool SendAudio(int type, const uint8_t* data, int length);
+
+  // ----- Library notifications (library threads) -----
+
+  void onConnected() override;
+  void onReconnecting(int attempt) override;
+  void onDisconnected(int errorCode) override;
+  void onControlVideo(int value, int fps) override;
+  void onRecvClipboard(const char* data, int length) override;
+  void onError(int code, const char* message) override;
+
+  // ----- For tests and diagnostics -----
+
+  // Sessions between the start of a counted attempt and its outcome, process-wide.
+  static int ConnectingCount();
+  // Worker threads of all sessions still running.
+  static int RunningWorkers();
+  bool IsConnected();
+  bool IsInitialized();
+  int DisplayMode();
+  bool HoldsConnectingUnit() const { return countedConnecting_.load(); }
+  // The texture, or null; valid while the session keeps it (until Shutdown or destruction).
+  ZuvorIvadoTexture* texture();
+  int VideoWidth();
+  int VideoHeight();
+
+ private:
+  class Locked;
+  class TryLocked;
+  struct WindowLink;
+
+  // Lifecycle steps; the caller holds `lock` unless the name says otherwise.
+  int InitializeLocked();
+  int ConnectLocked(int playType);
+  void BeginRequestLocked();
+  int StartPlayback(int watchdogSeconds);
+  void BindDisplayForMode();
+  void OnConnectTimeout();
+  void ScheduleReconnect(int delayMs);
+  void Reconnect();
+  void ConfigureDataSource(int videoLevel);
+  void StopStreamLocked();
+  void ReleaseLibraryObjectsLocked();
+  // Worker bodies (no lock held on entry).
+  void RunWatchdog(int generation, int seconds);
+  void RunReconnect(int delayMs);
+  void ReinitializeAndConnect(int playType);
+
+  // Display steps (lock held unless said otherwise).
+  int SwitchToWindow(int themeMode, int rotation, int playType);  // no lock held
+  void SetPlayType(int type);
+  // Makes a window through the factory; no lock held (it waits for the window thread).
+  std::shared_ptr<WindowLink> OpenWindowUnlocked(PhoneWindowFactory* factory, int themeMode,
+                                                 const std::string& title);
+  // Makes `link` the session's window (lock held); false when it cannot be.
+  bool InstallWindow(const std::shared_ptr<WindowLink>& link);
+  std::string WindowTitle() const;
+  PhoneWindowCallbacks MakeWindowCallbacks(const std::shared_ptr<WindowLink>& link);
+  void OnWindowClosed(const std::shared_ptr<WindowLink>& link);
+  void OnWindowKeyButton(int code);
+  // The window's native handle, or null.
+  HWND WindowHandle();
+  VideoDisplay* WindowDisplay();
+  void ChangeDisplay(VideoDisplay* display);
+  void BindDisplay(VideoDisplay* display);
+  void UnbindIfBound(VideoDisplay* gone);
+  std::shared_ptr<DataSource> PlayerSource();
+
+  // Connecting slots.
+  bool TakeConnectingUnit();
+  void LeaveConnecting();
+  // Waits until this session holds a connecting unit; false when a stop came first.
+  bool AcquireConnectingSlot();
+
+  // Waits `nominal` (as the clock says); returns early, false, when a stop or shutdown
+  // interrupts it.
+  bool WaitFor(WaitKind kind, std::chrono::milliseconds nominal);
+  void InterruptWaits();
+  // Starts a detached worker holding a reference to this session; false when none could start.
+  bool StartWorker(std::function<void(ZuvorIvadoInstance&)> body);
+  // Keeps a library object alive until `lock` is let go by its outermost holder.
+  void Retire(std::shared_ptr<void> object);
+
+  void Log(const std::string& text) const;
+
+  const std::string padCode_;
+  const std::shared_ptr<SessionClock> clock_;
+
+  // The library's re-entrant lock; guards the fields below up to the atomics.
+  mutable Mutex lock_;
+  ZuvorIvadoConfig config_;
+  PhoneWindowFactory* windowFactory_;
+  flutter::TextureRegistrar* textureRegistrar_;
+  int displayMode_ = 0;
+  bool connected_ = false;
+  bool initialized_ = false;
+  int retryCount_ = 0;
+  int screenCastMode_ = 1;
+  int connectGeneration_ = 0;
+  std::shared_ptr<SWPlayer> player_;
+  std::shared_ptr<SWDataSource> dataSource_;
+  std::shared_ptr<WindowLink> window_;  // the open pop-out window, or null
+  std::unique_ptr<ZuvorIvadoTexture> texture_;
+  VideoDisplay* boundDisplay_ = nullptr;  // what the player renders into, as far as we set it
+  VideoLevel videoLevels_[4];
+  int videoLevel_ = 0;
+  int16_t videoWidth_ = 432;
+  int16_t videoHeight_ = 768;
+  int rotation_ = 1;
+  int themeMode_ = 2;
+  bool micConfigSent_ = false;
+  int audioFrameCount_ = 0;
+  int lockDepth_ = 0;
+  std::vector<std::shared_ptr<void>> retired_;
+  bool shutDown_ = false;
+
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<int64_t> stopGeneration_{0};
+  std::atomic<bool> countedConnecting_{false};
+  std::atomic<bool> synced_{false};
+  std::atomic<bool> hostKeyboard_{true};
+  std::atomic<int64_t> textureId_{-1};
+
+  // Waits of the worker threads; `waitEpoch_` moves on at every stop and at shutdown.
+  std::mutex waitMutex_;
+  std::condition_variable waitWake_;
+  uint64_t waitEpoch_ = 0;
+  bool waitsShutDown_ = false;
+};

@@ -1,0 +1,503 @@
+// Display modes of a session (pop-out window or Flutter texture), the pop-out window's callbacks
+// and the window operations the plug-in's methods call.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "plugin/plugin_log.h"
+#include "plugin/zuvor_ivado_instance.h"
+#include "plugin/zuvor_ivado_instance_lock.h"
+
+namespace {
+
+// Linux input-event key codes of the toolbar buttons, sent with action 3 (press).
+constexpr int kKeyBack = 158;
+constexpr int kKeyHome = 172;
+constexpr int kKeyMenu = 139;
+constexpr int kKeyVolumeUp = 115;
+constexpr int kKeyVolumeDown = 114;
+constexpr int kKeyRestart = 356;
+constexpr int kKeyPress = 3;
+
+constexpr int kWindowIconResource = 102;
+
+template <typename F, typename... Args>
+void Fire(const F& callback, Args&&... args) {
+  if (callback) callback(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+HWND ZuvorIvadoInstance::WindowHandle() {
+  if (!window_) return nullptr;
+  return window_->With([](PhoneWindow* w) { return w ? w->GetHandle() : HWND(nullptr); });
+}
+
+VideoDisplay* ZuvorIvadoInstance::WindowDisplay() {
+  if (!window_) return nullptr;
+  return window_->With(
+      [](PhoneWindow* w) { return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr); });
+}
+
+bool ZuvorIvadoInstance::HasWindow() {
+  Locked locked(*this);
+  return window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+}
+
+std::string ZuvorIvadoInstance::WindowTitle() const {
+  return config_.name.empty() ? padCode_ : config_.name;
+}
+
+// ----- Display binding -----
+
+void ZuvorIvadoInstance::BindDisplay(VideoDisplay* display) {
+  if (!player_) return;
+  player_->setDisplay(display);
+  boundDisplay_ = display;
+}
+
+void ZuvorIvadoInstance::ChangeDisplay(VideoDisplay* display) {
+  if (!player_) return;
+  if (player_->changeDisplay(display) != 0) {
+    // The library kept the old display; bind the new one outright so the old one (which may be
+    // about to go) is not left bound.
+    player_->setDisplay(display);
+  }
+  boundDisplay_ = display;
+}
+
+void ZuvorIvadoInstance::UnbindIfBound(VideoDisplay* gone) {
+  if (!gone || boundDisplay_ != gone) return;
+  if (player_) player_->setDisplay(nullptr);
+  boundDisplay_ = nullptr;
+}
+
+void ZuvorIvadoInstance::BindDisplayForMode() {
+  std::shared_ptr<DataSource> source = PlayerSource();
+  const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+  if (displayMode_ == 1 && hasWindow) {
+    if (source) {
+      source->setVideoLevels(videoLevels_, 4);
+      source->setVideoLevel(1);
+    }
+    BindDisplay(WindowDisplay());
+  } else if (displayMode_ == 2 && texture_) {
+    dataSource_->setVideoLevel(10, 0, 144, 256, 0, 30, 3);
+    BindDisplay(texture_.get());
+  }
+}
+
+void ZuvorIvadoInstance::SetPlayType(int type) {
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!source) return;
+  if (type == 1) {
+    if (!window_ || !window_->With([](PhoneWindow* w) { return w != nullptr; })) return;
+    source->setVideoLevels(videoLevels_, 4);
+    source->setVideoLevel(1);
+    source->screenCast(screenCastMode_);
+    ChangeDisplay(WindowDisplay());
+    displayMode_ = 1;
+  } else if (type == 2) {
+    if (!texture_ || !dataSource_) return;
+    dataSource_->setVideoLevel(10, 0, 144, 256, 0, 30, 3);
+    source->screenCast(1);
+    ChangeDisplay(texture_.get());
+    displayMode_ = 2;
+  }
+}
+
+// ----- Mode switch -----
+
+int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, int playType) {
+  stopGeneration_.fetch_add(1);  // a stop started earlier no longer applies
+  if (mode == 1) return SwitchToWindow(themeMode, rotation, playType);
+  Locked locked(*this);
+  if (shutDown_) return -1;
+  displayMode_ = mode;
+  stopRequested_ = false;
+  switch (mode) {
+    case 0:
+      if (std::shared_ptr<DataSource> source = PlayerSource()) {
+        source->screenCast(0);
+        player_->stop();
+        BindDisplay(nullptr);
+        displayMode_ = 0;
+      }
+      return 0;
+    case 2: {
+      if (!texture_ && textureRegistrar_) {
+        auto texture = std::make_unique<ZuvorIvadoTexture>();
+        const int64_t id = texture->Register(textureRegistrar_);
+        if (id < 0) return -1;  // `texture` goes, never having been bound
+        texture_ = std::move(texture);
+        textureId_ = id;
+      }
+      rotation_ = rotation;
+      if (texture_) texture_->SetRotated((rotation & 1) != 0);
+      if (initialized_ && connected_) {
+        SetPlayType(2);
+        Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
+        return 0;
+      }
+      StartWorker([](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(1); });
+      return 0;
+    }
+    default:
+      return -1;
+  }
+}
+
+int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType) {
+  PhoneWindowFactory* factory = nullptr;
+  std::string title;
+  {
+    Locked locked(*this);
+    if (shutDown_) return -1;
+    displayMode_ = 1;
+    stopRequested_ = false;
+    // A window already open is reused: a second one would be orphaned, and closing it later
+    // would stop this session.
+    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+    if (!hasWindow) factory = windowFactory_;
+    title = WindowTitle();
+  }
+  // Making the window waits for a window thread, whose callbacks may wait for this session's
+  // lock: no lock is held here.
+  std::shared_ptr<WindowLink> opened = factory ? OpenWindowUnlocked(factory, themeMode, title)
+                                               : nullptr;
+  HWND front = nullptr;
+  {
+    Locked locked(*this);
+    if (opened && !InstallWindow(opened)) {
+      opened->CloseWindow();
+      opened.reset();
+    }
+    front = WindowHandle();
+    themeMode_ = themeMode;
+    rotation_ = rotation;
+    if (rotation != 1 && window_) {
+      window_->With([rotation](PhoneWindow* w) {
+        if (w) w->PostRotation(rotation);
+      });
+    }
+    if (initialized_ && connected_) {
+      screenCastMode_ = playType;
+      SetPlayType(1);
+      Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
+    } else {
+      StartWorker([playType](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(playType); });
+    }
+  }
+  if (front) {
+    // Asynchronous: the window's thread may be busy, and nothing here waits for it.
+    SetWindowPos(front, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+    SetForegroundWindow(front);
+  }
+  return 0;
+}
+
+// ----- Pop-out window -----
+
+std::shared_ptr<ZuvorIvadoInstance::WindowLink> ZuvorIvadoInstance::OpenWindowUnlocked(
+    PhoneWindowFactory* factory, int themeMode, const std::string& title) {
+  auto link = std::make_shared<WindowLink>();
+  PhoneWindow* w = factory->OpenPhoneWindow(themeMode, title, MakeWindowCallbacks(link));
+  if (!w || !link->Attach(w)) return nullptr;
+  return link;
+}
+
+bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<WindowLink>& link) {
+  const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+  if (shutDown_ || hasWindow) return false;
+  window_ = link;
+  link->With([this](PhoneWindow* w) {
+    if (!w) return;
+    if (HWND handle = w->GetHandle()) {
+      // Shared icons need no destroying; posting never waits for the window thread.
+      HICON icon = static_cast<HICON>(LoadImageW(
+          GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kWindowIconResource), IMAGE_ICON,
+          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+      if (icon) {
+        PostMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        PostMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+      }
+    }
+    if (synced_) w->SetPinned(true);
+  });
+  return true;
+}
+
+PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
+    const std::shared_ptr<WindowLink>& link) {
+  // Callbacks hold the session weakly: a window may outlive its session.
+  std::weak_ptr<ZuvorIvadoInstance> weak = weak_from_this();
+  PhoneWindowCallbacks cb;
+  auto keyButton = [weak](int code) {
+    return [weak, code] {
+      if (auto self = weak.lock()) self->OnWindowKeyButton(code);
+    };
+  };
+  cb.back = keyButton(kKeyBack);
+  cb.home = keyButton(kKeyHome);
+  cb.menu = keyButton(kKeyMenu);
+  cb.volumeUp = keyButton(kKeyVolumeUp);
+  cb.volumeDown = keyButton(kKeyVolumeDown);
+  cb.restart = keyButton(kKeyRestart);
+  cb.touch = [weak](int action, int pointerCount, float fx, float fy, float pressure) {
+    // The touch itself reaches the phone through the video control.
+    auto self = weak.lock();
+    if (self && self->synced_) {
+      Fire(self->callbacks.touch, self->padCode_, action, pointerCount, fx, fy, pressure);
+    }
+  };
+  cb.screenshot = [weak] {
+    if (auto self = weak.lock()) Fire(self->callbacks.screenshot, self->padCode_, std::string());
+  };
+  cb.camera = [] {};
+  cb.rotation = [link](int rotation) {
+    // On the window thread, which the window belongs to: it is alive while it calls us.
+    PhoneWindow* w = link->With([](PhoneWindow* window) { return window; });
+    if (w) w->ApplyRotation(rotation);
+  };
+  cb.picture = [weak](const char* bytes, int length) {
+    auto self = weak.lock();
+    if (!self) return;
+    TryLocked locked(*self);
+    if (!locked) return;
+    if (std::shared_ptr<DataSource> source = self->PlayerSource()) {
+      source->sendPicture(reinterpret_cast<const uint8_t*>(bytes), length);
+    }
+  };
+  cb.keyboard = [weak] {
+    auto self = weak.lock();
+    if (!self) return;
+    const bool active = !self->hostKeyboard_.load();
+    self->hostKeyboard_ = active;
+    std::printf("onEnableHostKeyboard active=%d\n", active ? 1 : 0);
+    std::fflush(stdout);
+  };
+  cb.quality = [weak](int quality) {
+    if (auto self = weak.lock()) self->SetVideoQuality(quality);
+  };
+  cb.key = [weak](int action, int code) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->SendKey(action, code);
+    if (self->synced_) Fire(self->callbacks.key, self->padCode_, action, code);
+  };
+  cb.text = [weak](const char* text, int length) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->SendText(text, length);
+    if (self->synced_) Fire(self->callbacks.text, self->padCode_, text, length);
+  };
+  cb.paste = [weak](const char* text, int length) {
+    auto self = weak.lock();
+    if (!self) return;
+    self->CopyToRemote(text, length);
+    if (self->synced_) Fire(self->callbacks.clipboard, self->padCode_, text, length);
+  };
+  cb.close = [weak, link] {
+    if (auto self = weak.lock()) self->OnWindowClosed(link);
+  };
+  return cb;
+}
+
+void ZuvorIvadoInstance::OnWindowKeyButton(int code) {
+  {
+    TryLocked locked(*this);
+    if (locked && connected_) {
+      if (std::shared_ptr<DataSource> source = PlayerSource()) {
+        source->sendKeyEvent(kKeyPress, code);
+      }
+    }
+  }
+  if (synced_) Fire(callbacks.key, padCode_, kKeyPress, code);
+}
+
+void ZuvorIvadoInstance::OnWindowClosed(const std::shared_ptr<WindowLink>& link) {
+  const int64_t generation = stopGeneration_.load();
+  // From here on nothing calls the window through the link; it is still alive until this
+  // callback returns, which is when its video control must be unbound at the latest.
+  PhoneWindow* closing = link->Detach();
+  bool current;
+  {
+    Locked locked(*this);
+    if (closing) UnbindIfBound(closing->GetVideoDisplay());
+    current = window_ == link;
+    if (current) window_.reset();
+  }
+  if (!current) return;  // a window the session replaced or closed: closing it stops nothing
+  Fire(callbacks.windowClosed, padCode_);
+  Locked locked(*this);
+  if (!texture_) {
+    StopPlay(generation);
+  } else if (!window_ && PlayerSource()) {
+    SetPlayType(2);
+    displayMode_ = 2;
+  }
+}
+
+void ZuvorIvadoInstance::SetThemeMode(int mode) {
+  std::shared_ptr<WindowLink> old;
+  RECT oldRect{};
+  bool hadRect = false;
+  bool wasPinned = false;
+  PhoneWindowFactory* factory = nullptr;
+  std::string title;
+  {
+    Locked locked(*this);
+    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+    if (!hasWindow) {
+      themeMode_ = mode;
+      return;
+    }
+    if (themeMode_ == mode) return;
+    themeMode_ = mode;
+    stopGeneration_.fetch_add(1);
+    // No longer the session's window: when it closes, that stops nothing.
+    old = std::move(window_);
+    old->With([&](PhoneWindow* w) {
+      if (!w) return;
+      if (HWND handle = w->GetHandle()) hadRect = ::GetWindowRect(handle, &oldRect) != 0;
+      wasPinned = w->IsPinned();
+    });
+    factory = windowFactory_;
+    title = WindowTitle();
+  }
+  std::shared_ptr<WindowLink> fresh = factory ? OpenWindowUnlocked(factory, mode, title) : nullptr;
+  {
+    Locked locked(*this);
+    if (fresh && !InstallWindow(fresh)) {
+      fresh->CloseWindow();
+      fresh.reset();
+    }
+    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+    if (rotation_ != 1 && window_) {
+      const int rotation = rotation_;
+      window_->With([rotation](PhoneWindow* w) {
+        if (w) w->PostRotation(rotation);
+      });
+    }
+    std::shared_ptr<DataSource> source = PlayerSource();
+    if (initialized_ && displayMode_ == 1 && source && hasWindow) {
+      source->setVideoLevels(videoLevels_, 4);
+      source->setVideoLevel(1);
+      source->screenCast(screenCastMode_);
+      ChangeDisplay(WindowDisplay());
+      displayMode_ = 1;
+    }
+    // Whatever happened above, the old window's video control must not stay bound.
+    UnbindIfBound(old->With([](PhoneWindow* w) {
+      return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr);
+    }));
+  }
+  // Closing runs on the window thread, whose callbacks take the lock: it is let go first.
+  old->CloseWindow();
+  HWND handle = nullptr;
+  {
+    Locked locked(*this);
+    handle = WindowHandle();
+    if (wasPinned && window_) {
+      window_->With([](PhoneWindow* w) {
+        if (w) w->SetPinned(true);
+      });
+    }
+  }
+  if (handle && hadRect) {
+    SetWindowPos(handle, nullptr, oldRect.left, oldRect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  }
+}
+
+// ----- Window operations -----
+// Native calls on the window go out after the lock is let go, asynchronously where they would
+// otherwise wait for the window's thread.
+
+void ZuvorIvadoInstance::FocusWindow() {
+  HWND handle;
+  {
+    Locked locked(*this);
+    handle = WindowHandle();
+  }
+  if (!handle) return;
+  if (IsIconic(handle)) ShowWindowAsync(handle, SW_RESTORE);
+  SetForegroundWindow(handle);
+}
+
+bool ZuvorIvadoInstance::GetWindowRect(RECT* rect) {
+  Locked locked(*this);
+  HWND handle = WindowHandle();
+  return handle && rect && ::GetWindowRect(handle, rect);
+}
+
+bool ZuvorIvadoInstance::GetTileSize(int* width, int* height) {
+  Locked locked(*this);
+  return window_ && window_->With([&](PhoneWindow* w) { return w && w->GetTileSize(width, height); });
+}
+
+bool ZuvorIvadoInstance::GetFrameInsets(int* left, int* top, int* right, int* bottom) {
+  Locked locked(*this);
+  return window_ && window_->With([&](PhoneWindow* w) {
+    return w && w->GetFrameInsets(left, top, right, bottom);
+  });
+}
+
+void ZuvorIvadoInstance::MoveWindowTo(int x, int y) {
+  HWND handle = nullptr;
+  int width = 0, height = 0;
+  bool hasSize = false;
+  {
+    Locked locked(*this);
+    if (!window_) return;
+    window_->With([&](PhoneWindow* w) {
+      if (!w || !(handle = w->GetHandle())) return;
+      hasSize = w->GetTileSize(&width, &height);
+      int left = 0, top = 0, right = 0, bottom = 0;
+      if (w->GetFrameInsets(&left, &top, &right, &bottom)) {
+        x -= left;
+        y -= top;
+      }
+    });
+  }
+  if (!handle) return;
+  UINT flags = SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
+  if (!hasSize) flags |= SWP_NOSIZE;
+  SetWindowPos(handle, HWND_TOP, x, y, width, height, flags);
+}
+
+void ZuvorIvadoInstance::SetRotation(int rotation) {
+  Locked locked(*this);
+  rotation_ = rotation;
+  if (window_) {
+    window_->With([rotation](PhoneWindow* w) {
+      if (w) w->PostRotation(rotation);
+    });
+  }
+  if (texture_) texture_->SetRotated((rotation & 1) != 0);
+}
+
+void ZuvorIvadoInstance::SetScreenCast(int mode) {
+  Locked locked(*this);
+  if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(mode);
+}
+
+void ZuvorIvadoInstance::SetVideoQuality(int level) {
+  TryLocked locked(*this);
+  if (!locked) return;
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!source) return;
+  videoLevel_ = level;
+  source->setVideoLevel(level);
+  if (level >= 1 && level <= 4) {
+    videoWidth_ = static_cast<int16_t>(videoLevels_[level - 1].width());
+    videoHeight_ = static_cast<int16_t>(videoLevels_[level - 1].height());
+  }
+}
+
+void ZuvorIvadoInstance::SetName(const std::string& name) {
+  if (name.empty()) return;
+  Locked locked(*this);
+  config_.name = name;
+}

@@ -1,0 +1,87 @@
+// Session input and audio towards the phone, and what the phone sends back (video settings,
+// clipboard).
+#include <windows.h>
+
+#include "base/strings/utf8_conversion.h"
+#include "plugin/plugin_log.h"
+#include "plugin/remote_clipboard.h"
+#include "plugin/zuvor_ivado_instance.h"
+#include "plugin/zuvor_ivado_instance_lock.h"
+
+std::shared_ptr<DataSource> ZuvorIvadoInstance::PlayerSource() {
+  return player_ ? player_->getDataSource() : nullptr;
+}
+
+void ZuvorIvadoInstance::SendKey(int action, int code) {
+  TryLocked locked(*this);
+  if (!locked || !connected_) return;
+  if (std::shared_ptr<DataSource> source = PlayerSource()) source->sendKeyEvent(action, code);
+}
+
+void ZuvorIvadoInstance::SendText(const char* text, int length) {
+  TryLocked locked(*this);
+  if (!locked || !connected_) return;
+  if (std::shared_ptr<DataSource> source = PlayerSource()) source->sendInputString(text, length);
+}
+
+void ZuvorIvadoInstance::CopyToRemote(const char* text, int length) {
+  TryLocked locked(*this);
+  if (!locked || !connected_) return;
+  if (std::shared_ptr<DataSource> source = PlayerSource()) {
+    source->copyToRemote(text, length, true);
+  }
+}
+
+void ZuvorIvadoInstance::SendTouch(int action, int pointerCount, float fx, float fy) {
+  TryLocked locked(*this);
+  if (!locked || !connected_) return;
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!source) return;
+  int x = -1, y = -1;  // a lifted finger has no position
+  if (action != 1) {
+    // Truncation toward zero, as a cast does.
+    x = static_cast<int>(videoWidth_ * fx);
+    y = static_cast<int>(videoHeight_ * fy);
+  }
+  source->sendTouchEvent(action, 1, x, y, 0.0f);
+}
+
+bool ZuvorIvadoInstance::SendAudio(int type, const uint8_t* data, int length) {
+  TryLocked locked(*this);
+  if (!locked) return false;
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!connected_ || displayMode_ != 1 || !source) return false;
+  if (type == 0) {
+    micConfigSent_ = true;
+    Log("mic cfg delivered: " + padCode_ + " (" + std::to_string(length) + " bytes)");
+  } else if (!micConfigSent_) {
+    return false;  // the phone cannot decode frames before the configuration of this start
+  }
+  const int result = source->sendAudio(type, data, length);
+  ++audioFrameCount_;
+  if (result != 0 || audioFrameCount_ == 1 || audioFrameCount_ % 100 == 0) {
+    Log("sendAudio " + padCode_ + " frame#" + std::to_string(audioFrameCount_) +
+        " len=" + std::to_string(length) + " ret=" + std::to_string(result));
+  }
+  return true;
+}
+
+void ZuvorIvadoInstance::onControlVideo(int value, int fps) {
+  Log("onControlVideo " + std::to_string(value) + " fps: " + std::to_string(fps));
+  Locked locked(*this);
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!source) return;
+  VideoLevel level = {{2, 432, 768, 20, 15, 1024, 45, 3, 3, 0, 0}};
+  if (source->getVideoLevelResult(&level) == 0) {
+    videoWidth_ = static_cast<int16_t>(level.width());
+    videoHeight_ = static_cast<int16_t>(level.height());
+  }
+}
+
+void ZuvorIvadoInstance::onRecvClipboard(const char* data, int length) {
+  const std::string text = remote_clipboard::ExtractContent(data, length);
+  if (text.empty()) return;
+  const std::wstring wide = nbase::UTF8ToUTF16(text);
+  if (wide.empty()) return;  // not valid UTF-8
+  remote_clipboard::PutText(wide);
+}
