@@ -133,7 +133,7 @@ Engine::~Engine() {
   for (const auto& [id, reply] : unanswered) reply.callback(nullptr, 0, reply.user_data);
   runner_.reset();
   isolate_.reset();
-  FlutterDesktopMessengerRelease(messenger_);
+  ReleaseMessenger(messenger_);
 }
 
 bool Engine::Run(const char* entry_point) {

@@ -44,6 +44,11 @@ struct FlutterDesktopMessenger {
   flutter::engine::Engine* engine = nullptr;  // Null once the engine has shut down.
 };
 
+// Drops one reference; the last one frees the messenger.
+inline void ReleaseMessenger(FlutterDesktopMessenger* messenger) {
+  if (messenger && messenger->references.fetch_sub(1) == 1) delete messenger;
+}
+
 struct FlutterDesktopTextureRegistrar {
   std::mutex mutex;
   std::shared_ptr<flutter::engine::TextureRegistry> registry;  // Null once the engine is gone.

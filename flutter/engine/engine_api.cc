@@ -253,7 +253,7 @@ FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessenger
 }
 
 void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
-  if (messenger && messenger->references.fetch_sub(1) == 1) delete messenger;
+  ReleaseMessenger(messenger);
 }
 
 bool FlutterDesktopMessengerIsAvailable(FlutterDesktopMessengerRef messenger) {

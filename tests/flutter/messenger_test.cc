@@ -1,0 +1,378 @@
+// Channels between the host and the scripted Dart side, through the engine library and the client
+// wrapper, with the test's main thread as the platform thread.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "flutter/dart_project.h"
+#include "flutter/flutter_engine.h"
+#include "flutter/method_channel.h"
+#include "flutter/method_result_functions.h"
+#include "flutter/plugin_registrar_windows.h"
+#include "flutter/standard_method_codec.h"
+#include "tests/flutter/test_support.h"
+
+namespace {
+
+using flutter::EncodableMap;
+using flutter::EncodableValue;
+using flutter::MethodCall;
+using flutter::MethodResult;
+using flutter_test_support::OutputRecorder;
+using flutter_test_support::PumpUntil;
+using flutter_test_support::ScopedScenario;
+using Channel = flutter::MethodChannel<EncodableValue>;
+
+const flutter::StandardMethodCodec& Codec() { return flutter::StandardMethodCodec::GetInstance(); }
+
+class MessengerTest : public ::testing::Test {
+ protected:
+  void StartEngine(const std::string& script, std::vector<std::string> arguments = {}) {
+    scenario_ = std::make_unique<ScopedScenario>(script);
+    flutter::DartProject project(L"data");
+    project.set_dart_entrypoint_arguments(std::move(arguments));
+    engine_ = std::make_unique<flutter::FlutterEngine>(project);
+    ASSERT_TRUE(engine_->Run());
+  }
+
+  std::unique_ptr<Channel> MakeChannel(const std::string& name) {
+    return std::make_unique<Channel>(engine_->messenger(), name, &Codec());
+  }
+
+  OutputRecorder output_;  // First: outlives the engine.
+  std::unique_ptr<ScopedScenario> scenario_;
+  std::unique_ptr<flutter::FlutterEngine> engine_;
+};
+
+TEST_F(MessengerTest, CallsArriveOnThePlatformThreadOnlyFromItsMessageLoop) {
+  StartEngine("call test/ch ping {\"n\": 1}\nwait reply\necho end\n");
+  auto channel = MakeChannel("test/ch");
+  std::vector<DWORD> handler_threads;
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>& call,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    handler_threads.push_back(GetCurrentThreadId());
+    EXPECT_EQ(call.method_name(), "ping");
+    result->Success(EncodableValue("pong"));
+  });
+
+  // Wait, without dispatching, until the engine's work message is queued for this thread.
+  MSG message;
+  const auto deadline = GetTickCount64() + 10000;
+  while (!PeekMessageW(&message, nullptr, WM_APP, 0xBFFF, PM_NOREMOVE) &&
+         GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_POSTMESSAGE, 0);
+  }
+  EXPECT_TRUE(handler_threads.empty()) << "delivered without the message loop";
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  ASSERT_EQ(handler_threads.size(), 1u);
+  EXPECT_EQ(handler_threads[0], GetCurrentThreadId());
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch ping success \"pong\""));
+}
+
+TEST_F(MessengerTest, EachCallIsAnsweredExactlyOnce) {
+  StartEngine(
+      "call test/ch twice\n"
+      "call test/ch dropped\n"
+      "call raw/ch twice\n"
+      "call test/ch marker\n"
+      "wait reply\n"
+      "echo end\n");
+  auto channel = MakeChannel("test/ch");
+  channel->SetMethodCallHandler([](const MethodCall<EncodableValue>& call,
+                                   std::unique_ptr<MethodResult<EncodableValue>> result) {
+    if (call.method_name() == "twice") {
+      result->Success(EncodableValue(1));
+      result->Success(EncodableValue(2));
+      result->Error("late", "refused");
+    } else if (call.method_name() == "marker") {
+      result->Success();
+    }
+    // "dropped": the result goes out of scope without a reply.
+  });
+  // Below the wrapper: the engine itself refuses a second response for one message.
+  struct Raw {
+    static void OnMessage(FlutterDesktopMessengerRef messenger,
+                          const FlutterDesktopMessage* message, void*) {
+      const auto ok = Codec().EncodeSuccessEnvelope();
+      FlutterDesktopMessengerSendResponse(messenger, message->response_handle, ok->data(),
+                                          ok->size());
+      FlutterDesktopMessengerSendResponse(messenger, message->response_handle, ok->data(),
+                                          ok->size());
+    }
+  };
+  FlutterDesktopMessengerSetCallback(
+      FlutterDesktopPluginRegistrarGetMessenger(engine_->GetRegistrarForPlugin("raw")), "raw/ch",
+      &Raw::OnMessage, nullptr);
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(output_.CountContaining("[dart] reply 1 "), 1u);
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch twice success 1"));
+  EXPECT_TRUE(output_.Has("[dart] reply 2 test/ch dropped notImplemented"));
+  EXPECT_EQ(output_.CountContaining("[dart] reply 3 "), 1u);
+  EXPECT_TRUE(output_.Has("[dart] reply 3 raw/ch twice success null"));
+  EXPECT_EQ(output_.CountContaining("a response was sent twice"), 1u);
+}
+
+TEST_F(MessengerTest, HandlersNeverRunNestedInsideEachOther) {
+  StartEngine(
+      "listen test/ev\n"
+      "wait reply\n"
+      "call test/ch first\n"
+      "wait event test/ev\n"
+      "call test/ch second\n"
+      "echo second sent\n"
+      "wait reply\n"
+      "echo end\n");
+  auto channel = MakeChannel("test/ch");
+  flutter::BinaryMessenger* messenger = engine_->messenger();
+  messenger->SetMessageHandler("test/ev", [](const uint8_t*, size_t, flutter::BinaryReply reply) {
+    const auto ok = Codec().EncodeSuccessEnvelope();
+    reply(ok->data(), ok->size());
+  });
+  int depth = 0;
+  int max_depth = 0;
+  std::vector<std::string> order;
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>& call,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    ++depth;
+    max_depth = std::max(max_depth, depth);
+    order.push_back("start " + call.method_name());
+    if (call.method_name() == "first") {
+      const EncodableValue event("go");
+      const auto envelope = Codec().EncodeSuccessEnvelope(&event);
+      messenger->Send("test/ev", envelope->data(), envelope->size());
+      // A nested loop dispatches the engine's work message for "second"; it must wait.
+      EXPECT_TRUE(PumpUntil([&] { return output_.Has("[dart] echo second sent"); }));
+    }
+    order.push_back("end " + call.method_name());
+    --depth;
+    result->Success();
+  });
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(max_depth, 1);
+  EXPECT_EQ(order, (std::vector<std::string>{"start first", "end first", "start second",
+                                             "end second"}));
+}
+
+TEST_F(MessengerTest, ARemovedHandlerGetsNoMoreCalls) {
+  StartEngine(
+      "call test/ch one\n"
+      "wait reply\n"
+      "call test/ch two\n"
+      "wait reply\n"
+      "echo end\n");
+  auto channel = MakeChannel("test/ch");
+  int calls = 0;
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>&,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    ++calls;
+    channel->SetMethodCallHandler(nullptr);  // Removes itself while running.
+    result->Success();
+  });
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch one success null"));
+  EXPECT_TRUE(output_.Has("[dart] reply 3 test/ch two notImplemented"));
+}
+
+TEST_F(MessengerTest, UndecodableCallsGetAnEmptyReplyWithoutReachingTheHandler) {
+  StartEngine("sendbytes test/ch ff 00\nwait reply\necho end\n");
+  auto channel = MakeChannel("test/ch");
+  int calls = 0;
+  channel->SetMethodCallHandler(
+      [&](const MethodCall<EncodableValue>&, std::unique_ptr<MethodResult<EncodableValue>> r) {
+        ++calls;
+        r->Success();
+      });
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(calls, 0);
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch - empty"));
+}
+
+// The event-channel protocol as a plug-in speaks it: "listen" and "cancel" method calls, events as
+// success envelopes sent without reply.
+TEST_F(MessengerTest, EventChannelEventsArriveInOrderAroundListenAndCancel) {
+  StartEngine(
+      "listen test/events {\"from\": \"dart\"}\n"
+      "wait event test/events 10000 early-2\n"
+      "call test/ch raise\n"
+      "wait event test/events 10000 later\n"
+      "cancel test/events\n"
+      "wait reply\n"
+      "call test/ch raise\n"
+      "wait reply\n"
+      "echo end\n");
+  flutter::BinaryMessenger* messenger = engine_->messenger();
+  auto send_event = [messenger](const std::string& name) {
+    const EncodableValue event(EncodableMap{{EncodableValue("event"), EncodableValue(name)}});
+    const auto envelope = Codec().EncodeSuccessEnvelope(&event);
+    messenger->Send("test/events", envelope->data(), envelope->size());
+  };
+  std::vector<EncodableValue> listen_arguments;
+  messenger->SetMessageHandler(
+      "test/events", [&](const uint8_t* bytes, size_t size, flutter::BinaryReply reply) {
+        auto call = Codec().DecodeMethodCall(bytes, size);
+        ASSERT_NE(call, nullptr);
+        if (call->method_name() == "listen") {
+          listen_arguments.push_back(*call->arguments());
+          // Events raised before the subscription go out first, then the reply.
+          send_event("early-1");
+          send_event("early-2");
+        }
+        const auto ok = Codec().EncodeSuccessEnvelope();
+        reply(ok->data(), ok->size());
+      });
+  auto channel = MakeChannel("test/ch");
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>&,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    send_event("later");
+    result->Success();
+  });
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  const std::vector<std::string> lines = output_.Lines();
+  std::vector<std::string> seen;
+  for (const std::string& line : lines) {
+    if (line.find("test/events") != std::string::npos) seen.push_back(line);
+  }
+  const std::vector<std::string> expected = {
+      "[dart] event test/events {\"event\": \"early-1\"}",
+      "[dart] event test/events {\"event\": \"early-2\"}",
+      "[dart] reply 1 test/events listen success null",
+      "[dart] event test/events {\"event\": \"later\"}",
+      "[dart] reply 5 test/events cancel success null",
+      "[dart] unhandled test/events 17 bytes",
+  };
+  EXPECT_EQ(seen, expected);
+  ASSERT_EQ(listen_arguments.size(), 1u);
+  EXPECT_EQ(listen_arguments[0],
+            EncodableValue(EncodableMap{{EncodableValue("from"), EncodableValue("dart")}}));
+}
+
+TEST_F(MessengerTest, HostCallsToDartGetTheirReplyOnThePlatformThread) {
+  StartEngine("echo ready\n");
+  ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
+  auto channel = MakeChannel("dart/nobody");
+  std::vector<DWORD> reply_threads;
+  channel->InvokeMethod(
+      "hello", std::make_unique<EncodableValue>(1),
+      std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
+          nullptr, nullptr, [&] { reply_threads.push_back(GetCurrentThreadId()); }));
+  EXPECT_TRUE(reply_threads.empty()) << "answered inside the send";
+  ASSERT_TRUE(PumpUntil([&] { return !reply_threads.empty(); }));
+  EXPECT_EQ(reply_threads, std::vector<DWORD>{GetCurrentThreadId()});
+  EXPECT_EQ(output_.CountContaining("[dart] unhandled dart/nobody "), 1u);
+}
+
+TEST_F(MessengerTest, ShutdownAnswersOwedRepliesAndLateResponsesAreIgnored) {
+  StartEngine("call test/ch keep\necho called\n");
+  auto channel = MakeChannel("test/ch");
+  std::unique_ptr<MethodResult<EncodableValue>> kept;
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>&,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    kept = std::move(result);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return kept != nullptr; }));
+
+  int not_implemented = 0;
+  channel->InvokeMethod("owed", nullptr,
+                        std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
+                            nullptr, nullptr, [&] { ++not_implemented; }));
+  FlutterDesktopMessengerRef messenger =
+      FlutterDesktopMessengerAddRef(FlutterDesktopPluginRegistrarGetMessenger(
+          engine_->GetRegistrarForPlugin("late")));
+  EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
+
+  engine_.reset();  // Dart's answer to "owed" has not been dispatched yet.
+  EXPECT_EQ(not_implemented, 1);
+  EXPECT_FALSE(FlutterDesktopMessengerIsAvailable(messenger));
+  // A worker thread answering after the engine is gone must do no harm.
+  std::thread late([&] { kept->Success(); });
+  late.join();
+  const auto bytes = Codec().EncodeSuccessEnvelope();
+  EXPECT_FALSE(FlutterDesktopMessengerSend(messenger, "test/ch", bytes->data(), bytes->size()));
+  FlutterDesktopMessengerRelease(messenger);
+}
+
+TEST_F(MessengerTest, SendsFromOtherThreadsAreReported) {
+  StartEngine("listen test/ev\nwait reply\necho ready\n");
+  ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
+  flutter::BinaryMessenger* messenger = engine_->messenger();
+  const auto envelope = Codec().EncodeSuccessEnvelope();
+  std::thread worker([&] { messenger->Send("test/ev", envelope->data(), envelope->size()); });
+  worker.join();
+  EXPECT_TRUE(output_.Has(
+      "[engine] warning: a message on channel \"test/ev\" was sent from a thread other than the "
+      "platform thread"));
+  // Delivered all the same.
+  ASSERT_TRUE(output_.WaitFor("[dart] event test/ev null"));
+}
+
+TEST_F(MessengerTest, RegistrarsAreSharedByNameAndDestroyedBeforeTheEngine) {
+  StartEngine("call plugin/ch hi\nwait reply\necho end\n");
+  EXPECT_EQ(engine_->GetRegistrarForPlugin("fernhold_swplay"),
+            engine_->GetRegistrarForPlugin("fernhold_swplay"));
+  EXPECT_NE(engine_->GetRegistrarForPlugin("fernhold_swplay"),
+            engine_->GetRegistrarForPlugin("other"));
+
+  struct Plugin : flutter::Plugin {
+    Plugin(flutter::PluginRegistrarWindows* registrar, bool* destroyed_with_messenger)
+        : registrar(registrar), destroyed_with_messenger(destroyed_with_messenger) {
+      channel = std::make_unique<Channel>(registrar->messenger(), "plugin/ch", &Codec());
+      channel->SetMethodCallHandler(
+          [](const MethodCall<EncodableValue>&, std::unique_ptr<MethodResult<EncodableValue>> r) {
+            r->Success(EncodableValue("from plugin"));
+          });
+    }
+    ~Plugin() override {
+      // The messenger still works while plug-ins are destroyed.
+      *destroyed_with_messenger = FlutterDesktopMessengerIsAvailable(
+          FlutterDesktopPluginRegistrarGetMessenger(core));
+      channel->SetMethodCallHandler(nullptr);
+    }
+    flutter::PluginRegistrarWindows* registrar;
+    bool* destroyed_with_messenger;
+    FlutterDesktopPluginRegistrarRef core = nullptr;
+    std::unique_ptr<Channel> channel;
+  };
+  bool destroyed_with_messenger = false;
+  FlutterDesktopPluginRegistrarRef core = engine_->GetRegistrarForPlugin("plugin");
+  auto* registrar = flutter::PluginRegistrarManager::GetInstance()
+                        ->GetRegistrar<flutter::PluginRegistrarWindows>(core);
+  EXPECT_EQ(registrar, flutter::PluginRegistrarManager::GetInstance()
+                           ->GetRegistrar<flutter::PluginRegistrarWindows>(core));
+  EXPECT_EQ(registrar->GetView(), nullptr);  // Headless.
+  auto plugin = std::make_unique<Plugin>(registrar, &destroyed_with_messenger);
+  plugin->core = core;
+  registrar->AddPlugin(std::move(plugin));
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_TRUE(output_.Has("[dart] reply 1 plugin/ch hi success \"from plugin\""));
+  engine_.reset();
+  EXPECT_TRUE(destroyed_with_messenger);
+}
+
+TEST_F(MessengerTest, EntryPointArgumentsReachTheDartSide) {
+  StartEngine("echo ready\n", {"--server", "a b", "\xE4\xBD\xA0"});
+  ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
+  EXPECT_TRUE(output_.Has("[dart] args [\"--server\", \"a b\", \"\xE4\xBD\xA0\"]"));
+  EXPECT_TRUE(output_.Has("[dart] entrypoint main"));
+}
+
+TEST(EngineRunTest, AMissingProjectFolderFailsToRun) {
+  OutputRecorder output;
+  flutter::FlutterEngine engine(flutter::DartProject(L"no_such_project"));
+  EXPECT_FALSE(engine.Run());
+  EXPECT_EQ(output.CountContaining("no_such_project\\flutter_assets\" does not exist"), 1u);
+}
+
+}  // namespace

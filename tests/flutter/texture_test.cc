@@ -1,0 +1,221 @@
+// External textures: the copy callback on the raster thread, unregistration against running
+// copies, and unusable buffers.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "flutter/dart_project.h"
+#include "flutter/flutter_engine.h"
+#include "flutter/plugin_registrar_windows.h"
+#include "flutter/texture_registrar.h"
+#include "tests/flutter/test_support.h"
+
+namespace {
+
+using flutter_test_support::OutputRecorder;
+using flutter_test_support::ScopedScenario;
+
+// A gate a copy callback can wait at, and a record of the copies made.
+class CopyProbe {
+ public:
+  // The copy callback: records the thread, optionally waits at the gate, returns |buffer_|.
+  const FlutterDesktopPixelBuffer* Copy() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    threads_.push_back(std::this_thread::get_id());
+    ++copies_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return !hold_; });
+    return buffer_;
+  }
+
+  void Hold() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_ = true;
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_ = false;
+    changed_.notify_all();
+  }
+  bool WaitForCopies(int count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return copies_ >= count; });
+  }
+  bool WaitForReleases(int count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return releases_ >= count; });
+  }
+  void SetBuffer(const FlutterDesktopPixelBuffer* buffer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    buffer_ = buffer;
+  }
+  int copies() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return copies_;
+  }
+  std::vector<std::thread::id> threads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_;
+  }
+
+  static void OnRelease(void* context) {
+    auto* self = static_cast<CopyProbe*>(context);
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    ++self->releases_;
+    self->changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::thread::id> threads_;
+  int copies_ = 0;
+  int releases_ = 0;
+  bool hold_ = false;
+  const FlutterDesktopPixelBuffer* buffer_ = nullptr;
+};
+
+class TextureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine_ = std::make_unique<flutter::FlutterEngine>(flutter::DartProject(L"data"));
+    ASSERT_TRUE(engine_->Run());
+    registrar_ = std::make_unique<flutter::PluginRegistrarWindows>(
+        engine_->GetRegistrarForPlugin("textures"));
+    textures_ = registrar_->texture_registrar();
+  }
+
+  void TearDown() override {
+    engine_.reset();
+    registrar_.reset();
+  }
+
+  int64_t Register(CopyProbe* probe, flutter::TextureVariant* texture) {
+    *texture = flutter::PixelBufferTexture([probe](size_t, size_t) { return probe->Copy(); });
+    return textures_->RegisterTexture(texture);
+  }
+
+  OutputRecorder output_;
+  ScopedScenario scenario_{"echo ready\n"};
+  std::unique_ptr<flutter::FlutterEngine> engine_;
+  // Outlives the engine, as a plug-in's texture may.
+  std::unique_ptr<flutter::PluginRegistrarWindows> registrar_;
+  flutter::TextureRegistrar* textures_ = nullptr;
+};
+
+TEST_F(TextureTest, CopiesRunOnTheRasterThreadAndReleaseTheirBuffer) {
+  CopyProbe probe;
+  std::vector<uint8_t> pixels(4 * 4 * 4, 0x80);
+  const FlutterDesktopPixelBuffer buffer = {pixels.data(), 4, 4, &CopyProbe::OnRelease, &probe};
+  probe.SetBuffer(&buffer);
+  flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
+  const int64_t id = Register(&probe, &texture);
+  ASSERT_GE(id, 1);
+  EXPECT_EQ(probe.copies(), 0) << "copied before any frame was marked";
+
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
+  ASSERT_TRUE(probe.WaitForReleases(1));
+  ASSERT_EQ(probe.threads().size(), 1u);
+  EXPECT_NE(probe.threads()[0], std::this_thread::get_id());
+
+  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id + 1000));
+  EXPECT_TRUE(textures_->UnregisterTexture(id));
+}
+
+TEST_F(TextureTest, UnregisterWaitsForARunningCopyAndNoCopyFollows) {
+  CopyProbe probe;
+  flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
+  const int64_t id = Register(&probe, &texture);
+  probe.Hold();
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
+  ASSERT_TRUE(probe.WaitForCopies(1));  // The copy is now running, held at the gate.
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));  // Queues a second copy.
+
+  std::promise<void> unregistered;
+  std::future<void> done = unregistered.get_future();
+  std::thread unregistering([&] {
+    textures_->UnregisterTexture(id);
+    unregistered.set_value();
+  });
+  EXPECT_EQ(done.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
+      << "unregister returned while a copy was running";
+  probe.Release();
+  EXPECT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  unregistering.join();
+
+  // The queued copy was dropped, and the texture is gone for good.
+  EXPECT_EQ(probe.copies(), 1);
+  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
+}
+
+TEST_F(TextureTest, MarksMadeWhileACopyIsPendingMergeIntoOne) {
+  CopyProbe probe;
+  flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
+  const int64_t id = Register(&probe, &texture);
+  probe.Hold();
+  textures_->MarkTextureFrameAvailable(id);
+  ASSERT_TRUE(probe.WaitForCopies(1));
+  for (int i = 0; i < 50; ++i) textures_->MarkTextureFrameAvailable(id);
+  probe.Release();
+  ASSERT_TRUE(probe.WaitForCopies(2));
+  // Unregistration completes after every copy queued before it.
+  textures_->UnregisterTexture(id);
+  EXPECT_EQ(probe.copies(), 2);
+}
+
+TEST_F(TextureTest, UnusableBuffersAreSkippedAndStillReleased) {
+  CopyProbe probe;
+  std::vector<uint8_t> pixels(16, 0);
+  const std::vector<FlutterDesktopPixelBuffer> buffers = {
+      {nullptr, 2, 2, &CopyProbe::OnRelease, &probe},
+      {pixels.data(), 0, 2, &CopyProbe::OnRelease, &probe},
+      {pixels.data(), 20000, 1, &CopyProbe::OnRelease, &probe},
+  };
+  flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
+  const int64_t id = Register(&probe, &texture);
+  for (size_t i = 0; i < buffers.size(); ++i) {
+    probe.SetBuffer(&buffers[i]);
+    textures_->MarkTextureFrameAvailable(id);
+    ASSERT_TRUE(probe.WaitForReleases(static_cast<int>(i) + 1));
+  }
+  probe.SetBuffer(nullptr);  // No frame at all.
+  textures_->MarkTextureFrameAvailable(id);
+  ASSERT_TRUE(probe.WaitForCopies(4));
+  textures_->UnregisterTexture(id);
+  EXPECT_EQ(output_.CountContaining("pixel buffer skipped"), 3u);
+}
+
+TEST_F(TextureTest, UnregisteringUnknownTexturesAndAfterShutdownCompletes) {
+  bool called = false;
+  std::promise<void> done;
+  textures_->UnregisterTexture(12345, [&] {
+    called = true;
+    done.set_value();
+  });
+  EXPECT_EQ(done.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_TRUE(called);
+
+  CopyProbe probe;
+  flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
+  const int64_t id = Register(&probe, &texture);
+  engine_.reset();
+  // A texture released by a worker after the engine has gone.
+  std::thread late([&] { EXPECT_TRUE(textures_->UnregisterTexture(id)); });
+  late.join();
+  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
+  flutter::TextureVariant another(flutter::PixelBufferTexture(nullptr));
+  EXPECT_EQ(Register(&probe, &another), -1);
+  EXPECT_EQ(probe.copies(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,297 @@
+// The view controller and its view: a real child window, frames, painting of textures, the test
+// controls, DPI and top-level window delegates. Needs a display (runs under Xvfb).
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flutter/dart_project.h"
+#include "flutter/engine/view_window.h"
+#include "flutter/flutter_view_controller.h"
+#include "flutter/plugin_registrar_windows.h"
+#include "flutter/texture_registrar.h"
+#include "tests/flutter/test_support.h"
+
+namespace {
+
+using flutter::engine::ViewWindow;
+using flutter_test_support::OutputRecorder;
+using flutter_test_support::PumpFor;
+using flutter_test_support::PumpUntil;
+using flutter_test_support::ScopedEnvironment;
+using flutter_test_support::ScopedScenario;
+
+// A plain top-level window that hosts the view, as the shell's window does.
+class HostWindow {
+ public:
+  HostWindow(int width, int height) {
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = WindowProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"FlutterViewTestHost";
+    RegisterClassExW(&window_class);
+    RECT frame = {0, 0, width, height};
+    AdjustWindowRect(&frame, WS_POPUP, FALSE);
+    hwnd_ = CreateWindowExW(0, L"FlutterViewTestHost", L"host", WS_POPUP, 0, 0,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+  }
+  ~HostWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+  void Embed(HWND child) {
+    SetParent(child, hwnd_);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    MoveWindow(child, 0, 0, client.right, client.bottom, TRUE);
+  }
+
+  HWND hwnd() const { return hwnd_; }
+  int close_requests() const { return close_requests_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(
+                            reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && message == WM_CLOSE) {
+      ++self->close_requests_;
+      return 0;  // Counted, not closed: the test owns the window.
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+
+  HWND hwnd_ = nullptr;
+  int close_requests_ = 0;
+};
+
+// Reads one screen pixel as RGB.
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+class ViewTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<flutter::FlutterViewController> MakeController(int width = 600,
+                                                                 int height = 300) {
+    return std::make_unique<flutter::FlutterViewController>(width, height,
+                                                            flutter::DartProject(L"data"));
+  }
+
+  OutputRecorder output_;
+  ScopedScenario scenario_{"echo ready\n"};
+};
+
+TEST_F(ViewTest, TheViewIsARealChildWindowAndFramesCallTheNextFrameCallbackOnce) {
+  auto controller = MakeController();
+  ASSERT_NE(controller->engine(), nullptr);
+  ASSERT_NE(controller->view(), nullptr);
+  HWND view = controller->view()->GetNativeWindow();
+  ASSERT_TRUE(IsWindow(view));
+  EXPECT_TRUE(GetWindowLongW(view, GWL_STYLE) & WS_CHILD);
+  RECT client;
+  GetClientRect(view, &client);
+  EXPECT_EQ(client.right, 600);
+  EXPECT_EQ(client.bottom, 300);
+
+  HostWindow host(600, 300);
+  host.Embed(view);
+  EXPECT_EQ(GetParent(view), host.hwnd());
+  PumpFor(std::chrono::milliseconds(50));  // Let the frame for the resize pass.
+
+  int first = 0;
+  controller->engine()->SetNextFrameCallback([&] { ++first; });
+  controller->ForceRedraw();
+  EXPECT_EQ(first, 0) << "the callback ran inside ForceRedraw";
+  ASSERT_TRUE(PumpUntil([&] { return first == 1; }));
+
+  int second = 0;
+  controller->engine()->SetNextFrameCallback([&] { ++second; });
+  controller->ForceRedraw();
+  ASSERT_TRUE(PumpUntil([&] { return second == 1; }));
+  EXPECT_EQ(first, 1);
+}
+
+TEST_F(ViewTest, TexturesArePaintedTiledAndScaledIntoTheirTiles) {
+  auto controller = MakeController();
+  ASSERT_NE(controller->view(), nullptr);
+  HostWindow host(600, 300);
+  HWND view = controller->view()->GetNativeWindow();
+  host.Embed(view);
+  ShowWindow(host.hwnd(), SW_SHOWNOACTIVATE);
+
+  flutter::PluginRegistrarWindows registrar(
+      controller->engine()->GetRegistrarForPlugin("painter"));
+  ASSERT_NE(registrar.GetView(), nullptr);
+  EXPECT_EQ(registrar.GetView()->GetNativeWindow(), view);
+
+  // A wide red texture and a tall blue one, in R, G, B, A order.
+  auto solid = [](size_t width, size_t height, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> pixels(width * height * 4);
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+      pixels[i] = r;
+      pixels[i + 1] = g;
+      pixels[i + 2] = b;
+      pixels[i + 3] = 255;
+    }
+    return pixels;
+  };
+  std::vector<uint8_t> red = solid(64, 32, 220, 30, 30);
+  std::vector<uint8_t> blue = solid(32, 64, 30, 30, 220);
+  FlutterDesktopPixelBuffer red_buffer = {red.data(), 64, 32, nullptr, nullptr};
+  FlutterDesktopPixelBuffer blue_buffer = {blue.data(), 32, 64, nullptr, nullptr};
+  flutter::TextureVariant red_texture(
+      flutter::PixelBufferTexture([&](size_t, size_t) { return &red_buffer; }));
+  flutter::TextureVariant blue_texture(
+      flutter::PixelBufferTexture([&](size_t, size_t) { return &blue_buffer; }));
+  flutter::TextureRegistrar* textures = registrar.texture_registrar();
+  const int64_t red_id = textures->RegisterTexture(&red_texture);
+  const int64_t blue_id = textures->RegisterTexture(&blue_texture);
+  ASSERT_LT(red_id, blue_id);
+
+  int frames = 0;
+  controller->engine()->SetNextFrameCallback([&] { ++frames; });
+  textures->MarkTextureFrameAvailable(red_id);
+  textures->MarkTextureFrameAvailable(blue_id);
+  ASSERT_TRUE(PumpUntil([&] { return frames == 1; }));
+  // Both copies are in once a frame after the second mark has passed.
+  controller->engine()->SetNextFrameCallback([&] { ++frames; });
+  controller->ForceRedraw();
+  ASSERT_TRUE(PumpUntil([&] { return frames == 2; }));
+  UpdateWindow(view);
+  PumpFor(std::chrono::milliseconds(100));
+
+  // Two textures: two columns of 300 x 300. The red 2:1 frame fills its tile's width, the blue
+  // 1:2 frame its tile's height, each centred; the rest is the view's background.
+  EXPECT_EQ(ScreenPixel(view, 150, 150), RGB(220, 30, 30));
+  EXPECT_EQ(ScreenPixel(view, 20, 100), RGB(220, 30, 30));
+  EXPECT_EQ(ScreenPixel(view, 150, 60), ViewWindow::kBackground);
+  EXPECT_EQ(ScreenPixel(view, 450, 150), RGB(30, 30, 220));
+  EXPECT_EQ(ScreenPixel(view, 450, 20), RGB(30, 30, 220));
+  EXPECT_EQ(ScreenPixel(view, 350, 150), ViewWindow::kBackground);
+
+  textures->UnregisterTexture(red_id);
+  textures->UnregisterTexture(blue_id);
+}
+
+TEST(ViewLayoutTest, TilesFormANearSquareGridAndFramesKeepTheirAspect) {
+  const std::vector<RECT> one = ViewWindow::TileRects(1, RECT{0, 0, 100, 50});
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].right, 100);
+  EXPECT_EQ(one[0].bottom, 50);
+
+  const std::vector<RECT> five = ViewWindow::TileRects(5, RECT{10, 0, 310, 200});
+  ASSERT_EQ(five.size(), 5u);  // 3 columns, 2 rows of 100 x 100.
+  EXPECT_EQ(five[2].left, 210);
+  EXPECT_EQ(five[3].left, 10);
+  EXPECT_EQ(five[3].top, 100);
+  EXPECT_EQ(five[4].right, 210);
+  EXPECT_EQ(five[4].bottom, 200);
+  EXPECT_TRUE(ViewWindow::TileRects(0, RECT{0, 0, 10, 10}).empty());
+
+  const RECT wide = ViewWindow::FitInto(512, 288, RECT{0, 0, 100, 100});
+  EXPECT_EQ(wide.left, 0);
+  EXPECT_EQ(wide.right, 100);
+  EXPECT_EQ(wide.top, 22);
+  EXPECT_EQ(wide.bottom, 78);
+  const RECT tall = ViewWindow::FitInto(288, 512, RECT{100, 0, 200, 100});
+  EXPECT_EQ(tall.top, 0);
+  EXPECT_EQ(tall.bottom, 100);
+  EXPECT_EQ(tall.left, 122);
+  EXPECT_EQ(tall.right, 178);
+  const RECT empty = ViewWindow::FitInto(0, 10, RECT{0, 0, 100, 100});
+  EXPECT_EQ(empty.right - empty.left, 0);
+}
+
+TEST_F(ViewTest, AFailingEngineOrViewLeavesTheControllerWithout) {
+  {
+    ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"view");
+    auto controller = MakeController();
+    EXPECT_NE(controller->engine(), nullptr);
+    EXPECT_EQ(controller->view(), nullptr);
+  }
+  {
+    ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"engine");
+    auto controller = MakeController();
+    EXPECT_EQ(controller->engine(), nullptr);
+    EXPECT_EQ(controller->view(), nullptr);
+    controller->ForceRedraw();  // Harmless without a controller.
+  }
+  EXPECT_EQ(output_.CountContaining("refused"), 2u);
+}
+
+TEST_F(ViewTest, AViewWithoutFramesNeverCallsTheNextFrameCallback) {
+  ScopedEnvironment no_frame(L"FERNHOLD_FLUTTER_NO_FRAME", L"1");
+  auto controller = MakeController();
+  ASSERT_NE(controller->view(), nullptr);
+  HostWindow host(600, 300);
+  host.Embed(controller->view()->GetNativeWindow());
+  int frames = 0;
+  controller->engine()->SetNextFrameCallback([&] { ++frames; });
+  controller->ForceRedraw();
+  ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
+  PumpFor(std::chrono::milliseconds(500));
+  EXPECT_EQ(frames, 0);
+}
+
+TEST(DpiTest, TheOverrideReplacesTheSystemDpi) {
+  HMONITOR monitor = MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONEAREST);
+  HDC screen = GetDC(nullptr);
+  const UINT system_dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(FlutterDesktopGetDpiForMonitor(monitor), system_dpi);
+  ScopedEnvironment dpi(L"FERNHOLD_FLUTTER_DPI", L"144");
+  EXPECT_EQ(FlutterDesktopGetDpiForMonitor(monitor), 144u);
+  EXPECT_EQ(FlutterDesktopGetDpiForHWND(nullptr), 144u);
+}
+
+TEST_F(ViewTest, TopLevelMessagesGoToPluginDelegatesAndFontsReload) {
+  auto controller = MakeController();
+  HostWindow host(200, 100);
+  auto* registrar = flutter::PluginRegistrarManager::GetInstance()
+                        ->GetRegistrar<flutter::PluginRegistrarWindows>(
+                            controller->engine()->GetRegistrarForPlugin("window_plugin"));
+  const int id = registrar->RegisterTopLevelWindowProcDelegate(
+      [](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (message == WM_USER + 5) return 42;
+        return std::nullopt;
+      });
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 5, 0, 0),
+            std::optional<LRESULT>(42));
+  // Nothing claims WM_FONTCHANGE, so the host goes on to reload the fonts itself.
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_FONTCHANGE, 0, 0), std::nullopt);
+  registrar->UnregisterTopLevelWindowProcDelegate(id);
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 5, 0, 0), std::nullopt);
+
+  controller->engine()->ReloadSystemFonts();
+  EXPECT_TRUE(output_.Has("[engine] system fonts reloaded"));
+}
+
+TEST(ViewCloseTest, TheScenarioCanCloseTheTopLevelWindow) {
+  OutputRecorder output;
+  ScopedScenario scenario("wait 0\nclose\necho closed\n");
+  auto controller = std::make_unique<flutter::FlutterViewController>(
+      200, 100, flutter::DartProject(L"data"));
+  ASSERT_NE(controller->view(), nullptr);
+  HostWindow host(200, 100);
+  host.Embed(controller->view()->GetNativeWindow());
+  ASSERT_TRUE(PumpUntil([&] { return host.close_requests() == 1; }));
+  EXPECT_TRUE(output.WaitFor("[dart] echo closed"));
+}
+
+}  // namespace
