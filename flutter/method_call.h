@@ -6,9 +6,11 @@
 #include <string>
 #include <utility>
 
+#include "flutter/encodable_value.h"
+
 namespace flutter {
 
-template <typename T>
+template <typename T = EncodableValue>
 class MethodCall {
  public:
   // |arguments| may be null when the call has none.

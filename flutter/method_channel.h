@@ -28,6 +28,8 @@
 #include "flutter/method_codec.h"
 #include "flutter/method_result.h"
 
+#include "flutter/encodable_value.h"
+
 namespace flutter {
 
 // Handles one call. Must answer through |result| exactly once, now or later.
@@ -35,7 +37,7 @@ template <typename T>
 using MethodCallHandler =
     std::function<void(const MethodCall<T>& call, std::unique_ptr<MethodResult<T>> result)>;
 
-template <typename T>
+template <typename T = EncodableValue>
 class MethodChannel {
  public:
   // |messenger| and |codec| are not owned and must outlive the channel and its handler.

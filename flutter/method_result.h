@@ -9,6 +9,8 @@
 #include <atomic>
 #include <string>
 
+#include "flutter/encodable_value.h"
+
 namespace flutter {
 
 namespace internal {
@@ -16,7 +18,7 @@ namespace internal {
 void LogDuplicateMethodResult(const char* kind);
 }  // namespace internal
 
-template <typename T>
+template <typename T = EncodableValue>
 class MethodResult {
  public:
   MethodResult() = default;

@@ -9,6 +9,8 @@
 
 #include "flutter/method_result.h"
 
+#include "flutter/encodable_value.h"
+
 namespace flutter {
 
 template <typename T>
@@ -19,7 +21,7 @@ using ResultHandlerError = std::function<
 template <typename T>
 using ResultHandlerNotImplemented = std::function<void()>;
 
-template <typename T>
+template <typename T = EncodableValue>
 class MethodResultFunctions : public MethodResult<T> {
  public:
   MethodResultFunctions(ResultHandlerSuccess<T> on_success, ResultHandlerError<T> on_error,

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "flutter/dart_project.h"
+#include "flutter/event_channel.h"
+#include "flutter/event_stream_handler_functions.h"
 #include "flutter/flutter_engine.h"
 #include "flutter/method_channel.h"
 #include "flutter/method_result_functions.h"
@@ -256,6 +258,57 @@ TEST_F(MessengerTest, EventChannelEventsArriveInOrderAroundListenAndCancel) {
   ASSERT_EQ(listen_arguments.size(), 1u);
   EXPECT_EQ(listen_arguments[0],
             EncodableValue(EncodableMap{{EncodableValue("from"), EncodableValue("dart")}}));
+}
+
+TEST_F(MessengerTest, EventChannelSubscriptionsFollowListenAndCancel) {
+  StartEngine(
+      "cancel test/stream\n"
+      "wait reply\n"
+      "listen test/stream {\"refuse\": true}\n"
+      "wait reply\n"
+      "listen test/stream 5\n"
+      "wait event test/stream 10000 end\n"
+      "cancel test/stream 6\n"
+      "wait reply\n"
+      "echo end\n");
+  flutter::EventChannel<> channel(engine_->messenger(), "test/stream", &Codec());
+  std::vector<std::string> calls;
+  channel.SetStreamHandler(std::make_unique<flutter::StreamHandlerFunctions<>>(
+      [&](const EncodableValue* arguments, std::unique_ptr<flutter::EventSink<>>&& events)
+          -> std::unique_ptr<flutter::StreamHandlerError<>> {
+        calls.push_back("listen " + std::to_string(arguments->index()));
+        if (std::holds_alternative<EncodableMap>(*arguments)) {
+          return std::make_unique<flutter::StreamHandlerError<>>(
+              "refused", "not now", std::make_unique<EncodableValue>(1));
+        }
+        events->Success(EncodableValue("first"));
+        events->Error("E1", "broken", EncodableValue(2));
+        events->Success();
+        events->EndOfStream();
+        return nullptr;
+      },
+      [&](const EncodableValue* arguments) -> std::unique_ptr<flutter::StreamHandlerError<>> {
+        calls.push_back("cancel " + std::to_string(std::get<int32_t>(*arguments)));
+        return nullptr;
+      }));
+
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"listen 11", "listen 2", "cancel 6"}));
+  std::vector<std::string> seen;
+  for (const std::string& line : output_.Lines()) {
+    if (line.find("test/stream") != std::string::npos) seen.push_back(line);
+  }
+  const std::vector<std::string> expected = {
+      "[dart] reply 1 test/stream cancel error \"error\" \"No active stream to cancel\" null",
+      "[dart] reply 3 test/stream listen error \"refused\" \"not now\" 1",
+      "[dart] event test/stream \"first\"",
+      "[dart] event-error test/stream \"E1\" \"broken\" 2",
+      "[dart] event test/stream null",
+      "[dart] event-end test/stream",
+      "[dart] reply 5 test/stream listen success null",
+      "[dart] reply 7 test/stream cancel success null",
+  };
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(MessengerTest, HostCallsToDartGetTheirReplyOnThePlatformThread) {
