@@ -356,6 +356,21 @@ TEST_F(MessengerTest, ShutdownAnswersOwedRepliesAndLateResponsesAreIgnored) {
   FlutterDesktopMessengerRelease(messenger);
 }
 
+TEST_F(MessengerTest, AHandlerMayShutTheEngineDown) {
+  StartEngine("call test/ch quit\ncall test/ch after\n");
+  auto channel = MakeChannel("test/ch");
+  std::vector<std::string> calls;
+  channel->SetMethodCallHandler([&](const MethodCall<EncodableValue>& call,
+                                    std::unique_ptr<MethodResult<EncodableValue>> result) {
+    calls.push_back(call.method_name());
+    result->Success();
+    engine_.reset();  // As a host window destroyed from inside a handler would.
+  });
+  ASSERT_TRUE(PumpUntil([&] { return engine_ == nullptr; }));
+  flutter_test_support::PumpFor(std::chrono::milliseconds(100));
+  EXPECT_EQ(calls, std::vector<std::string>{"quit"});
+}
+
 TEST_F(MessengerTest, SendsFromOtherThreadsAreReported) {
   StartEngine("listen test/ev\nwait reply\necho ready\n");
   ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
