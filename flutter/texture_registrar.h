@@ -60,8 +60,9 @@ class TextureRegistrar {
   // callback for it runs any more.
   virtual void UnregisterTexture(int64_t texture_id, std::function<void()> callback) = 0;
 
-  // Unregisters the texture and waits until no copy callback for it runs any more. Returns false
-  // when the engine is gone.
+  // Unregisters the texture and waits until no copy callback for it runs any more; returns true
+  // then. After the engine has shut down it returns at once, since nothing runs any more. Called
+  // from inside the texture's own copy callback it completes without waiting.
   virtual bool UnregisterTexture(int64_t texture_id) = 0;
 };
 

@@ -158,6 +158,25 @@ TEST_F(TextureTest, UnregisterWaitsForARunningCopyAndNoCopyFollows) {
   EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
 }
 
+TEST_F(TextureTest, ACopyCallbackMayUnregisterItsOwnTexture) {
+  std::promise<void> unregistered;
+  int64_t id = -1;
+  int copies = 0;
+  flutter::TextureVariant texture(
+      flutter::PixelBufferTexture([&](size_t, size_t) -> const FlutterDesktopPixelBuffer* {
+        ++copies;
+        textures_->UnregisterTexture(id);  // Would deadlock if it waited for this very copy.
+        unregistered.set_value();
+        return nullptr;
+      }));
+  id = textures_->RegisterTexture(&texture);
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
+  ASSERT_EQ(unregistered.get_future().wait_for(std::chrono::seconds(10)),
+            std::future_status::ready);
+  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
+  EXPECT_EQ(copies, 1);
+}
+
 TEST_F(TextureTest, MarksMadeWhileACopyIsPendingMergeIntoOne) {
   CopyProbe probe;
   flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
