@@ -11,9 +11,7 @@ std::unique_ptr<IOMessageLoop> IOMessageLoop::Create() {
 }
 
 IOMessageLoop* IOMessageLoop::Current() {
-  MessageLoop* loop = MessageLoop::Current();
-  return loop && loop->type() == MessageLoopType::kIO ? static_cast<IOMessageLoop*>(loop)
-                                                        : nullptr;
+  return dynamic_cast<IOMessageLoop*>(MessageLoop::Current());
 }
 
 IOMessageLoop::IOMessageLoop(std::shared_ptr<WinIOMessagePump> pump)

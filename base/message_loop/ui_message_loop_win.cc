@@ -14,9 +14,7 @@ std::unique_ptr<UIMessageLoop> UIMessageLoop::Create(std::shared_ptr<WinUIMessag
 }
 
 UIMessageLoop* UIMessageLoop::Current() {
-  MessageLoop* loop = MessageLoop::Current();
-  return loop && loop->type() == MessageLoopType::kUI ? static_cast<UIMessageLoop*>(loop)
-                                                        : nullptr;
+  return dynamic_cast<UIMessageLoop*>(MessageLoop::Current());
 }
 
 UIMessageLoop::UIMessageLoop(std::shared_ptr<WinUIMessagePump> pump)
