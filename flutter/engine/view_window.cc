@@ -180,6 +180,14 @@ LRESULT ViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       EndPaint(hwnd_, &paint);
       return 0;
     }
+    case WM_PRINTCLIENT: {
+      // Paints into the caller's DC, so tests and tools can read the view's pixels without the
+      // screen (where other windows may cover it).
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      Paint(reinterpret_cast<HDC>(wparam), client);
+      return 0;
+    }
     case WM_SIZE:
       Invalidate();
       if (on_resize_) on_resize_();

@@ -75,15 +75,46 @@ class HostWindow {
   int close_requests_ = 0;
 };
 
-// Reads one screen pixel as RGB.
-COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT point = {x, y};
-  ClientToScreen(window, &point);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
+// The view's pixels as it paints them, read through WM_PRINTCLIENT into a bitmap of our own, so
+// that other windows on the display cannot cover them.
+class ViewPixels {
+ public:
+  explicit ViewPixels(HWND view) {
+    RECT client;
+    GetClientRect(view, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    pixels_.assign(pixels, pixels + width_ * height_);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+
+  // The pixel at (x, y) as a COLORREF.
+  COLORREF At(int x, int y) const {
+    const uint32_t bgra = pixels_[y * width_ + x];
+    return RGB((bgra >> 16) & 0xff, (bgra >> 8) & 0xff, bgra & 0xff);
+  }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
 
 class ViewTest : public ::testing::Test {
  protected:
@@ -133,7 +164,6 @@ TEST_F(ViewTest, TexturesArePaintedTiledAndScaledIntoTheirTiles) {
   HostWindow host(600, 300);
   HWND view = controller->view()->GetNativeWindow();
   host.Embed(view);
-  ShowWindow(host.hwnd(), SW_SHOWNOACTIVATE);
 
   flutter::PluginRegistrarWindows registrar(
       controller->engine()->GetRegistrarForPlugin("painter"));
@@ -173,17 +203,16 @@ TEST_F(ViewTest, TexturesArePaintedTiledAndScaledIntoTheirTiles) {
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   controller->ForceRedraw();
   ASSERT_TRUE(PumpUntil([&] { return frames == 2; }));
-  UpdateWindow(view);
-  PumpFor(std::chrono::milliseconds(100));
 
   // Two textures: two columns of 300 x 300. The red 2:1 frame fills its tile's width, the blue
   // 1:2 frame its tile's height, each centred; the rest is the view's background.
-  EXPECT_EQ(ScreenPixel(view, 150, 150), RGB(220, 30, 30));
-  EXPECT_EQ(ScreenPixel(view, 20, 100), RGB(220, 30, 30));
-  EXPECT_EQ(ScreenPixel(view, 150, 60), ViewWindow::kBackground);
-  EXPECT_EQ(ScreenPixel(view, 450, 150), RGB(30, 30, 220));
-  EXPECT_EQ(ScreenPixel(view, 450, 20), RGB(30, 30, 220));
-  EXPECT_EQ(ScreenPixel(view, 350, 150), ViewWindow::kBackground);
+  const ViewPixels pixels(view);
+  EXPECT_EQ(pixels.At(150, 150), RGB(220, 30, 30));
+  EXPECT_EQ(pixels.At(20, 100), RGB(220, 30, 30));
+  EXPECT_EQ(pixels.At(150, 60), ViewWindow::kBackground);
+  EXPECT_EQ(pixels.At(450, 150), RGB(30, 30, 220));
+  EXPECT_EQ(pixels.At(450, 20), RGB(30, 30, 220));
+  EXPECT_EQ(pixels.At(350, 150), ViewWindow::kBackground);
 
   textures->UnregisterTexture(red_id);
   textures->UnregisterTexture(blue_id);
