@@ -65,7 +65,7 @@ bool IsDirectory(const std::wstring& path) {
 }
 
 // Reads a whole file; nullopt when it cannot be opened or is over 16 MiB.
-std::optional<std::string> ReadFile(const std::wstring& path) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -151,7 +151,7 @@ bool Engine::Run(const char* entry_point) {
   const std::wstring scenario_path =
       options_.scenario_path.empty() ? assets_path_ + L"\\scenario.txt" : options_.scenario_path;
   std::optional<Scenario> scenario;
-  if (std::optional<std::string> text = ReadFile(scenario_path)) {
+  if (std::optional<std::string> text = ReadWholeFile(scenario_path)) {
     scenario = ParseScenario(*text);
   } else if (!options_.scenario_path.empty()) {
     WriteEngineNotice("error: cannot read the scenario \"" + Narrow(scenario_path) + "\"");

@@ -1,5 +1,6 @@
 #include "flutter/engine/texture_registry.h"
 
+#include <new>
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
@@ -135,16 +136,26 @@ void TextureRegistry::CopyTexture(int64_t texture_id) {
 
   std::shared_ptr<TextureFrame> frame;
   if (!buffer->buffer || buffer->width == 0 || buffer->height == 0 ||
-      buffer->width > kMaxSide || buffer->height > kMaxSide) {
+      buffer->width > kMaxSide || buffer->height > kMaxSide ||
+      buffer->width * buffer->height > kMaxPixels) {
     WriteEngineNotice("texture " + std::to_string(texture_id) +
                       ": pixel buffer skipped (null or size " + std::to_string(buffer->width) +
                       "x" + std::to_string(buffer->height) + ")");
   } else {
-    frame = std::make_shared<TextureFrame>();
-    frame->width = buffer->width;
-    frame->height = buffer->height;
-    const size_t bytes = buffer->width * buffer->height * 4;
-    frame->bgra.resize(bytes);
+    try {
+      frame = std::make_shared<TextureFrame>();
+      frame->width = buffer->width;
+      frame->height = buffer->height;
+      frame->bgra.resize(buffer->width * buffer->height * 4);
+    } catch (const std::bad_alloc&) {
+      WriteEngineNotice("texture " + std::to_string(texture_id) +
+                        ": pixel buffer skipped (out of memory)");
+      frame.reset();
+    }
+  }
+  if (frame) {
+    // R, G, B, A from the host; B, G, R, A for GDI.
+    const size_t bytes = frame->bgra.size();
     const uint8_t* source = buffer->buffer;
     uint8_t* target = frame->bgra.data();
     for (size_t i = 0; i < bytes; i += 4) {

@@ -37,8 +37,10 @@ struct TextureFrame {
 
 class TextureRegistry {
  public:
-  // Largest side of a pixel buffer the engine accepts; larger frames are skipped.
+  // Largest side, and largest pixel count, of a pixel buffer the engine accepts; larger frames
+  // are skipped (a buffer that big is a fault of the host, not a frame to draw).
   static constexpr size_t kMaxSide = 16384;
+  static constexpr size_t kMaxPixels = 4096 * 4096;
 
   // |on_frame| runs on the raster thread after a texture copy or a requested frame.
   explicit TextureRegistry(std::function<void()> on_frame);

@@ -199,6 +199,7 @@ TEST_F(TextureTest, UnusableBuffersAreSkippedAndStillReleased) {
       {nullptr, 2, 2, &CopyProbe::OnRelease, &probe},
       {pixels.data(), 0, 2, &CopyProbe::OnRelease, &probe},
       {pixels.data(), 20000, 1, &CopyProbe::OnRelease, &probe},
+      {pixels.data(), 5000, 5000, &CopyProbe::OnRelease, &probe},  // would be read past its end
   };
   flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
   const int64_t id = Register(&probe, &texture);
@@ -209,9 +210,9 @@ TEST_F(TextureTest, UnusableBuffersAreSkippedAndStillReleased) {
   }
   probe.SetBuffer(nullptr);  // No frame at all.
   textures_->MarkTextureFrameAvailable(id);
-  ASSERT_TRUE(probe.WaitForCopies(4));
+  ASSERT_TRUE(probe.WaitForCopies(5));
   textures_->UnregisterTexture(id);
-  EXPECT_EQ(output_.CountContaining("pixel buffer skipped"), 3u);
+  EXPECT_EQ(output_.CountContaining("pixel buffer skipped"), 4u);
 }
 
 TEST_F(TextureTest, UnregisteringUnknownTexturesAndAfterShutdownCompletes) {
