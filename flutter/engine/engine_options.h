@@ -1,4 +1,5 @@
 // EngineOptions: test controls of the engine, read from the environment when an engine is made.
+// Plain values; FromEnvironment may be called on any thread.
 //
 //   FERNHOLD_FLUTTER_FAIL=engine     FlutterDesktopEngineCreate fails (a controller gets no engine)
 //   FERNHOLD_FLUTTER_FAIL=view       FlutterDesktopViewControllerCreate fails (no view)
