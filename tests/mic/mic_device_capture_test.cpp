@@ -3,7 +3,9 @@
 // "...WithoutSoundServer" runs with no server at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -26,6 +28,11 @@ std::string SoundServer() {
 double ToneHz() {
   const char* value = std::getenv("FERNHOLD_TONE_HZ");
   return value != nullptr ? std::atof(value) : 0.0;
+}
+
+double Median(std::vector<double> values) {
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
 }
 
 std::vector<std::int16_t> DecodeFrames(const std::vector<std::vector<std::uint8_t>>& frames) {
@@ -68,11 +75,22 @@ TEST(MicDeviceCapture, CapturesTheToneOfTheDefaultMicrophoneAsAacLc) {
   const std::vector<std::int16_t> decoded = DecodeFrames(calls.frames);
   ASSERT_GE(decoded.size(), 70u * 1024);
   const std::vector<std::int16_t> steady(decoded.begin() + 12 * 1024, decoded.end() - 2048);
-  const double frequency = mic_test::EstimateFrequency(steady, 48000.0);
-  const double snr = mic_test::SineSnrDb(steady, 48000.0, toneHz);
-  std::printf("captured tone: %.2f Hz, SNR %.1f dB over %zu samples\n", frequency, snr, steady.size());
-  EXPECT_NEAR(frequency, toneHz, 2.0);
-  EXPECT_GE(snr, 30.0);
+  // Frequency and SNR are taken per 200 ms window, each against its own best-fitting sine, and
+  // judged by their medians: a test process starved of CPU on a busy machine can overrun the
+  // device buffer once, and that one gap in the tone says nothing about the capture's own path.
+  std::vector<double> frequencies;
+  std::vector<double> snrs;
+  for (std::size_t at = 0; at + 9600 <= steady.size(); at += 9600) {
+    const std::vector<std::int16_t> window(steady.begin() + at, steady.begin() + at + 9600);
+    frequencies.push_back(mic_test::EstimateFrequency(window, 48000.0));
+    snrs.push_back(mic_test::SineSnrDb(window, 48000.0, toneHz));
+  }
+  ASSERT_GE(snrs.size(), 5u);
+  std::printf("captured tone per 200 ms window:");
+  for (std::size_t i = 0; i < snrs.size(); ++i) std::printf(" %.2f Hz/%.1f dB", frequencies[i], snrs[i]);
+  std::printf("\n");
+  EXPECT_NEAR(Median(frequencies), toneHz, 1.0);
+  EXPECT_GE(Median(snrs), 30.0);
 }
 
 TEST(MicDeviceCapture, RestartsOnTheSameObject) {
