@@ -67,7 +67,12 @@ std::string DecodeString(const std::string& text, size_t pos) {
       case 't': out.push_back('\t'); break;
       case 'u': {
         const long unit = ReadHex4(text, pos);
-        if (unit < 0) break;  // not four hex digits: the escape gives nothing
+        if (unit < 0) {
+          // Not four hex digits: the escape gives nothing, its four places included (as far as
+          // the text goes, and never past the string's closing quote).
+          for (int k = 0; k < 4 && pos < text.size() && text[pos] != '"'; ++k) ++pos;
+          break;
+        }
         pos += 4;
         if (unit >= 0xD800 && unit <= 0xDBFF) {
           // A high surrogate needs a low one in the very next escape.

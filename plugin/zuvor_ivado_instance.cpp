@@ -234,7 +234,11 @@ void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
 void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds) {
   WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds));
   Locked locked(*this);
-  if (connectGeneration_ == generation && !connected_ && !stopRequested_) OnConnectTimeout();
+  // A session that gave up (connectFailed, initialised no more) has no attempt left to time out:
+  // its watchdog must not report a reconnection after the failure.
+  if (connectGeneration_ == generation && initialized_ && !connected_ && !stopRequested_) {
+    OnConnectTimeout();
+  }
 }
 
 void ZuvorIvadoInstance::OnConnectTimeout() {

@@ -166,12 +166,19 @@ void ZuvorIvadoManager::QueueEvent(const std::string& name, EncodableMap data) {
   {
     std::lock_guard<std::mutex> lock(eventMutex_);
     eventQueue_.push_back(ZuvorIvadoEvent{name, EncodableValue(std::move(data))});
+    if (eventObserver_) eventObserver_(eventQueue_.back());
   }
   if (OnPlatformThread()) {
     FlushEvents();
   } else if (waker_) {
     waker_->Wake();
   }
+}
+
+void ZuvorIvadoManager::SetEventObserverForTesting(
+    std::function<void(const ZuvorIvadoEvent&)> observer) {
+  std::lock_guard<std::mutex> lock(eventMutex_);
+  eventObserver_ = std::move(observer);
 }
 
 void ZuvorIvadoManager::FlushEvents() {
@@ -628,7 +635,9 @@ void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
         if (it == self->sessions_.end()) return;
         if (it->second->SendAudio(0, config.data(), static_cast<int>(config.size()))) return;
       }
-      std::this_thread::sleep_for(clock->RealDelay(WaitKind::kConfigRetry, kMicConfigRetry));
+      if (attempt + 1 < kMicConfigAttempts) {
+        std::this_thread::sleep_for(clock->RealDelay(WaitKind::kConfigRetry, kMicConfigRetry));
+      }
     }
     Log("mic cfg delivery TIMEOUT: " + padCode);
   });

@@ -134,6 +134,9 @@ class ZuvorIvadoManager {
 
   // Detached threads of all managers still running (configuration delivery, stops).
   static int RunningThreads();
+  // Tests: sees every event as it is queued, in queue order, on the raising thread (under the
+  // event-queue mutex: it must not call back into the manager).
+  void SetEventObserverForTesting(std::function<void(const ZuvorIvadoEvent&)> observer);
 
  private:
   using Result = std::unique_ptr<flutter::MethodResult<flutter::EncodableValue>>;
@@ -172,6 +175,7 @@ class ZuvorIvadoManager {
   std::mutex sessionMutex_;  // guards the session map, the sync set and the saved configuration
   std::mutex eventMutex_;    // guards the event queue only
   std::deque<ZuvorIvadoEvent> eventQueue_;
+  std::function<void(const ZuvorIvadoEvent&)> eventObserver_;  // tests only
   flutter::TextureRegistrar* textureRegistrar_ = nullptr;  // not owned
   flutter::BinaryMessenger* messenger_ = nullptr;          // not owned; null before registration
   const flutter::StandardMethodCodec* codec_ = nullptr;

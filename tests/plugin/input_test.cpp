@@ -1,0 +1,255 @@
+// Input and audio towards the phone (scaling, tryLock drops, the audio rules) and what the phone
+// sends back (video size, clipboard).
+#include <gtest/gtest.h>
+
+#include "plugin/plugin_log.h"
+#include "plugin/remote_clipboard.h"
+#include "tests/plugin/plugin_test_support.h"
+
+using namespace plugintest;
+
+namespace {
+
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
+  EncodableMap map;
+  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
+  return EncodableValue(map);
+}
+
+// A connected session of its own in texture-less, window-less mode.
+std::shared_ptr<ZuvorIvadoInstance> Connected(PluginRig& rig, const std::string& pad,
+                                              const std::string& token) {
+  rig.messenger.Listen();
+  rig.Initialize(pad, token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
+  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
+  return rig.manager->FindInstance(pad);
+}
+
+std::wstring ReadClipboard() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Extracts from exactly the bytes of `message` (no terminator after them).
+std::string Extract(const std::string& message) {
+  std::vector<char> exact(message.begin(), message.end());
+  return remote_clipboard::ExtractContent(exact.empty() ? nullptr : exact.data(),
+                                          static_cast<int>(exact.size()));
+}
+
+TEST(PluginInput, TouchesAreScaledToTheFrameAndLiftsGoToMinusOne) {
+  PluginRig rig;
+  const std::string token = Token("connect=0");
+  auto session = Connected(rig, "t", token);
+  session->SendTouch(0, 3, 0.5f, 0.25f);
+  session->SendTouch(2, 1, 0.9999f, 0.0f);  // truncated toward zero
+  session->SendTouch(1, 1, 0.5f, 0.5f);
+  session->SetVideoQuality(4);  // 288 x 512
+  session->SendTouch(2, 1, 0.5f, 0.5f);
+  session->SetVideoQuality(0);  // sent as is; the size stays
+  session->SendTouch(2, 1, 0.5f, 0.5f);
+  const auto calls = SdkCalls(token);
+  std::vector<std::string> touches;
+  for (const auto& c : calls) {
+    if (c.rfind("sendTouchEvent(", 0) == 0 || c.rfind("setVideoLevel(", 0) == 0) {
+      touches.push_back(c);
+    }
+  }
+  const std::vector<std::string> expected = {
+      "setVideoLevel(0)",  // initialisation
+      "sendTouchEvent(0, 1, 216, 192, 0)", "sendTouchEvent(2, 1, 431, 0, 0)",
+      "sendTouchEvent(1, 1, -1, -1, 0)",   "setVideoLevel(4)",
+      "sendTouchEvent(2, 1, 144, 256, 0)", "setVideoLevel(0)",
+      "sendTouchEvent(2, 1, 144, 256, 0)"};
+  EXPECT_EQ(touches, expected);
+}
+
+TEST(PluginInput, KeysTextAndClipboardReachThePhoneOnlyWhenConnected) {
+  PluginRig rig;
+  const std::string token = Token("connect=0");
+  rig.Initialize("k", token);
+  auto session = rig.manager->FindInstance("k");
+  session->SendKey(3, 158);  // not connected: dropped
+  session->SendText("x", 1);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("k")}}));
+  ASSERT_TRUE(PumpUntil([&] { return session->IsConnected(); }));
+  session->SendKey(1, 30);
+  session->SendText("h\xC3\xA9", 3);
+  session->CopyToRemote("clip", 4);
+  const auto calls = SdkCalls(token);
+  EXPECT_EQ(CountCalls(calls, "sendKeyEvent("), 1u);
+  EXPECT_EQ(CountCalls(calls, "sendKeyEvent(1, 30)"), 1u);
+  EXPECT_EQ(CountCalls(calls, "sendInputString(\"h\xC3\xA9\", 3)"), 1u);
+  EXPECT_EQ(CountCalls(calls, "sendInputString("), 1u);
+  EXPECT_EQ(CountCalls(calls, "copyToRemote(\"clip\", 4, true)"), 1u);
+}
+
+TEST(PluginInput, InputIsDroppedWhileTheSessionLockIsBusy) {
+  PluginRig rig;
+  const std::string token = Token("connect=0;block=screenCast:300");
+  auto session = Connected(rig, "b", token);
+  std::thread busy([&] { session->SetScreenCast(2); });
+  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "screenCast(2)") == 1; }));
+  const auto start = std::chrono::steady_clock::now();
+  session->SendKey(3, 172);
+  session->SendTouch(0, 1, 0.1f, 0.1f);
+  EXPECT_FALSE(session->SendAudio(0, reinterpret_cast<const uint8_t*>("\x11\x88"), 2));
+  // Nothing waited for the lock.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  busy.join();
+  session->SendKey(3, 139);
+  const auto calls = SdkCalls(token);
+  EXPECT_EQ(CountCalls(calls, "sendKeyEvent("), 1u);
+  EXPECT_EQ(CountCalls(calls, "sendKeyEvent(3, 139)"), 1u);
+  EXPECT_EQ(CountCalls(calls, "sendTouchEvent("), 0u);
+}
+
+TEST(PluginInput, AudioNeedsTheWindowModeAndAConfigurationFirst) {
+  std::vector<std::string> log;
+  std::mutex logMutex;
+  auto previous = SetPluginLogSink([&](const std::string& line) {
+    std::lock_guard<std::mutex> lock(logMutex);
+    log.push_back(line);
+  });
+  {
+    PluginRig rig;
+    rig.messenger.Listen();
+    const std::string token = Token("connect=0");
+    rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("m")},
+                                                     {"serverToken", EncodableValue(token)},
+                                                     {"mode", EncodableValue(1)}}));
+    ASSERT_TRUE(rig.WaitEvents("m", "connected"));
+    auto session = rig.manager->FindInstance("m");
+    const uint8_t config[2] = {0x11, 0x88};
+    const uint8_t frame[3] = {1, 2, 3};
+    EXPECT_FALSE(session->SendAudio(1, frame, 3));  // no configuration since the start
+    EXPECT_TRUE(session->SendAudio(0, config, 2));
+    for (int i = 0; i < 249; ++i) EXPECT_TRUE(session->SendAudio(1, frame, 3));
+    const auto calls = SdkCalls(token);
+    EXPECT_EQ(CountCalls(calls, "sendAudio(0, 2 bytes 1188)"), 1u);
+    EXPECT_EQ(CountCalls(calls, "sendAudio(1, 3 bytes 010203)"), 249u);
+
+    // In texture mode the phone takes no microphone audio.
+    rig.messenger.CallSwplay("switchPlayMode",
+                             Args({{"padCode", EncodableValue("m")}, {"mode", EncodableValue(2)}}));
+    EXPECT_FALSE(session->SendAudio(0, config, 2));
+  }
+  SetPluginLogSink(std::move(previous));
+  std::vector<std::string> sendLines;
+  for (const auto& line : log) {
+    if (line.find("[ZuvorIvadoInstance] sendAudio m ") == 0) sendLines.push_back(line);
+  }
+  EXPECT_EQ(sendLines, (std::vector<std::string>{
+                           "[ZuvorIvadoInstance] sendAudio m frame#1 len=2 ret=0",
+                           "[ZuvorIvadoInstance] sendAudio m frame#100 len=3 ret=0",
+                           "[ZuvorIvadoInstance] sendAudio m frame#200 len=3 ret=0"}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "[ZuvorIvadoInstance] mic cfg delivered: m (2 bytes)"),
+            1);
+}
+
+TEST(PluginInput, FailedAudioSendsAreAllLogged) {
+  std::vector<std::string> log;
+  std::mutex logMutex;
+  auto previous = SetPluginLogSink([&](const std::string& line) {
+    std::lock_guard<std::mutex> lock(logMutex);
+    log.push_back(line);
+  });
+  {
+    PluginRig rig;
+    rig.messenger.Listen();
+    rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("e")},
+                                                     {"serverToken", EncodableValue(Token("connect=0;audio=-3"))},
+                                                     {"mode", EncodableValue(1)}}));
+    ASSERT_TRUE(rig.WaitEvents("e", "connected"));
+    auto session = rig.manager->FindInstance("e");
+    const uint8_t bytes[1] = {9};
+    EXPECT_TRUE(session->SendAudio(0, bytes, 1));  // tried: true whatever the library says
+    EXPECT_TRUE(session->SendAudio(1, bytes, 1));
+    EXPECT_TRUE(session->SendAudio(1, bytes, 1));
+  }
+  SetPluginLogSink(std::move(previous));
+  size_t failures = 0;
+  for (const auto& line : log) failures += line.find("ret=-3") != std::string::npos;
+  EXPECT_EQ(failures, 3u);
+}
+
+TEST(PluginInput, ControlNoticeTakesTheSizeOnlyWhenTheLevelIsGranted) {
+  PluginRig rig;
+  const std::string granted = Token("connect=0;level=0:640:360");
+  auto a = Connected(rig, "g", granted);
+  ASSERT_EQ(swsim_inject(granted.c_str(), "control=0:2:30"), 1);
+  ASSERT_TRUE(PumpUntil([&] { return a->VideoWidth() == 640; }));
+  EXPECT_EQ(a->VideoHeight(), 360);
+  EXPECT_EQ(CountCalls(SdkCalls(granted), "getVideoLevelResult({2,432,768,20,15,1024,45,3,3,0,0})"),
+            1u);
+
+  const std::string refused = Token("connect=0;level=5:640:360");
+  auto b = Connected(rig, "r", refused);
+  ASSERT_EQ(swsim_inject(refused.c_str(), "control=0:2:30"), 1);
+  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(refused), "getVideoLevelResult(") == 1; }));
+  PumpFor(std::chrono::milliseconds(20));
+  EXPECT_EQ(b->VideoWidth(), 432);
+  EXPECT_EQ(b->VideoHeight(), 768);
+}
+
+TEST(RemoteClipboard, ContentIsDecodedWithItsEscapes) {
+  EXPECT_EQ(Extract(R"({"content":"a\u00e9\ud83d\ude00"})"), "a\xC3\xA9\xF0\x9F\x98\x80");
+  EXPECT_EQ(Extract(R"({"type":1, "content" :  "q\"w\\\/\n\tz"})"), "q\"w\\/\n\tz");
+  EXPECT_EQ(Extract(R"({"content":"A\u00C9"})"), "A\xC3\x89");  // upper-case hex
+  EXPECT_EQ(Extract(R"({"content":"x\u0001\u001fy\rz"})"), "xy\rz");  // control bytes go
+  EXPECT_EQ(Extract(R"({"content":"open ended)"), "open ended");
+}
+
+TEST(RemoteClipboard, MalformedInputGivesNothingForTheBadPartAndNeverReadsPastTheEnd) {
+  EXPECT_EQ(Extract(R"({"content":"x\ud83d"})"), "x");      // high surrogate alone
+  EXPECT_EQ(Extract(R"({"content":"x\ude00y"})"), "xy");    // low surrogate alone
+  EXPECT_EQ(Extract(R"({"content":"\ud83d\u0041"})"), "A");  // high then no low
+  EXPECT_EQ(Extract(R"({"content":"ab\u00)"), "ab");        // cut inside the digits
+  EXPECT_EQ(Extract(R"({"content":"ab\ud83d\ude)"), "ab");  // cut inside the pair
+  EXPECT_EQ(Extract(R"({"content":"ab\)"), "ab");           // lone backslash at the end
+  EXPECT_EQ(Extract(R"({"content":"a\u00g1b"})"), "ab");     // not hexadecimal
+  EXPECT_EQ(Extract(R"({"content":"a\u1","x":"y"})"), "a");  // the closing quote still ends it
+  EXPECT_EQ(Extract(R"({"text":"no content key"})"), "");
+  EXPECT_EQ(Extract(R"({"content" "missing colon"})"), "");
+  EXPECT_EQ(Extract(R"({"content": 5, "x":"y"})"), "");
+  EXPECT_EQ(Extract(R"({"content":)"), "");
+  EXPECT_EQ(remote_clipboard::ExtractContent(nullptr, 40), "");
+  EXPECT_EQ(Extract(R"("content")"), "");  // 9 bytes, nothing after the key
+  EXPECT_EQ(Extract("{\"c\":1}"), "");     // 8 bytes or less
+}
+
+// One test for everything that uses the system clipboard, so parallel test processes of this
+// suite never race for it.
+TEST(RemoteClipboard, TextReachesThePcClipboard) {
+  ASSERT_TRUE(remote_clipboard::PutText(L"first"));
+  EXPECT_EQ(ReadClipboard(), L"first");
+  ASSERT_TRUE(remote_clipboard::PutText(L""));
+  EXPECT_EQ(ReadClipboard(), L"");
+
+  PluginRig rig;
+  const std::string token = Token("connect=0;clip=0:hi\\u00e9\\ud83d\\ude00");
+  Connected(rig, "c", token);
+  ASSERT_TRUE(PumpUntil([] { return ReadClipboard() == L"hi\u00e9\U0001F600"; }));
+  // A message without the content key changes nothing.
+  ASSERT_EQ(swsim_inject(token.c_str(), "cliphex=0:7b2274657874223a2278227d"), 1);
+  ASSERT_TRUE(PumpUntil([&] {
+    size_t n = 0;
+    for (const auto& line : swsim::TokenLog(token)) {
+      n += line.find("=> onRecvClipboard") != std::string::npos;
+    }
+    return n == 2;
+  }));
+  PumpFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(ReadClipboard(), L"hi\u00e9\U0001F600");
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// Destroying the manager: sessions that outlive it (held by worker or window threads) become
+// inert, their textures are unregistered while the engine is still there, and long waits end.
+#include <gtest/gtest.h>
+
+#include "tests/plugin/plugin_test_support.h"
+
+using namespace plugintest;
+
+namespace {
+
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
+  EncodableMap map;
+  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
+  return EncodableValue(map);
+}
+
+TEST(PluginShutdown, TexturesAreUnregisteredWhenTheManagerGoes) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  Reply reply = rig.messenger.CallSwplay(
+      "switchPlayMode", Args({{"padCode", EncodableValue("t")},
+                              {"serverToken", EncodableValue(Token("connect=0;fps=60"))},
+                              {"mode", EncodableValue(2)}}));
+  const int64_t id =
+      std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId")));
+  ASSERT_TRUE(rig.WaitEvents("t", "connected"));
+  auto session = rig.manager->FindInstance("t");
+  ASSERT_TRUE(PumpUntil([&] { return rig.textures.marks(id) > 0; }));
+  rig.manager.reset();
+  EXPECT_FALSE(rig.textures.registered(id));  // at once, not when the session goes
+  EXPECT_EQ(session->texture(), nullptr);
+  EXPECT_EQ(session->GetTextureId(), -1);
+  EXPECT_FALSE(session->IsConnected());
+  EXPECT_EQ(swsim_dangling_display_count(), 0);
+  // Requests after the shutdown fail instead of starting anything.
+  EXPECT_EQ(session->Initialize(), -1);
+  EXPECT_EQ(session->Connect(1), -1);
+  EXPECT_EQ(session->SwitchPlayMode(2, 2, 1, 1), -1);
+}
+
+TEST(PluginShutdown, CallbacksOfSessionsThatOutliveTheManagerDoNothing) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  rig.Initialize("a", Token("x"));
+  rig.Initialize("b", Token("x"));
+  rig.messenger.CallSwplay("syncDevices", Args({{"padCodes", EncodableValue(EncodableList{
+                                                                 EncodableValue("a"),
+                                                                 EncodableValue("b")})}}));
+  auto a = rig.manager->FindInstance("a");
+  const size_t events = rig.messenger.EventCount();
+  rig.manager.reset();
+  // As a late library notification or window thread would.
+  a->callbacks.connected("a", 1, 2);
+  a->callbacks.reconnecting("a", 1);
+  a->callbacks.key("a", 1, 30);
+  a->callbacks.windowClosed("a");
+  a->onDisconnected(5);
+  EXPECT_EQ(rig.messenger.EventCount(), events);
+}
+
+TEST(PluginShutdown, LongWaitsEndWhenTheManagerGoes) {
+  PluginRig rig(/*withRegistrar=*/true, /*clockDivisor=*/1);  // real time: 8-second watchdog
+  rig.Initialize("s", Token("plan=silent"));
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("s")}}));
+  ASSERT_TRUE(PumpUntil([&] { return !rig.clock->WaitsOf(WaitKind::kWatchdog).empty(); }));
+  ASSERT_GE(ZuvorIvadoInstance::RunningWorkers(), 1);
+  const auto start = std::chrono::steady_clock::now();
+  rig.manager.reset();
+  ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoInstance::RunningWorkers() == 0; },
+                        std::chrono::seconds(5)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+}  // namespace

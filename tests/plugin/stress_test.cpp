@@ -1,0 +1,286 @@
+// Many sessions at once: 100 simulated phones connect, drop, reconnect and stop at random while
+// the Dart side keeps calling methods and input arrives from other threads. Every event raised
+// must reach the Dart side once and in order per session; nothing may deadlock; the connecting
+// count must come back to 0; and destroying the manager in the middle must end cleanly.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/plugin/plugin_test_support.h"
+
+using namespace plugintest;
+
+namespace {
+
+constexpr int kSessions = 100;
+
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
+  EncodableMap map;
+  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
+  return EncodableValue(map);
+}
+
+std::string PadOf(const EncodableValue& data) {
+  const auto* map = std::get_if<EncodableMap>(&data);
+  if (!map) return std::string();
+  auto it = map->find(EncodableValue("padCode"));
+  return it == map->end() ? std::string() : std::get<std::string>(it->second);
+}
+
+// Every event as it was queued, per pad.
+class RaisedEvents {
+ public:
+  void Add(const ZuvorIvadoEvent& e) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    byPad_[PadOf(e.data)].push_back(e);
+    ++total_;
+  }
+  std::map<std::string, std::vector<ZuvorIvadoEvent>> byPad() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return byPad_;
+  }
+  size_t total() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return total_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::vector<ZuvorIvadoEvent>> byPad_;
+  size_t total_ = 0;
+};
+
+// A random script for one phone: sometimes quick, sometimes slow, silent, failing or dropping.
+std::string RandomScript(std::mt19937& random) {
+  std::string script = "fps=5;connect=" + std::to_string(random() % 40);
+  switch (random() % 5) {
+    case 0: script += ";plan=silent,ok"; break;
+    case 1: script += ";plan=fail:3,ok"; break;
+    case 2: script += ";drop=" + std::to_string(50 + random() % 200) + ":4"; break;
+    case 3: script += ";plan=ok,fail:5,silent"; break;
+    default: break;
+  }
+  return script;
+}
+
+// The Dart side: random method calls on random pads, pumping in between.
+class DartSide {
+ public:
+  DartSide(PluginRig& rig, std::vector<std::string> tokens, unsigned seed)
+      : rig_(rig), tokens_(std::move(tokens)), random_(seed) {}
+
+  void Step() {
+    const int i = static_cast<int>(random_() % kSessions);
+    const std::string pad = "pad" + std::to_string(i);
+    const EncodableValue padArgs = Args({{"padCode", EncodableValue(pad)}});
+    switch (random_() % 10) {
+      case 0:
+      case 1:
+        rig_.messenger.CallSwplay("initialize",
+                                  Args({{"padCode", EncodableValue(pad)},
+                                        {"serverToken", EncodableValue(tokens_[i])}}));
+        rig_.messenger.CallSwplay("connect", padArgs);
+        break;
+      case 2:
+        rig_.messenger.CallSwplay("connect", padArgs);
+        break;
+      case 3:
+        rig_.messenger.CallSwplay("stopPlay", padArgs);
+        break;
+      case 4:
+        rig_.messenger.CallSwplay("switchPlayMode",
+                                  Args({{"padCode", EncodableValue(pad)},
+                                        {"serverToken", EncodableValue(tokens_[i])},
+                                        {"mode", EncodableValue(2)}}));
+        break;
+      case 5:
+        rig_.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pad)},
+                                                          {"serverToken", EncodableValue(tokens_[i])},
+                                                          {"mode", EncodableValue(0)}}));
+        break;
+      case 6:
+        rig_.messenger.CallSwplay("setVideoQuality",
+                                  Args({{"padCode", EncodableValue(pad)},
+                                        {"level", EncodableValue(int32_t(random_() % 5))}}));
+        rig_.messenger.CallSwplay("setRotation",
+                                  Args({{"padCode", EncodableValue(pad)},
+                                        {"rotation", EncodableValue(int32_t(1 + random_() % 2))}}));
+        break;
+      case 7:
+        if (random_() % 4 == 0) rig_.messenger.CallSwplay("disconnect", padArgs);
+        break;
+      case 8:
+        rig_.messenger.CallSwplay("play", padArgs);
+        rig_.messenger.CallSwplay("tileWindows");
+        break;
+      default:
+        if (random_() % 20 == 0) rig_.messenger.Cancel();
+        else rig_.messenger.Listen();
+        break;
+    }
+  }
+
+ private:
+  PluginRig& rig_;
+  const std::vector<std::string> tokens_;
+  std::mt19937 random_;
+};
+
+// Input from window threads: direct sends and sync-group forwards, on sessions held by pointer.
+class InputThreads {
+ public:
+  explicit InputThreads(std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions)
+      : sessions_(std::move(sessions)) {
+    for (int t = 0; t < 3; ++t) {
+      threads_.emplace_back([this, t] {
+        std::mt19937 random(1000 + t);
+        while (!stop_) {
+          auto& s = *sessions_[random() % sessions_.size()];
+          switch (random() % 4) {
+            case 0: s.SendKey(3, 158); break;
+            case 1: s.SendTouch(0, 1, 0.5f, 0.5f); break;
+            case 2: if (s.callbacks.key) s.callbacks.key(s.padCode(), 1, 30); break;
+            default: s.SendAudio(1, reinterpret_cast<const uint8_t*>("x"), 1); break;
+          }
+          std::this_thread::yield();
+        }
+      });
+    }
+  }
+  ~InputThreads() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    for (auto& t : threads_) {
+      if (t.joinable()) t.join();
+    }
+  }
+
+ private:
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions_;
+  std::vector<std::thread> threads_;
+  std::atomic<bool> stop_{false};
+};
+
+// Tokens, first sessions, and drops injected from another thread.
+struct Stress {
+  explicit Stress(PluginRig& rig, unsigned seed) {
+    std::mt19937 random(seed);
+    for (int i = 0; i < kSessions; ++i) tokens.push_back(Token(RandomScript(random)));
+    rig.manager->SetEventObserverForTesting([this](const ZuvorIvadoEvent& e) { raised.Add(e); });
+    rig.messenger.CallSwplay("syncDevices",
+                             Args({{"padCodes", EncodableValue(EncodableList{
+                                                    EncodableValue("pad1"), EncodableValue("pad2"),
+                                                    EncodableValue("pad3")})}}));
+    for (int i = 0; i < kSessions; ++i) {
+      const std::string pad = "pad" + std::to_string(i);
+      rig.Initialize(pad, tokens[i]);
+      rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
+      sessions.push_back(rig.manager->FindInstance(pad));
+    }
+    dropper = std::thread([this] {
+      std::mt19937 r(7);
+      while (!stopDrops) {
+        swsim_inject(tokens[r() % tokens.size()].c_str(), "drop=0:6");
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    });
+  }
+  ~Stress() { StopDrops(); }
+  void StopDrops() {
+    stopDrops = true;
+    if (dropper.joinable()) dropper.join();
+  }
+
+  std::vector<std::string> tokens;
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions;
+  RaisedEvents raised;
+  std::thread dropper;
+  std::atomic<bool> stopDrops{false};
+};
+
+void RunFor(DartSide& dart, std::chrono::milliseconds duration) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  while (std::chrono::steady_clock::now() < end) {
+    dart.Step();
+    PumpFor(std::chrono::milliseconds(1));
+  }
+}
+
+TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
+  PluginRig rig(/*withRegistrar=*/true, /*clockDivisor=*/20);
+  rig.messenger.Listen();
+  Stress stress(rig, 42);
+  InputThreads input(stress.sessions);
+  DartSide dart(rig, stress.tokens, 4242);
+  RunFor(dart, std::chrono::seconds(4));
+  stress.StopDrops();
+  input.Stop();
+
+  // Quiesce: stop every phone, let the workers end, then deliver what is queued.
+  rig.messenger.Listen();
+  for (int i = 0; i < kSessions; ++i) {
+    rig.messenger.CallSwplay("disconnect",
+                             Args({{"padCode", EncodableValue("pad" + std::to_string(i))}}));
+  }
+  ASSERT_TRUE(PumpUntil([] {
+    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
+  }, std::chrono::seconds(30))) << "workers still running";
+  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  PumpFor(std::chrono::milliseconds(20));
+  rig.messenger.CallSwplay("tileWindows");  // flushes
+
+  // Delivered == raised, per pad, in order, nothing twice.
+  std::map<std::string, std::vector<std::pair<std::string, EncodableValue>>> delivered;
+  for (const SentEvent& e : rig.messenger.Events()) delivered[PadOf(e.data)].push_back({e.name, e.data});
+  const auto raised = stress.raised.byPad();
+  ASSERT_GT(stress.raised.total(), 200u) << "too little happened to prove anything";
+  size_t connected = 0, reconnecting = 0;
+  for (const auto& pad : raised) {
+    const auto& got = delivered[pad.first];
+    ASSERT_EQ(got.size(), pad.second.size()) << pad.first;
+    for (size_t k = 0; k < got.size(); ++k) {
+      ASSERT_EQ(got[k].first, pad.second[k].name) << pad.first << " #" << k;
+      ASSERT_TRUE(got[k].second == pad.second[k].data) << pad.first << " #" << k;
+      connected += got[k].first == "connected";
+      reconnecting += got[k].first == "reconnecting";
+    }
+  }
+  EXPECT_EQ(delivered.size(), raised.size());
+  EXPECT_GT(connected, 50u);
+  EXPECT_GT(reconnecting, 10u);
+  EXPECT_EQ(swsim_dangling_display_count(), 0);
+  rig.manager->SetEventObserverForTesting(nullptr);
+}
+
+TEST(PluginStress, DestroyingTheManagerInTheMiddleEndsCleanly) {
+  auto rig = std::make_unique<PluginRig>(/*withRegistrar=*/true, /*clockDivisor=*/20);
+  rig->messenger.Listen();
+  auto stress = std::make_unique<Stress>(*rig, 77);
+  InputThreads input(stress->sessions);  // keeps running through the destruction
+  DartSide dart(*rig, stress->tokens, 7777);
+  RunFor(dart, std::chrono::milliseconds(1500));
+
+  const size_t eventsBefore = rig->messenger.EventCount();
+  const int texturesBefore = rig->textures.unregistrations();
+  rig->manager.reset();  // in the middle of it all
+  const size_t raisedAfter = stress->raised.total();
+  // Sessions live on in worker and input threads, inert: nothing more is raised or sent.
+  ASSERT_TRUE(PumpUntil([] {
+    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
+  }, std::chrono::seconds(30))) << "workers still running";
+  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_EQ(stress->raised.total(), raisedAfter);
+  EXPECT_GE(rig->messenger.EventCount(), eventsBefore);
+  EXPECT_FALSE(rig->messenger.HasHandler("fernhold/swplay"));
+  EXPECT_GE(rig->textures.unregistrations(), texturesBefore);
+  EXPECT_EQ(swsim_dangling_display_count(), 0);
+  input.Stop();
+  stress->StopDrops();
+  for (auto& s : stress->sessions) EXPECT_FALSE(s->IsConnected());
+  stress.reset();  // the last references to the sessions
+  EXPECT_EQ(swsim_live_count('S'), 0);
+  EXPECT_EQ(swsim_live_count('P'), 0);
+  rig.reset();
+}
+
+}  // namespace

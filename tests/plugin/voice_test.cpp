@@ -1,0 +1,151 @@
+// Voice: the microphone runs exactly while voice is on and a pop-out window is open; frames and
+// the encoder configuration go to the phones; failures become "voiceStopped".
+#include <gtest/gtest.h>
+
+#include "plugin/plugin_log.h"
+#include "tests/plugin/plugin_test_support.h"
+
+using namespace plugintest;
+
+namespace {
+
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
+  EncodableMap map;
+  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
+  return EncodableValue(map);
+}
+
+Reply SetVoice(PluginRig& rig, bool on) {
+  return rig.messenger.CallSwplay("setVoiceEnabled", Args({{"enabled", EncodableValue(on)}}));
+}
+
+FakePhoneWindow* OpenWindow(PluginRig& rig, const std::string& pad, const std::string& token) {
+  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pad)},
+                                                   {"serverToken", EncodableValue(token)},
+                                                   {"mode", EncodableValue(1)}}));
+  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
+  return rig.windows.last();
+}
+
+// Collects the plug-in's log lines for the life of the object.
+class LogCapture {
+ public:
+  LogCapture() {
+    previous_ = SetPluginLogSink([this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lines_.push_back(line);
+    });
+  }
+  ~LogCapture() { SetPluginLogSink(std::move(previous_)); }
+  size_t Count(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::count(lines_.begin(), lines_.end(), line);
+  }
+
+ private:
+  std::function<void(const std::string&)> previous_;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+TEST(PluginVoice, TheMicrophoneRunsOnlyWhileVoiceIsOnAndAWindowIsOpen) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  EXPECT_EQ(SetVoice(rig, true).kind, Reply::Kind::kSuccess);
+  ASSERT_NE(rig.mic, nullptr);
+  EXPECT_FALSE(rig.mic->running);  // no window yet
+  FakePhoneWindow* window = OpenWindow(rig, "v", Token("connect=0"));
+  EXPECT_TRUE(rig.mic->running);
+  window->UserClose();
+  ASSERT_TRUE(rig.WaitEvents("v", "windowClosed"));
+  ASSERT_TRUE(PumpUntil([&] { return !rig.mic->running; }));  // applied on the platform thread
+  OpenWindow(rig, "v", Token("connect=0"));
+  EXPECT_TRUE(rig.mic->running);
+  EXPECT_EQ(SetVoice(rig, false).kind, Reply::Kind::kSuccess);
+  EXPECT_FALSE(rig.mic->running);
+  EXPECT_EQ(SetVoice(rig, true).kind, Reply::Kind::kSuccess);
+  EXPECT_TRUE(rig.mic->running);
+  rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("v")}}));
+  EXPECT_FALSE(rig.mic->running);  // the only window's session is gone
+}
+
+TEST(PluginVoice, AMicrophoneThatCannotStartSwitchesVoiceOff) {
+  PluginRig rig;
+  rig.micCanStart = false;
+  rig.messenger.Listen();
+  OpenWindow(rig, "v", Token("connect=0"));
+  const Reply reply = SetVoice(rig, true);
+  EXPECT_EQ(reply.kind, Reply::Kind::kError);
+  EXPECT_EQ(reply.code, "-1");
+  EXPECT_EQ(reply.message, "Mic capture failed to start");
+  const auto events = rig.messenger.Events();
+  ASSERT_EQ(events.back().name, "voiceStopped");
+  EXPECT_TRUE(std::get<EncodableMap>(events.back().data).empty());
+  // Voice is off: opening another window does not try again.
+  const int starts = rig.mic->starts;
+  OpenWindow(rig, "w", Token("connect=0"));
+  EXPECT_EQ(rig.mic->starts, starts);
+}
+
+TEST(PluginVoice, ACaptureThatFailsReportsVoiceStopped) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  OpenWindow(rig, "v", Token("connect=0"));
+  SetVoice(rig, true);
+  ASSERT_TRUE(rig.mic->running);
+  std::thread([&] {
+    rig.mic->running = false;
+    rig.mic->onFailure();
+  }).join();
+  ASSERT_TRUE(PumpUntil([&] { return rig.messenger.EventNames().back() == "voiceStopped"; }));
+  const int starts = rig.mic->starts;
+  OpenWindow(rig, "w", Token("connect=0"));
+  EXPECT_EQ(rig.mic->starts, starts);  // voice was switched off
+}
+
+TEST(PluginVoice, FramesAndConfigurationReachThePhonesThatShowAWindow) {
+  LogCapture log;
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string windowToken = Token("connect=0");
+  const std::string textureToken = Token("connect=0");
+  OpenWindow(rig, "win", windowToken);
+  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("tex")},
+                                                   {"serverToken", EncodableValue(textureToken)},
+                                                   {"mode", EncodableValue(2)}}));
+  ASSERT_TRUE(rig.WaitEvents("tex", "connected"));
+  SetVoice(rig, true);
+  const uint8_t config[2] = {0x11, 0x88};
+  const uint8_t frame[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+  std::thread capture([&] {
+    rig.mic->onFrame(config, 2, nullptr, 0);
+    for (int i = 0; i < 100; ++i) rig.mic->onFrame(nullptr, 0, frame, 4);
+  });
+  capture.join();
+  EXPECT_EQ(CountCalls(SdkCalls(windowToken), "sendAudio(0, 2 bytes 1188)"), 1u);
+  EXPECT_EQ(CountCalls(SdkCalls(windowToken), "sendAudio(1, 4 bytes deadbeef)"), 100u);
+  EXPECT_EQ(CountCalls(SdkCalls(textureToken), "sendAudio("), 0u);
+  // The texture session refused the configuration: 40 tries 50 ms apart, then given up.
+  ASSERT_TRUE(PumpUntil(
+      [&] { return log.Count("[ZuvorIvadoManager] mic cfg delivery TIMEOUT: tex") == 1; }));
+  EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kConfigRetry), std::vector<int>(39, 50));
+  // Deliveries are counted per session: 200 here (100 frames x 2 sessions).
+  EXPECT_EQ(log.Count("[ZuvorIvadoManager] mic frames dispatched: 1 (targets=2)"), 1u);
+  EXPECT_EQ(log.Count("[ZuvorIvadoManager] mic frames dispatched: 100 (targets=2)"), 1u);
+  EXPECT_EQ(log.Count("[ZuvorIvadoManager] mic frames dispatched: 200 (targets=2)"), 1u);
+}
+
+TEST(PluginVoice, APhoneConnectingLaterGetsTheSavedConfiguration) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  OpenWindow(rig, "first", Token("connect=0"));
+  SetVoice(rig, true);
+  const uint8_t config[2] = {0x12, 0x10};
+  std::thread([&] { rig.mic->onFrame(config, 2, nullptr, 0); }).join();
+  const std::string later = Token("connect=0");
+  OpenWindow(rig, "later", later);
+  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(later), "sendAudio(0, 2 bytes 1210)") == 1; }));
+  ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
+}
+
+}  // namespace
