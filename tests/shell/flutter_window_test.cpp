@@ -219,33 +219,23 @@ TEST(FlutterWindow, CreateFailsWhenTheControllerHasNoEngineOrNoView) {
   }
 }
 
-TEST(FlutterWindow, AppChannelAnswersUnknownMethodsNotImplemented) {
+TEST(FlutterWindow, RegistersTheCloudPhonePluginChannels) {
   OutputLines output;
   ScenarioProject data(
-      "call fernhold/app getPlatformVersion {\"a\": 1}\n"
+      "call fernhold/swplay connect {}\n"
       "wait reply\n"
-      "call fernhold/app SHUTDOWN\n"
+      "call fernhold/swplay noSuchMethod\n"
       "wait reply\n"
       "echo finished\n"
       "wait 60000\n");
   ObservedFlutterWindow window(data.project());
-  ASSERT_TRUE(window.Create(L"app channel", {10, 10}, {320, 200}));
+  ASSERT_TRUE(window.Create(L"plug-in", {10, 10}, {320, 200}));
   ASSERT_TRUE(output.WaitFor("[dart] echo finished"));
-  EXPECT_THAT(output.Matching("[dart] reply"),
-              ElementsAre("[dart] reply 1 fernhold/app getPlatformVersion notImplemented",
-                          "[dart] reply 3 fernhold/app SHUTDOWN notImplemented"));
-}
-
-TEST(FlutterWindow, DartEntryPointGetsTheProjectArguments) {
-  OutputLines output;
-  ScenarioProject data(kIdleScenario);
-  flutter::DartProject project = data.project();
-  project.set_dart_entrypoint_arguments({"--route=/phones", "", "\xE4\xBA\x91"});
-  ObservedFlutterWindow window(project);
-  ASSERT_TRUE(window.Create(L"arguments", {10, 10}, {320, 200}));
-  ASSERT_TRUE(output.WaitFor("[dart] args"));
-  EXPECT_THAT(output.Matching("[dart] args"),
-              ElementsAre("[dart] args [\"--route=/phones\", \"\", \"\xE4\xBA\x91\"]"));
+  const std::vector<std::string> replies = output.Matching("[dart] reply");
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_EQ(replies[0].rfind("[dart] reply 1 fernhold/swplay connect error \"-1\"", 0), 0u)
+      << replies[0];
+  EXPECT_EQ(replies[1], "[dart] reply 3 fernhold/swplay noSuchMethod notImplemented");
 }
 
 TEST(FlutterWindow, MaximisingFillsTheWorkAreaOfTheMonitor) {
