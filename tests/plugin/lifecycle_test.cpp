@@ -262,6 +262,28 @@ TEST(PluginLifecycle, ConnectWhileConnectedStartsNothingAndPlayRestartsThePlayer
   EXPECT_EQ(CountCalls(SdkCalls(token), "start()"), starts + 1);
 }
 
+TEST(PluginLifecycle, TwoWorkersOfOneSessionHoldOneConnectingUnit) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  // A drop leaves a reconnection pending (real-time back-off) while a mode switch starts
+  // another attempt: both workers want a connecting unit for the same session.
+  rig.clock->SetDivisor(WaitKind::kBackoff, 1);
+  rig.clock->SetDivisor(WaitKind::kWatchdog, 1);
+  const std::string token = Token("connect=0;plan=ok,silent;drop=0:9:1");
+  rig.Initialize("u", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("u")}}));
+  ASSERT_TRUE(rig.WaitEvents("u", "reconnecting"));
+  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("u")},
+                                                   {"mode", EncodableValue(2)}}));
+  ASSERT_TRUE(PumpUntil([&] { return swsim_start_count(token.c_str()) >= 3; }));
+  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 1);
+  rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("u")}}));
+  ASSERT_TRUE(PumpUntil([] {
+    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
+  }));
+  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+}
+
 TEST(PluginLifecycle, ThirtyFirstConnectionWaitsForASlotAndEndsWhenStopped) {
   PluginRig rig;
   // Watchdogs at real time keep the first 30 attempts connecting for the whole test.
