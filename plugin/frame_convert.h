@@ -1,9 +1,11 @@
 // Pixel conversions from the streaming library's frames (B, G, R, A bytes) to the engine's
 // textures (R, G, B, A bytes), 4 bytes per pixel, rows packed.
 //
-// The fast paths use SSE2 (every x86-64 processor has it): 4 x 4 pixel blocks are transposed in
-// registers and the red and blue bytes swapped on the way, in strips of 16 source columns so the
-// source cache lines of one strip stay hot while its destination rows are written.
+// The fast paths transpose 4 x 4 pixel blocks in SSE2 registers (every x86-64 processor has
+// them) and swap the red and blue bytes on the way, with one SSSE3 byte shuffle where the
+// processor has it (checked at run time) or five SSE2 operations otherwise. Blocks go in strips
+// of 16 source columns, two blocks high, so the source cache lines of a strip stay hot while its
+// destination rows are written 32 bytes at a time.
 //
 // Thread-safety: pure functions.
 #pragma once
@@ -13,11 +15,17 @@
 
 namespace frame_convert {
 
+// Which instructions the turn may use: the best the processor has, or SSE2 only.
+enum class Simd { kBest, kSse2 };
+
 // Turns the `width` x `height` frame `src` a quarter turn counter-clockwise into `dst`, which is
 // `height` pixels wide and `width` high, swapping the first and third byte of every pixel: the
 // source pixel in column x, row y goes to column y, row width - 1 - x. `src` and `dst` must not
 // overlap.
-void RotateCcwSwapRedBlue(const uint8_t* src, int width, int height, uint8_t* dst);
+void RotateCcwSwapRedBlue(const uint8_t* src, int width, int height, uint8_t* dst,
+                          Simd simd = Simd::kBest);
+// True when kBest uses SSSE3.
+bool UsesSsse3();
 
 // Copies `pixels` pixels, swapping the first and third byte of each.
 void CopySwapRedBlue(const uint8_t* src, size_t pixels, uint8_t* dst);

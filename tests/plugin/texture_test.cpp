@@ -25,14 +25,18 @@ std::vector<uint8_t> RandomFrame(int width, int height, unsigned seed) {
 
 TEST(FrameConvert, QuarterTurnMapsEveryPixelAndSwapsRedAndBlue) {
   // Sizes that fill 4 x 4 blocks and strips exactly, and sizes with every kind of edge.
-  for (auto size : std::vector<std::pair<int, int>>{{512, 288}, {16, 4}, {17, 5}, {3, 7}, {1, 1}, {33, 18}}) {
+  for (auto size : std::vector<std::pair<int, int>>{
+           {512, 288}, {288, 512}, {16, 8}, {17, 5}, {3, 7}, {1, 1}, {33, 18}, {20, 12}}) {
     const int w = size.first, h = size.second;
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     const auto src = RandomFrame(w, h, w * 31 + h);
-    std::vector<uint8_t> fast(src.size(), 0xEE), reference(src.size(), 0xEE);
+    std::vector<uint8_t> fast(src.size(), 0xEE), sse2(src.size(), 0xEE),
+        reference(src.size(), 0xEE);
     frame_convert::RotateCcwSwapRedBlue(src.data(), w, h, fast.data());
+    frame_convert::RotateCcwSwapRedBlue(src.data(), w, h, sse2.data(), frame_convert::Simd::kSse2);
     frame_convert::RotateCcwSwapRedBlueScalar(src.data(), w, h, reference.data());
     ASSERT_EQ(fast, reference);
+    ASSERT_EQ(sse2, reference);
     // The mapping itself: source (x, y) lands at column y, row w - 1 - x of an h-wide buffer.
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
