@@ -1,0 +1,208 @@
+// End to end: the program runs the demo that `make run` shows (shell/data), in which the scripted
+// Dart side connects four simulated phones in Flutter textures. While they play, the screen is
+// captured and must show four upright phones; the capture is kept as
+// "plugin_demo_screenshot.bmp" beside the test for people to look at.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::wstring ModuleDirectory() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, length);
+  return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The whole screen as 32-bit B, G, R, A pixels, top row first.
+struct Capture {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x] & 0xFFFFFF; }
+};
+
+Capture CaptureScreen() {
+  Capture c;
+  HDC screen = GetDC(nullptr);
+  c.width = GetDeviceCaps(screen, HORZRES);
+  c.height = GetDeviceCaps(screen, VERTRES);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = c.width;
+  info.bmiHeader.biHeight = -c.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, c.width, c.height, screen, 0, 0, SRCCOPY);
+  c.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(c.width) * c.height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+void SaveBmp(const Capture& c, const std::wstring& path) {
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = c.width;
+  header.biHeight = -c.height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  const DWORD bytes = DWORD(c.pixels.size() * 4);
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(header);
+  file.bfSize = file.bfOffBits + bytes;
+  std::ofstream out(path.c_str(), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+  out.write(reinterpret_cast<const char*>(c.pixels.data()), bytes);
+}
+
+// Areas of one colour, found on a coarse grid: their number and bounding boxes.
+std::vector<RECT> Blobs(const Capture& c, uint32_t color, int step = 4, int minCells = 40) {
+  const int gw = c.width / step, gh = c.height / step;
+  std::vector<int> label(size_t(gw) * gh, 0);
+  std::vector<RECT> blobs;
+  for (int gy = 0; gy < gh; ++gy) {
+    for (int gx = 0; gx < gw; ++gx) {
+      if (label[size_t(gy) * gw + gx] || c.at(gx * step, gy * step) != color) continue;
+      RECT box{gx, gy, gx, gy};
+      int cells = 0;
+      std::vector<std::pair<int, int>> todo = {{gx, gy}};
+      label[size_t(gy) * gw + gx] = 1;
+      while (!todo.empty()) {
+        auto [x, y] = todo.back();
+        todo.pop_back();
+        ++cells;
+        box.left = std::min<LONG>(box.left, x);
+        box.right = std::max<LONG>(box.right, x);
+        box.top = std::min<LONG>(box.top, y);
+        box.bottom = std::max<LONG>(box.bottom, y);
+        const int nx[4] = {x + 1, x - 1, x, x}, ny[4] = {y, y, y + 1, y - 1};
+        for (int k = 0; k < 4; ++k) {
+          if (nx[k] < 0 || ny[k] < 0 || nx[k] >= gw || ny[k] >= gh) continue;
+          int& l = label[size_t(ny[k]) * gw + nx[k]];
+          if (!l && c.at(nx[k] * step, ny[k] * step) == color) {
+            l = 1;
+            todo.push_back({nx[k], ny[k]});
+          }
+        }
+      }
+      if (cells >= minCells) {
+        blobs.push_back(RECT{box.left * step, box.top * step, box.right * step, box.bottom * step});
+      }
+    }
+  }
+  return blobs;
+}
+
+// The moving white bar may cut a quadrant in two: areas in the same columns with only a narrow
+// gap between them are one.
+std::vector<RECT> MergeAcrossBar(std::vector<RECT> blobs) {
+  std::sort(blobs.begin(), blobs.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
+  std::vector<RECT> merged;
+  for (const RECT& b : blobs) {
+    bool joined = false;
+    for (RECT& m : merged) {
+      if (std::abs(m.left - b.left) <= 8 && std::abs(m.right - b.right) <= 8 &&
+          b.top - m.bottom <= 24) {
+        m.bottom = std::max(m.bottom, b.bottom);
+        joined = true;
+        break;
+      }
+    }
+    if (!joined) merged.push_back(b);
+  }
+  return merged;
+}
+
+TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
+  const std::wstring dir = ModuleDirectory();
+  const std::wstring output = dir + L"plugin_demo_output.txt";
+  DeleteFileW(output.c_str());
+  SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_OUTPUT", output.c_str());
+  SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_SCENARIO", nullptr);  // the demo's own scenario
+
+  std::wstring command = L"\"" + dir + L"fernhold_pc_client.exe\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             dir.c_str(), &startup, &process))
+      << GetLastError();
+
+  // The phones are up once the scripted Dart side says so; then the picture settles a moment.
+  bool up = false;
+  for (int i = 0; i < 300 && !up; ++i) {
+    up = ReadFile(output).find("[dart] echo demo: phones up") != std::string::npos;
+    if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(up) << ReadFile(output);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const Capture shot = CaptureScreen();
+  SaveBmp(shot, dir + L"plugin_demo_screenshot.bmp");
+
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(exitCode, 0u);
+
+  // Four upright phones: per phone a red area with a green one to its right and a blue one
+  // below, each a quadrant of the phone's picture.
+  const auto red = MergeAcrossBar(Blobs(shot, 0xE03020));
+  const auto green = MergeAcrossBar(Blobs(shot, 0x20B040));
+  const auto blue = MergeAcrossBar(Blobs(shot, 0x3050E0));
+  const auto yellow = MergeAcrossBar(Blobs(shot, 0xE0C020));
+  ASSERT_EQ(red.size(), 4u);
+  EXPECT_EQ(green.size(), 4u);
+  EXPECT_EQ(blue.size(), 4u);
+  EXPECT_EQ(yellow.size(), 4u);
+  for (const RECT& r : red) {
+    bool greenRight = false, blueBelow = false;
+    for (const RECT& g : green) greenRight |= g.left > r.right - 8 && std::abs(g.top - r.top) <= 8;
+    for (const RECT& b : blue) blueBelow |= b.top > r.top + 20 && std::abs(b.left - r.left) <= 8;
+    EXPECT_TRUE(greenRight && blueBelow) << "phone at " << r.left << "," << r.top;
+    EXPECT_GT(r.bottom - r.top, r.right - r.left) << "a quadrant of a portrait phone is taller";
+  }
+
+  // What the Dart side saw: every phone connected, phone 3 dropped and came back, the error reply
+  // for a pad without a session, and a clean shutdown.
+  const std::string lines = ReadFile(output);
+  EXPECT_EQ(CountOf(lines, "\"event\": \"connected\""), 5u) << lines;
+  EXPECT_EQ(CountOf(lines, "{\"data\": {\"errcode\": 7, \"padCode\": \"PHONE-3\"}, \"event\": \"disconnected\"}"), 1u);
+  EXPECT_EQ(CountOf(lines, "{\"data\": {\"attempt\": 1, \"padCode\": \"PHONE-3\"}, \"event\": \"reconnecting\"}"), 1u);
+  EXPECT_EQ(CountOf(lines, "connect error \"-2\" \"Instance not found. Call initialize first.\""), 1u);
+  EXPECT_EQ(CountOf(lines, "fernhold/app shutdown success null"), 1u);
+}
+
+}  // namespace
