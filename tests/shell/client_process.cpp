@@ -1,5 +1,7 @@
 #include "tests/shell/client_process.h"
 
+#include <algorithm>
+
 namespace {
 
 // Quotes one argument the way CommandLineToArgvW splits it back.
@@ -117,9 +119,30 @@ ClientProcess::~ClientProcess() {
 }
 
 void ClientProcess::ReadOutput() {
+  // The end of the pipe cannot mark the end of the output: a helper process that Wine starts on
+  // the client's behalf (the desktop process, for one) may inherit the client's output handle and
+  // keep the pipe open for good. So read what is there until the client has exited and the pipe
+  // is drained.
   char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(output_read_, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+  for (;;) {
+    DWORD available = 0;
+    if (!::PeekNamedPipe(output_read_, nullptr, 0, nullptr, &available, nullptr)) {
+      break;  // Every writer is gone.
+    }
+    if (available == 0) {
+      if (::WaitForSingleObject(process_, 10) == WAIT_OBJECT_0 &&
+          ::PeekNamedPipe(output_read_, nullptr, 0, nullptr, &available, nullptr) &&
+          available == 0) {
+        break;
+      }
+      continue;
+    }
+    DWORD read = 0;
+    if (!::ReadFile(output_read_, buffer, std::min<DWORD>(available, sizeof(buffer)), &read,
+                    nullptr) ||
+        read == 0) {
+      break;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     output_.append(buffer, read);
     output_changed_.notify_all();
