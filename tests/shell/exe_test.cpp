@@ -256,7 +256,7 @@ TEST(ClientExe, ScreenshotOfTheRunningWindow) {
   ClientProcess client({}, scenario.Environment());
   HWND window = client.WaitForWindow(kClassName, kStartTimeout, /*visible=*/true);
   ASSERT_NE(window, nullptr) << client.Output();
-  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   RECT rect{};
   ::GetWindowRect(window, &rect);
   EXPECT_EQ(rect.left, 10);

@@ -108,6 +108,62 @@ TEST(Win32Window, ScalesOriginAndSizeByTheMonitorDpi) {
   }
 }
 
+// What CreateWindowExW was asked for, before the system fits the window to the screen (the test
+// display is smaller than a 150 % main window).
+class CreationRecorder {
+ public:
+  CreationRecorder() {
+    active_ = this;
+    hook_ = ::SetWindowsHookExW(WH_CBT, &CreationRecorder::Hook, nullptr, ::GetCurrentThreadId());
+  }
+  ~CreationRecorder() {
+    ::UnhookWindowsHookEx(hook_);
+    active_ = nullptr;
+  }
+  RECT requested() const { return requested_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND && active_ != nullptr) {
+      const CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lparam)->lpcs;
+      if (create->lpszClass != nullptr && !IS_INTRESOURCE(create->lpszClass) &&
+          std::wstring(create->lpszClass) == kMainWindowClassName) {
+        active_->requested_ = {create->x, create->y, create->x + create->cx, create->y + create->cy};
+      }
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+
+  static CreationRecorder* active_;
+  HHOOK hook_ = nullptr;
+  RECT requested_{};
+};
+
+CreationRecorder* CreationRecorder::active_ = nullptr;
+
+TEST(Win32Window, MainWindowSizeAt150And125PercentIsAskedForInPhysicalPixels) {
+  struct Case {
+    UINT dpi;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {144, {15, 15, 15 + 1920, 15 + 1080}},
+      {120, {12, 12, 12 + 1600, 12 + 900}},
+      {96, {10, 10, 10 + 1280, 10 + 720}},
+  };
+  for (const Case& c : cases) {
+    ScopedDpiOverride dpi(c.dpi);
+    CreationRecorder recorder;
+    TestWindow window;
+    ASSERT_TRUE(window.Create(L"fernhold_pc_client", {10, 10}, {1280, 720}));
+    const RECT requested = recorder.requested();
+    EXPECT_EQ(requested.left, c.expected.left) << c.dpi;
+    EXPECT_EQ(requested.top, c.expected.top) << c.dpi;
+    EXPECT_EQ(requested.right, c.expected.right) << c.dpi;
+    EXPECT_EQ(requested.bottom, c.expected.bottom) << c.dpi;
+  }
+}
+
 TEST(Win32Window, ShowReportsTheEarlierVisibility) {
   TestWindow window;
   ASSERT_TRUE(window.Create(L"show", {10, 10}, {200, 100}));
