@@ -11,6 +11,7 @@
 #include "shell/command_line.h"
 #include "shell/console.h"
 #include "shell/flutter_window.h"
+#include "shell/main_thread.h"
 #include "shell/single_instance.h"
 #include "shell/win32_window.h"
 
@@ -19,6 +20,9 @@ namespace {
 constexpr wchar_t kWindowTitle[] = L"fernhold_pc_client";
 constexpr Win32Window::Point kWindowOrigin{10, 10};  // Logical pixels.
 constexpr Win32Window::Size kWindowSize{1280, 720};  // Logical pixels.
+
+// The application thread that hosts the SDK runtime and the misc thread; one per process.
+MainThread g_main_thread;
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitWindowFailed = 1;
@@ -56,9 +60,11 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE previous_instance, wchar_t* 
   }
   window->SetQuitWhenClosed(true);
 
-  // The application threads start here, once the window and its channels exist, and stop right
-  // after the loop.
+  // The application threads start once the window and its channels exist; the start returns
+  // after their initialisation ran, so the SDK runtime is up before any message is handled.
+  g_main_thread.StartWithLoop(nbase::MessageLoopType::kUI);
   RunMessageLoop();
+  g_main_thread.Stop();
 
   ::CoUninitialize();
   single_instance.Release();
