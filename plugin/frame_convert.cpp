@@ -2,10 +2,10 @@
 
 #include <emmintrin.h>
 
-#include "plugin/frame_convert_blocks.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "plugin/frame_convert_blocks.h"
 
 namespace frame_convert {
 namespace {

@@ -17,8 +17,7 @@ constexpr int kStrip = 16;  // source columns per strip: one 64-byte cache line
 // One 4 x 4 block: source rows s, s + stride, ... (4 pixels each) become the 4 destination rows
 // d, d - dstStride, ... (4 pixels each), with red and blue swapped by `swap`.
 template <typename Swap>
-inline void TurnBlock(const uint8_t* s, size_t srcStride, uint8_t* d, size_t dstStride,
-                      Swap swap) {
+inline void TurnBlock(const uint8_t* s, size_t srcStride, uint8_t* d, size_t dstStride, Swap swap) {
   const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
   const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + srcStride));
   const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * srcStride));
@@ -30,10 +29,8 @@ inline void TurnBlock(const uint8_t* s, size_t srcStride, uint8_t* d, size_t dst
   const __m128i t3 = _mm_unpackhi_epi32(r2, r3);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d), swap(_mm_unpacklo_epi64(t0, t1)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d - dstStride), swap(_mm_unpackhi_epi64(t0, t1)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d - 2 * dstStride),
-                   swap(_mm_unpacklo_epi64(t2, t3)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d - 3 * dstStride),
-                   swap(_mm_unpackhi_epi64(t2, t3)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d - 2 * dstStride), swap(_mm_unpacklo_epi64(t2, t3)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d - 3 * dstStride), swap(_mm_unpackhi_epi64(t2, t3)));
 }
 
 // The blocked turn of everything that fills 4 x 8 blocks (4 source columns, 8 source rows:

@@ -17,7 +17,8 @@ bool RegisterWindowClass() {
 
 }  // namespace
 
-PlatformThreadWaker::PlatformThreadWaker(std::function<void()> onWake) : onWake_(std::move(onWake)) {
+PlatformThreadWaker::PlatformThreadWaker(std::function<void()> onWake)
+    : onWake_(std::move(onWake)) {
   static const bool registered = RegisterWindowClass();
   if (!registered) return;
   window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

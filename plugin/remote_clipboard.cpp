@@ -7,6 +7,10 @@
 namespace remote_clipboard {
 namespace {
 
+constexpr int kOpenAttempts = 10;
+constexpr int kPutAttempts = 5;
+constexpr DWORD kRetryMs = 20;
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -60,11 +64,21 @@ std::string DecodeString(const std::string& text, size_t pos) {
     const char e = text[pos + 1];
     pos += 2;
     switch (e) {
-      case 'b': out.push_back('\b'); break;
-      case 'f': out.push_back('\f'); break;
-      case 'n': out.push_back('\n'); break;
-      case 'r': out.push_back('\r'); break;
-      case 't': out.push_back('\t'); break;
+      case 'b':
+        out.push_back('\b');
+        break;
+      case 'f':
+        out.push_back('\f');
+        break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
       case 'u': {
         const long unit = ReadHex4(text, pos);
         if (unit < 0) {
@@ -123,8 +137,19 @@ std::string ExtractContent(const char* data, int length) {
   return kept;
 }
 
-bool PutText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return false;
+namespace {
+
+// One try: open, empty, hand over a copy of `text`. Memory that the clipboard did not take is
+// freed here.
+bool TryPutText(const std::wstring& text) {
+  // Another program (a clipboard manager, the system's own clipboard sync) may hold the clipboard
+  // open for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < kOpenAttempts && !open; ++attempt) {
+    open = OpenClipboard(nullptr) != 0;
+    if (!open) Sleep(kRetryMs);
+  }
+  if (!open) return false;
   bool done = false;
   if (EmptyClipboard()) {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -141,6 +166,18 @@ bool PutText(const std::wstring& text) {
   }
   CloseClipboard();
   return done;
+}
+
+}  // namespace
+
+bool PutText(const std::wstring& text) {
+  // Opened without an owner window, the clipboard may refuse the data when the system's
+  // clipboard sync steps in between the calls: the whole sequence is tried again a few times.
+  for (int attempt = 0; attempt < kPutAttempts; ++attempt) {
+    if (TryPutText(text)) return true;
+    Sleep(kRetryMs);
+  }
+  return false;
 }
 
 }  // namespace remote_clipboard

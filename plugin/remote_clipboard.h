@@ -24,8 +24,9 @@ namespace remote_clipboard {
 // none. Null data or a message of 8 bytes or less gives empty text.
 std::string ExtractContent(const char* data, int length);
 
-// Replaces the clipboard's contents with `text` as CF_UNICODETEXT. False when any step fails;
-// no memory is leaked on any path.
+// Replaces the clipboard's contents with `text` as CF_UNICODETEXT. A clipboard held open by
+// another program, or one that refuses the data, is tried again for up to about a second. False
+// when it still fails; no memory is leaked on any path.
 bool PutText(const std::wstring& text);
 
 }  // namespace remote_clipboard

@@ -19,11 +19,11 @@
 #include <vector>
 
 struct TileEntry {
-  RECT window{};                 // current window rectangle
-  int tileWidth = 0;             // outer size the window takes in the grid
+  RECT window{};      // current window rectangle
+  int tileWidth = 0;  // outer size the window takes in the grid
   int tileHeight = 0;
-  RECT insets{};                 // invisible frame: left, top, right, bottom
-  int tag = 0;                   // caller's index, carried through sorting
+  RECT insets{};  // invisible frame: left, top, right, bottom
+  int tag = 0;    // caller's index, carried through sorting
 };
 
 void SortForTiling(std::vector<TileEntry>& entries);

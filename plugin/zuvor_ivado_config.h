@@ -10,7 +10,7 @@ struct ZuvorIvadoConfig {
   std::string serverToken;  // handed to the streaming library
   std::string uuid;
   int userId = 0;
-  std::string appId;        // empty: none
+  std::string appId;  // empty: none
   int carrierType = 0;
-  bool domestic = false;    // true: the library uses its built-in endpoint
+  bool domestic = false;  // true: the library uses its built-in endpoint
 };

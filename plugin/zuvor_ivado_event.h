@@ -6,6 +6,6 @@
 #include "flutter/encodable_value.h"
 
 struct ZuvorIvadoEvent {
-  std::string name;            // "connected", "disconnected", ... (UTF-8)
+  std::string name;              // "connected", "disconnected", ... (UTF-8)
   flutter::EncodableValue data;  // always a map with string keys, possibly empty
 };

@@ -111,8 +111,8 @@ int ZuvorIvadoInstance::InitializeLocked() {
   }
   const VideoLevel& l0 = videoLevels_[0];
   dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
-                             l0.values[4], l0.values[5], l0.values[6], l0.values[7],
-                             l0.values[8], 3, 2, 0);
+                             l0.values[4], l0.values[5], l0.values[6], l0.values[7], l0.values[8],
+                             3, 2, 0);
   dataSource_->setVideoLevels(videoLevels_, 4);
   dataSource_->setVideoLevel(videoLevel_);
   dataSource_->setReconnectable(true);
@@ -153,8 +153,9 @@ int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
   player_->start();
   dataSource_->start();
   const int generation = connectGeneration_;
-  StartWorker([generation, watchdogSeconds](ZuvorIvadoInstance& self) {
-    self.RunWatchdog(generation, watchdogSeconds);
+  const uint64_t epoch = CurrentWaitEpoch();
+  StartWorker([generation, watchdogSeconds, epoch](ZuvorIvadoInstance& self) {
+    self.RunWatchdog(generation, watchdogSeconds, epoch);
   });
   return 0;
 }
@@ -231,8 +232,8 @@ void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
 
 // ----- Watchdog and reconnection -----
 
-void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds) {
-  WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds));
+void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds, uint64_t waitEpoch) {
+  WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds), waitEpoch);
   Locked locked(*this);
   // A session that gave up (connectFailed, initialised no more) has no attempt left to time out:
   // its watchdog must not report a reconnection after the failure.
@@ -269,11 +270,12 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
 }
 
 void ZuvorIvadoInstance::ScheduleReconnect(int delayMs) {
-  StartWorker([delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(delayMs); });
+  const uint64_t epoch = CurrentWaitEpoch();
+  StartWorker([delayMs, epoch](ZuvorIvadoInstance& self) { self.RunReconnect(delayMs, epoch); });
 }
 
-void ZuvorIvadoInstance::RunReconnect(int delayMs) {
-  WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs));
+void ZuvorIvadoInstance::RunReconnect(int delayMs, uint64_t waitEpoch) {
+  WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs), waitEpoch);
   if (!AcquireConnectingSlot()) return;
   Locked locked(*this);
   if (initialized_ && !connected_ && !stopRequested_ && retryCount_ <= kMaxRetries) {
@@ -301,8 +303,8 @@ void ZuvorIvadoInstance::ConfigureDataSource(int videoLevel) {
                               config_.carrierType, config_.domestic ? nullptr : kConnectEndpoint);
   const VideoLevel& l0 = videoLevels_[0];
   dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
-                             l0.values[4], l0.values[5], l0.values[6], l0.values[7],
-                             l0.values[8], 3, 2, 0);
+                             l0.values[4], l0.values[5], l0.values[6], l0.values[7], l0.values[8],
+                             3, 2, 0);
   dataSource_->setVideoLevels(videoLevels_, 4);
   dataSource_->setVideoLevel(videoLevel);
   dataSource_->setReconnectable(true);
@@ -459,11 +461,19 @@ int ZuvorIvadoInstance::RunningWorkers() { return g_workers.load(); }
 // ----- Waits and workers -----
 
 bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal) {
+  return WaitFor(kind, nominal, CurrentWaitEpoch());
+}
+
+bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal,
+                                 uint64_t epoch) {
   const auto delay = clock_->RealDelay(kind, nominal);
   std::unique_lock<std::mutex> lock(waitMutex_);
-  const uint64_t epoch = waitEpoch_;
-  return !waitWake_.wait_for(lock, delay,
-                             [&] { return waitsShutDown_ || waitEpoch_ != epoch; });
+  return !waitWake_.wait_for(lock, delay, [&] { return waitsShutDown_ || waitEpoch_ != epoch; });
+}
+
+uint64_t ZuvorIvadoInstance::CurrentWaitEpoch() {
+  std::lock_guard<std::mutex> lock(waitMutex_);
+  return waitEpoch_;
 }
 
 void ZuvorIvadoInstance::InterruptWaits() {

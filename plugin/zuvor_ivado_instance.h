@@ -173,9 +173,10 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void ConfigureDataSource(int videoLevel);
   void StopStreamLocked();
   void ReleaseLibraryObjectsLocked();
-  // Worker bodies (no lock held on entry).
-  void RunWatchdog(int generation, int seconds);
-  void RunReconnect(int delayMs);
+  // Worker bodies (no lock held on entry). `waitEpoch` is the wait epoch when the worker was
+  // scheduled: a stop between scheduling and the start of the wait still ends the wait.
+  void RunWatchdog(int generation, int seconds, uint64_t waitEpoch);
+  void RunReconnect(int delayMs, uint64_t waitEpoch);
   void ReinitializeAndConnect(int playType);
 
   // Display steps (lock held unless said otherwise).
@@ -205,8 +206,10 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   bool AcquireConnectingSlot();
 
   // Waits `nominal` (as the clock says); returns early, false, when a stop or shutdown
-  // interrupts it.
+  // interrupts it: one after `epoch` was taken (by default, when the wait begins).
   bool WaitFor(WaitKind kind, std::chrono::milliseconds nominal);
+  bool WaitFor(WaitKind kind, std::chrono::milliseconds nominal, uint64_t epoch);
+  uint64_t CurrentWaitEpoch();
   void InterruptWaits();
   // Starts a detached worker holding a reference to this session; false when none could start.
   bool StartWorker(std::function<void(ZuvorIvadoInstance&)> body);

@@ -2,7 +2,6 @@
 // and the window operations the plug-in's methods call.
 #include <windows.h>
 
-#include <cstdio>
 
 #include "plugin/plugin_log.h"
 #include "plugin/zuvor_ivado_instance.h"
@@ -35,8 +34,9 @@ HWND ZuvorIvadoInstance::WindowHandle() {
 
 VideoDisplay* ZuvorIvadoInstance::WindowDisplay() {
   if (!window_) return nullptr;
-  return window_->With(
-      [](PhoneWindow* w) { return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr); });
+  return window_->With([](PhoneWindow* w) {
+    return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr);
+  });
 }
 
 bool ZuvorIvadoInstance::HasWindow() {
@@ -163,8 +163,8 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
   }
   // Making the window waits for a window thread, whose callbacks may wait for this session's
   // lock: no lock is held here.
-  std::shared_ptr<WindowLink> opened = factory ? OpenWindowUnlocked(factory, themeMode, title)
-                                               : nullptr;
+  std::shared_ptr<WindowLink> opened =
+      factory ? OpenWindowUnlocked(factory, themeMode, title) : nullptr;
   HWND front = nullptr;
   {
     Locked locked(*this);
@@ -190,8 +190,7 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
   }
   if (front) {
     // Asynchronous: the window's thread may be busy, and nothing here waits for it.
-    SetWindowPos(front, HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+    SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     SetForegroundWindow(front);
   }
   return 0;
@@ -215,9 +214,9 @@ bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<WindowLink>& link) 
     if (!w) return;
     if (HWND handle = w->GetHandle()) {
       // Shared icons need no destroying; posting never waits for the window thread.
-      HICON icon = static_cast<HICON>(LoadImageW(
-          GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kWindowIconResource), IMAGE_ICON,
-          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+      HICON icon = static_cast<HICON>(
+          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kWindowIconResource), IMAGE_ICON,
+                     GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
       if (icon) {
         PostMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         PostMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -272,10 +271,12 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
   cb.keyboard = [weak] {
     auto self = weak.lock();
     if (!self) return;
-    const bool active = !self->hostKeyboard_.load();
-    self->hostKeyboard_ = active;
-    std::printf("onEnableHostKeyboard active=%d\n", active ? 1 : 0);
-    std::fflush(stdout);
+    // Toggled atomically: two quick presses never read the same old value.
+    bool was = self->hostKeyboard_.load();
+    while (!self->hostKeyboard_.compare_exchange_weak(was, !was)) {
+    }
+    const bool active = !was;
+    PluginLog(std::string("onEnableHostKeyboard active=") + (active ? "1" : "0"));
   };
   cb.quality = [weak](int quality) {
     if (auto self = weak.lock()) self->SetVideoQuality(quality);
@@ -434,7 +435,8 @@ bool ZuvorIvadoInstance::GetWindowRect(RECT* rect) {
 
 bool ZuvorIvadoInstance::GetTileSize(int* width, int* height) {
   Locked locked(*this);
-  return window_ && window_->With([&](PhoneWindow* w) { return w && w->GetTileSize(width, height); });
+  return window_ &&
+         window_->With([&](PhoneWindow* w) { return w && w->GetTileSize(width, height); });
 }
 
 bool ZuvorIvadoInstance::GetFrameInsets(int* left, int* top, int* right, int* bottom) {

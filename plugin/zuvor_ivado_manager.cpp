@@ -82,8 +82,9 @@ void ZuvorIvadoManager::RegisterWithRegistrar(ZuvorIvadoManager* manager,
   if (!manager || !registry) return;
   FlutterDesktopPluginRegistrarRef ref = registry->GetRegistrarForPlugin(kPluginName);
   if (!ref) return;
-  auto* registrar = flutter::PluginRegistrarManager::GetInstance()
-                        ->GetRegistrar<flutter::PluginRegistrarWindows>(ref);
+  auto* registrar =
+      flutter::PluginRegistrarManager::GetInstance()->GetRegistrar<flutter::PluginRegistrarWindows>(
+          ref);
   manager->Register(registrar->messenger(), registrar->texture_registrar());
 }
 
@@ -189,9 +190,8 @@ void ZuvorIvadoManager::FlushEvents() {
     taken.swap(eventQueue_);
   }
   for (ZuvorIvadoEvent& event : taken) {
-    const EncodableValue wrapped(
-        EncodableMap{{EncodableValue("event"), EncodableValue(event.name)},
-                     {EncodableValue("data"), std::move(event.data)}});
+    const EncodableValue wrapped(EncodableMap{{EncodableValue("event"), EncodableValue(event.name)},
+                                              {EncodableValue("data"), std::move(event.data)}});
     auto bytes = codec_->EncodeSuccessEnvelope(&wrapped);
     messenger_->Send(kEventChannel, bytes->data(), bytes->size());
   }
@@ -271,8 +271,9 @@ void ZuvorIvadoManager::InstallCallbacks(ZuvorIvadoInstance& session) {
   cb.reconnecting = [gate, self](const std::string& pad, int attempt) {
     CallbackGate::Pass pass(*gate);
     if (!pass) return;
-    self->QueueEvent("reconnecting", {{EncodableValue("padCode"), EncodableValue(pad)},
-                                      {EncodableValue("attempt"), EncodableValue(int32_t(attempt))}});
+    self->QueueEvent("reconnecting",
+                     {{EncodableValue("padCode"), EncodableValue(pad)},
+                      {EncodableValue("attempt"), EncodableValue(int32_t(attempt))}});
   };
   cb.touch = [gate, self](const std::string& pad, int action, int count, float fx, float fy,
                           float pressure) {
@@ -410,12 +411,14 @@ void ZuvorIvadoManager::OnDisconnect(const Args& args, Result result) {
     std::lock_guard<std::mutex> lock(sessionMutex_);
     auto it = sessions_.find(pad);
     if (it != sessions_.end()) {
-      it->second->Disconnect();
       removed = std::move(it->second);
       sessions_.erase(it);
     }
   }
-  // `removed` (maybe the last reference) goes outside the map mutex.
+  // Disconnected outside the map mutex: it releases the session's library objects, and releasing
+  // a data source waits for its notification in flight, whose callback may need the map mutex
+  // (the microphone configuration delivery of "connected").
+  if (removed) removed->Disconnect();
   removed.reset();
   SyncVoice();
   result->Success();

@@ -28,7 +28,9 @@
 // Thread-safety: construct, register, call the handlers and destroy on the engine's platform
 // thread. QueueEvent, DispatchMicFrames and DeliverMicConfig may be called from any thread.
 // Lock order: the session-map mutex before a session's lock; the event-queue mutex is never held
-// together with either.
+// together with either. No session is disconnected or destroyed while the session-map mutex is
+// held: that releases library objects, which wait for their notifications in flight, whose
+// callbacks may take the session-map mutex.
 #pragma once
 
 #include <windows.h>
@@ -176,8 +178,8 @@ class ZuvorIvadoManager {
   std::mutex eventMutex_;    // guards the event queue only
   std::deque<ZuvorIvadoEvent> eventQueue_;
   std::function<void(const ZuvorIvadoEvent&)> eventObserver_;  // tests only
-  flutter::TextureRegistrar* textureRegistrar_ = nullptr;  // not owned
-  flutter::BinaryMessenger* messenger_ = nullptr;          // not owned; null before registration
+  flutter::TextureRegistrar* textureRegistrar_ = nullptr;      // not owned
+  flutter::BinaryMessenger* messenger_ = nullptr;  // not owned; null before registration
   const flutter::StandardMethodCodec* codec_ = nullptr;
   bool listening_ = false;  // platform thread
   std::thread::id platformThread_;

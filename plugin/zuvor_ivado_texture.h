@@ -87,7 +87,7 @@ class ZuvorIvadoTexture : public VideoDisplayWinBase {
   std::atomic<bool> rotated_{false};
   std::atomic<int64_t> textureId_{-1};
   std::atomic<flutter::TextureRegistrar*> registrar_{nullptr};  // not owned
-  std::unique_ptr<flutter::TextureVariant> variant_;  // what the registrar refers to
+  std::unique_ptr<flutter::TextureVariant> variant_;            // what the registrar refers to
 
   // Render thread only.
   bool initialized_ = false;

@@ -71,13 +71,13 @@ TEST(PluginDispatch, RequiredArgumentErrors) {
   EXPECT_EQ(rig.manager->FindInstance("p1"), nullptr);  // nothing made
   ExpectError(rig.messenger.CallSwplay("initialize", Args({{"serverToken", EncodableValue("t")}})),
               "-1", "Missing required params (padCode, serverToken)");
-  ExpectError(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("p1")}})),
-              "-2", "Instance not found. Call initialize first.");
+  ExpectError(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("p1")}})), "-2",
+              "Instance not found. Call initialize first.");
   ExpectError(rig.messenger.CallSwplay("play", Args({{"padCode", EncodableValue("p1")}})), "-1",
               "Instance not found");
   ExpectError(rig.messenger.CallSwplay("play"), "-1", "Instance not found");
-  ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"mode", EncodableValue(2)}})),
-              "-1", "Missing required param: padCode");
+  ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"mode", EncodableValue(2)}})), "-1",
+              "Missing required param: padCode");
   ExpectError(rig.messenger.CallSwplay("focusWindow"), "-1", "Missing required param: padCode");
 }
 
@@ -89,8 +89,8 @@ TEST(PluginDispatch, MethodsWithoutErrorsSucceedForUnknownPads) {
     SCOPED_TRACE(method);
     EXPECT_EQ(rig.messenger.CallSwplay(method, unknown).kind, Reply::Kind::kSuccess);
   }
-  for (const char* method : {"stopPlay", "disconnect", "tileWindows", "setThemeMode",
-                             "syncDevices", "setVoiceEnabled"}) {
+  for (const char* method : {"stopPlay", "disconnect", "tileWindows", "setThemeMode", "syncDevices",
+                             "setVoiceEnabled"}) {
     SCOPED_TRACE(method);
     EXPECT_EQ(rig.messenger.CallSwplay(method).kind, Reply::Kind::kSuccess);
   }
@@ -101,8 +101,8 @@ TEST(PluginDispatch, LibraryResultsBecomeDecimalCodes) {
   const std::string refused = Token("token=-5");
   ExpectError(rig.Initialize("p1", refused), "-5", "Failed to initialize");
   // The session exists but is not initialised: connect fails with the session's -1.
-  ExpectError(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("p1")}})),
-              "-1", "Failed to connect");
+  ExpectError(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("p1")}})), "-1",
+              "Failed to connect");
   ExpectError(rig.messenger.CallSwplay("play", Args({{"padCode", EncodableValue("p1")}})), "-1",
               "Failed to play");
   ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("p1")},
@@ -154,14 +154,16 @@ TEST(PluginDispatch, EmptyAppIdAndDomesticPassNulls) {
 TEST(PluginDispatch, SwitchPlayModeDefaultsAndTextureIds) {
   PluginRig rig;
   // Only the pad code: mode 0, success without a value, session made.
-  Reply reply = rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("a")}}));
+  Reply reply =
+      rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("a")}}));
   EXPECT_EQ(reply.kind, Reply::Kind::kSuccess);
   EXPECT_TRUE(std::holds_alternative<std::monostate>(reply.value));
   ASSERT_NE(rig.manager->FindInstance("a"), nullptr);
   EXPECT_EQ(rig.manager->FindInstance("a")->DisplayMode(), 0);
 
   // Mode 2: {"textureId": 64-bit id}, the same id the second time.
-  const EncodableValue mode2 = Args({{"padCode", EncodableValue("a")}, {"mode", EncodableValue(2)}});
+  const EncodableValue mode2 =
+      Args({{"padCode", EncodableValue("a")}, {"mode", EncodableValue(2)}});
   reply = rig.messenger.CallSwplay("switchPlayMode", mode2);
   ASSERT_EQ(reply.kind, Reply::Kind::kSuccess);
   const auto& map = std::get<EncodableMap>(reply.value);
@@ -173,8 +175,8 @@ TEST(PluginDispatch, SwitchPlayModeDefaultsAndTextureIds) {
 
   // A refused registration is an error.
   rig.textures.RefuseNext();
-  ExpectError(rig.messenger.CallSwplay(
-                  "switchPlayMode", Args({{"padCode", EncodableValue("b")}, {"mode", EncodableValue(2)}})),
+  ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("b")},
+                                                               {"mode", EncodableValue(2)}})),
               "-1", "Failed to switch play mode");
 }
 
@@ -203,8 +205,8 @@ TEST(PluginDispatch, SyncDevicesTakesStringsAndKeepsTheGroupWhenListMissing) {
   rig.messenger.CallSwplay("syncDevices", Args({{"padCodes", EncodableValue("a")}}));  // not a list
   EXPECT_TRUE(rig.manager->FindInstance("b")->IsSynced());
   // A session made later for a pad in the group is marked at creation.
-  rig.messenger.CallSwplay("syncDevices",
-                           Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("d")})}}));
+  rig.messenger.CallSwplay(
+      "syncDevices", Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("d")})}}));
   EXPECT_FALSE(rig.manager->FindInstance("a")->IsSynced());
   rig.Initialize("d", Token("x"));
   EXPECT_TRUE(rig.manager->FindInstance("d")->IsSynced());

@@ -118,8 +118,8 @@ TEST(PluginEvents, SessionEventsCarryTheirFields) {
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
   rig.Initialize("p1", token);
-  rig.messenger.CallSwplay("connect", EncodableValue(EncodableMap{
-                                          {EncodableValue("padCode"), EncodableValue("p1")}}));
+  rig.messenger.CallSwplay(
+      "connect", EncodableValue(EncodableMap{{EncodableValue("padCode"), EncodableValue("p1")}}));
   ASSERT_TRUE(rig.WaitEvents("p1", "connected"));
   const auto events = rig.messenger.Events();
   const auto& map = std::get<EncodableMap>(events.back().data);

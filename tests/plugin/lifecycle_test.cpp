@@ -3,6 +3,8 @@
 // and the reuse of a stopped session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/plugin/plugin_test_support.h"
 
 using namespace plugintest;
@@ -25,13 +27,6 @@ std::vector<std::string> KindCalls(const std::string& token) {
     out.push_back(std::string(1, line[0]) + " " + body);
   }
   return out;
-}
-
-std::vector<std::string> Without(std::vector<std::string> calls, const std::string& prefix) {
-  calls.erase(std::remove_if(calls.begin(), calls.end(),
-                             [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }),
-              calls.end());
-  return calls;
 }
 
 int ErrcodeOf(const SentEvent& e) {
@@ -94,16 +89,18 @@ TEST(PluginLifecycle, WindowModeBindsTheVideoControlAndCastsThePlayType) {
   const std::vector<std::string> tail = {"S setVideoLevels(" + kLevels + ", 4)",
                                          "S setVideoLevel(1)",
                                          "P setDisplay(D" + std::to_string(display) + ")",
-                                         "S screenCast(3)", "P start()", "S start()"};
+                                         "S screenCast(3)",
+                                         "P start()",
+                                         "S start()"};
   ASSERT_GE(calls.size(), tail.size());
   EXPECT_EQ(std::vector<std::string>(calls.end() - tail.size(), calls.end()), tail);
-  ASSERT_TRUE(PumpUntil([&] { return static_cast<CountingDisplay*>(window->GetVideoDisplay())->frames() > 0; }));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return static_cast<CountingDisplay*>(window->GetVideoDisplay())->frames() > 0; }));
 
   // Switching to the texture while connected: changeDisplay, and "connected" again at once.
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("w1")},
-                                                   {"mode", EncodableValue(2)}}));
-  EXPECT_EQ(rig.messenger.EventNames("w1"),
-            (std::vector<std::string>{"connected", "connected"}));
+  rig.messenger.CallSwplay("switchPlayMode",
+                           Args({{"padCode", EncodableValue("w1")}, {"mode", EncodableValue(2)}}));
+  EXPECT_EQ(rig.messenger.EventNames("w1"), (std::vector<std::string>{"connected", "connected"}));
   auto session = rig.manager->FindInstance("w1");
   calls = KindCalls(token);
   const std::vector<std::string> switched = {
@@ -121,21 +118,22 @@ TEST(PluginLifecycle, WatchdogExpiriesBackOffThenTimeOut) {
   ASSERT_EQ(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("s1")}})).kind,
             Reply::Kind::kSuccess);
   ASSERT_TRUE(rig.WaitEvents("s1", "connectTimeout"));
-  EXPECT_EQ(rig.messenger.EventNames("s1"),
-            (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting",
-                                      "connectTimeout"}));
+  EXPECT_EQ(
+      rig.messenger.EventNames("s1"),
+      (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting", "connectTimeout"}));
   const auto events = rig.messenger.Events();
   EXPECT_EQ(ErrcodeOf(events.back()), 196629);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(std::get<int32_t>(std::get<EncodableMap>(events[i].data).at(EncodableValue("attempt"))),
-              i + 1);
+    EXPECT_EQ(
+        std::get<int32_t>(std::get<EncodableMap>(events[i].data).at(EncodableValue("attempt"))),
+        i + 1);
   }
   std::vector<std::pair<WaitKind, int>> sequence;
   for (const auto& w : rig.clock->Waits()) {
     if (w.first == WaitKind::kWatchdog || w.first == WaitKind::kBackoff) sequence.push_back(w);
   }
   const std::vector<std::pair<WaitKind, int>> expected = {
-      {WaitKind::kWatchdog, 8000}, {WaitKind::kBackoff, 500},   {WaitKind::kWatchdog, 15000},
+      {WaitKind::kWatchdog, 8000}, {WaitKind::kBackoff, 500},    {WaitKind::kWatchdog, 15000},
       {WaitKind::kBackoff, 1000},  {WaitKind::kWatchdog, 15000}, {WaitKind::kBackoff, 2000},
       {WaitKind::kWatchdog, 15000}};
   EXPECT_EQ(sequence, expected);
@@ -172,14 +170,16 @@ TEST(PluginLifecycle, FailureBeforeConnectingGivesUpAfterThreeRetriesAndStaysQui
   ASSERT_TRUE(rig.WaitEvents("f1", "connectFailed"));
   // Long enough for every watchdog armed on the way to expire (150 ms each here).
   PumpFor(std::chrono::milliseconds(400));
-  EXPECT_EQ(rig.messenger.EventNames("f1"),
-            (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting",
-                                      "connectFailed"}));
+  EXPECT_EQ(
+      rig.messenger.EventNames("f1"),
+      (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting", "connectFailed"}));
   EXPECT_EQ(ErrcodeOf(rig.messenger.Events().back()), 7);
   EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kBackoff), (std::vector<int>{500, 1000, 2000}));
   auto session = rig.manager->FindInstance("f1");
   EXPECT_FALSE(session->IsInitialized());
-  const auto calls = SdkCalls(token);
+  // The last call into the library (destructors of retired data sources aside) unbinds the display.
+  auto calls = SdkCalls(token);
+  calls.erase(std::remove(calls.begin(), calls.end(), "~SWDataSource()"), calls.end());
   EXPECT_EQ(calls.back(), "setDisplay(null)");
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
 }
@@ -208,8 +208,8 @@ TEST(PluginLifecycle, AStopTakenBeforeAModeSwitchDoesNothing) {
   std::thread busy([&] { session->SetVideoQuality(1); });
   ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g2")}}));
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("g2")},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.messenger.CallSwplay("switchPlayMode",
+                           Args({{"padCode", EncodableValue("g2")}, {"mode", EncodableValue(2)}}));
   busy.join();
   ASSERT_TRUE(rig.WaitEvents("g2", "connected"));
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
@@ -273,8 +273,8 @@ TEST(PluginLifecycle, TwoWorkersOfOneSessionHoldOneConnectingUnit) {
   rig.Initialize("u", token);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("u")}}));
   ASSERT_TRUE(rig.WaitEvents("u", "reconnecting"));
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("u")},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.messenger.CallSwplay("switchPlayMode",
+                           Args({{"padCode", EncodableValue("u")}, {"mode", EncodableValue(2)}}));
   ASSERT_TRUE(PumpUntil([&] { return swsim_start_count(token.c_str()) >= 3; }));
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 1);
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("u")}}));

@@ -282,10 +282,12 @@ std::vector<int> FastClock::WaitsOf(WaitKind kind) const {
 // ----- Windows -----
 
 FakePhoneWindow::FakePhoneWindow(int themeMode, std::string title, PhoneWindowCallbacks cb)
-    : themeMode(themeMode), title(std::move(title)), callbacks(std::move(cb)),
+    : themeMode(themeMode),
+      title(std::move(title)),
+      callbacks(std::move(cb)),
       display_(std::make_unique<CountingDisplay>()) {
-  handle_ = CreateWindowExW(0, L"STATIC", L"phone", WS_POPUP, 100, 100, 400, 700, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  handle_ = CreateWindowExW(0, L"STATIC", L"phone", WS_POPUP, 100, 100, 400, 700, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
 }
 
 FakePhoneWindow::~FakePhoneWindow() {
@@ -374,9 +376,9 @@ PluginRig::~PluginRig() {
 
 Reply PluginRig::Initialize(const std::string& pad, const std::string& token) {
   return messenger.CallSwplay(
-      "initialize", EncodableValue(EncodableMap{{EncodableValue("padCode"), EncodableValue(pad)},
-                                                {EncodableValue("serverToken"),
-                                                 EncodableValue(token)}}));
+      "initialize",
+      EncodableValue(EncodableMap{{EncodableValue("padCode"), EncodableValue(pad)},
+                                  {EncodableValue("serverToken"), EncodableValue(token)}}));
 }
 
 bool PluginRig::WaitEvents(const std::string& pad, const std::string& name, size_t count,

@@ -43,9 +43,10 @@ TEST(PluginShutdown, CallbacksOfSessionsThatOutliveTheManagerDoNothing) {
   rig.messenger.Listen();
   rig.Initialize("a", Token("x"));
   rig.Initialize("b", Token("x"));
-  rig.messenger.CallSwplay("syncDevices", Args({{"padCodes", EncodableValue(EncodableList{
-                                                                 EncodableValue("a"),
-                                                                 EncodableValue("b")})}}));
+  rig.messenger.CallSwplay(
+      "syncDevices",
+      Args(
+          {{"padCodes", EncodableValue(EncodableList{EncodableValue("a"), EncodableValue("b")})}}));
   auto a = rig.manager->FindInstance("a");
   const size_t events = rig.messenger.EventCount();
   rig.manager.reset();
@@ -66,8 +67,8 @@ TEST(PluginShutdown, LongWaitsEndWhenTheManagerGoes) {
   ASSERT_GE(ZuvorIvadoInstance::RunningWorkers(), 1);
   const auto start = std::chrono::steady_clock::now();
   rig.manager.reset();
-  ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoInstance::RunningWorkers() == 0; },
-                        std::chrono::seconds(5)));
+  ASSERT_TRUE(
+      PumpUntil([] { return ZuvorIvadoInstance::RunningWorkers() == 0; }, std::chrono::seconds(5)));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 

@@ -54,11 +54,20 @@ class RaisedEvents {
 std::string RandomScript(std::mt19937& random) {
   std::string script = "fps=5;connect=" + std::to_string(random() % 40);
   switch (random() % 5) {
-    case 0: script += ";plan=silent,ok"; break;
-    case 1: script += ";plan=fail:3,ok"; break;
-    case 2: script += ";drop=" + std::to_string(50 + random() % 200) + ":4"; break;
-    case 3: script += ";plan=ok,fail:5,silent"; break;
-    default: break;
+    case 0:
+      script += ";plan=silent,ok";
+      break;
+    case 1:
+      script += ";plan=fail:3,ok";
+      break;
+    case 2:
+      script += ";drop=" + std::to_string(50 + random() % 200) + ":4";
+      break;
+    case 3:
+      script += ";plan=ok,fail:5,silent";
+      break;
+    default:
+      break;
   }
   return script;
 }
@@ -76,9 +85,9 @@ class DartSide {
     switch (random_() % 10) {
       case 0:
       case 1:
-        rig_.messenger.CallSwplay("initialize",
-                                  Args({{"padCode", EncodableValue(pad)},
-                                        {"serverToken", EncodableValue(tokens_[i])}}));
+        rig_.messenger.CallSwplay(
+            "initialize",
+            Args({{"padCode", EncodableValue(pad)}, {"serverToken", EncodableValue(tokens_[i])}}));
         rig_.messenger.CallSwplay("connect", padArgs);
         break;
       case 2:
@@ -94,9 +103,10 @@ class DartSide {
                                         {"mode", EncodableValue(2)}}));
         break;
       case 5:
-        rig_.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pad)},
-                                                          {"serverToken", EncodableValue(tokens_[i])},
-                                                          {"mode", EncodableValue(0)}}));
+        rig_.messenger.CallSwplay("switchPlayMode",
+                                  Args({{"padCode", EncodableValue(pad)},
+                                        {"serverToken", EncodableValue(tokens_[i])},
+                                        {"mode", EncodableValue(0)}}));
         break;
       case 6:
         rig_.messenger.CallSwplay("setVideoQuality",
@@ -114,8 +124,10 @@ class DartSide {
         rig_.messenger.CallSwplay("tileWindows");
         break;
       default:
-        if (random_() % 20 == 0) rig_.messenger.Cancel();
-        else rig_.messenger.Listen();
+        if (random_() % 20 == 0)
+          rig_.messenger.Cancel();
+        else
+          rig_.messenger.Listen();
         break;
     }
   }
@@ -137,10 +149,18 @@ class InputThreads {
         while (!stop_) {
           auto& s = *sessions_[random() % sessions_.size()];
           switch (random() % 4) {
-            case 0: s.SendKey(3, 158); break;
-            case 1: s.SendTouch(0, 1, 0.5f, 0.5f); break;
-            case 2: if (s.callbacks.key) s.callbacks.key(s.padCode(), 1, 30); break;
-            default: s.SendAudio(1, reinterpret_cast<const uint8_t*>("x"), 1); break;
+            case 0:
+              s.SendKey(3, 158);
+              break;
+            case 1:
+              s.SendTouch(0, 1, 0.5f, 0.5f);
+              break;
+            case 2:
+              if (s.callbacks.key) s.callbacks.key(s.padCode(), 1, 30);
+              break;
+            default:
+              s.SendAudio(1, reinterpret_cast<const uint8_t*>("x"), 1);
+              break;
           }
           std::this_thread::yield();
         }
@@ -167,10 +187,10 @@ struct Stress {
     std::mt19937 random(seed);
     for (int i = 0; i < kSessions; ++i) tokens.push_back(Token(RandomScript(random)));
     rig.manager->SetEventObserverForTesting([this](const ZuvorIvadoEvent& e) { raised.Add(e); });
-    rig.messenger.CallSwplay("syncDevices",
-                             Args({{"padCodes", EncodableValue(EncodableList{
-                                                    EncodableValue("pad1"), EncodableValue("pad2"),
-                                                    EncodableValue("pad3")})}}));
+    rig.messenger.CallSwplay(
+        "syncDevices", Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("pad1"),
+                                                                       EncodableValue("pad2"),
+                                                                       EncodableValue("pad3")})}}));
     for (int i = 0; i < kSessions; ++i) {
       const std::string pad = "pad" + std::to_string(i);
       rig.Initialize(pad, tokens[i]);
@@ -222,16 +242,22 @@ TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
     rig.messenger.CallSwplay("disconnect",
                              Args({{"padCode", EncodableValue("pad" + std::to_string(i))}}));
   }
-  ASSERT_TRUE(PumpUntil([] {
-    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
-  }, std::chrono::seconds(30))) << "workers still running";
+  ASSERT_TRUE(PumpUntil(
+      [] {
+        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
+               ZuvorIvadoManager::RunningThreads() == 0;
+      },
+      std::chrono::seconds(30)))
+      << "workers " << ZuvorIvadoInstance::RunningWorkers() << ", threads "
+      << ZuvorIvadoManager::RunningThreads();
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
   PumpFor(std::chrono::milliseconds(20));
   rig.messenger.CallSwplay("tileWindows");  // flushes
 
   // Delivered == raised, per pad, in order, nothing twice.
   std::map<std::string, std::vector<std::pair<std::string, EncodableValue>>> delivered;
-  for (const SentEvent& e : rig.messenger.Events()) delivered[PadOf(e.data)].push_back({e.name, e.data});
+  for (const SentEvent& e : rig.messenger.Events())
+    delivered[PadOf(e.data)].push_back({e.name, e.data});
   const auto raised = stress.raised.byPad();
   ASSERT_GT(stress.raised.total(), 200u) << "too little happened to prove anything";
   size_t connected = 0, reconnecting = 0;
@@ -265,9 +291,14 @@ TEST(PluginStress, DestroyingTheManagerInTheMiddleEndsCleanly) {
   rig->manager.reset();  // in the middle of it all
   const size_t raisedAfter = stress->raised.total();
   // Sessions live on in worker and input threads, inert: nothing more is raised or sent.
-  ASSERT_TRUE(PumpUntil([] {
-    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
-  }, std::chrono::seconds(30))) << "workers still running";
+  ASSERT_TRUE(PumpUntil(
+      [] {
+        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
+               ZuvorIvadoManager::RunningThreads() == 0;
+      },
+      std::chrono::seconds(30)))
+      << "workers " << ZuvorIvadoInstance::RunningWorkers() << ", threads "
+      << ZuvorIvadoManager::RunningThreads();
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
   EXPECT_EQ(stress->raised.total(), raisedAfter);
   EXPECT_GE(rig->messenger.EventCount(), eventsBefore);

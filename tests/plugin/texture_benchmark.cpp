@@ -85,15 +85,15 @@ int main() {
   std::printf("texture_benchmark: 512x288 BGRA frame (%zu bytes), median of %d batches of %d\n",
               kBytes, kBatches, kPerBatch);
   std::printf("  memcpy of the same bytes           %9.1f us\n", memcpyNs / 1000);
-  std::printf("  texture path (turn+swap+publish)   %9.1f us   %5.2fx memcpy\n",
-              textureNs / 1000, textureNs / memcpyNs);
+  std::printf("  texture path (turn+swap+publish)   %9.1f us   %5.2fx memcpy\n", textureNs / 1000,
+              textureNs / memcpyNs);
   std::printf("  turn+swap alone (%s, blocked)   %9.1f us   %5.2fx memcpy\n",
               frame_convert::UsesSsse3() ? "SSSE3" : "SSE2 ", convertNs / 1000,
               convertNs / memcpyNs);
   std::printf("  turn+swap alone (SSE2, blocked)    %9.1f us   %5.2fx memcpy\n", sse2Ns / 1000,
               sse2Ns / memcpyNs);
-  std::printf("  turn+swap, plain per-pixel loop    %9.1f us   %5.2fx memcpy\n",
-              scalarNs / 1000, scalarNs / memcpyNs);
+  std::printf("  turn+swap, plain per-pixel loop    %9.1f us   %5.2fx memcpy\n", scalarNs / 1000,
+              scalarNs / memcpyNs);
   std::printf("  frames published %llu, announced %ld\n",
               static_cast<unsigned long long>(texture.publishedFrames()), registrar.marks);
   return texture.publishedFrames() > 0 ? 0 : 1;

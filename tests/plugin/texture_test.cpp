@@ -106,10 +106,10 @@ bool IsQuadrant(const FakeTextureRegistrar::Frame& f, int x, int y, std::vector<
 void ExpectUprightPhone(const FakeTextureRegistrar::Frame& f) {
   ASSERT_EQ(f.width, 288u);
   ASSERT_EQ(f.height, 512u);
-  EXPECT_TRUE(IsQuadrant(f, 60, 100, {0xE0, 0x30, 0x20, 0xFF}));   // red, top left
-  EXPECT_TRUE(IsQuadrant(f, 220, 100, {0x20, 0xB0, 0x40, 0xFF}));  // green, top right
-  EXPECT_TRUE(IsQuadrant(f, 60, 400, {0x30, 0x50, 0xE0, 0xFF}));   // blue, bottom left
-  EXPECT_TRUE(IsQuadrant(f, 220, 400, {0xE0, 0xC0, 0x20, 0xFF}));  // yellow, bottom right
+  EXPECT_TRUE(IsQuadrant(f, 60, 100, {0xE0, 0x30, 0x20, 0xFF}));     // red, top left
+  EXPECT_TRUE(IsQuadrant(f, 220, 100, {0x20, 0xB0, 0x40, 0xFF}));    // green, top right
+  EXPECT_TRUE(IsQuadrant(f, 60, 400, {0x30, 0x50, 0xE0, 0xFF}));     // blue, bottom left
+  EXPECT_TRUE(IsQuadrant(f, 220, 400, {0xE0, 0xC0, 0x20, 0xFF}));    // yellow, bottom right
   EXPECT_EQ(Rgba(f, 2, 2), (std::vector<int>{255, 255, 255, 255}));  // corner marker
 }
 

@@ -144,8 +144,33 @@ TEST(PluginVoice, APhoneConnectingLaterGetsTheSavedConfiguration) {
   std::thread([&] { rig.mic->onFrame(config, 2, nullptr, 0); }).join();
   const std::string later = Token("connect=0");
   OpenWindow(rig, "later", later);
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(later), "sendAudio(0, 2 bytes 1210)") == 1; }));
+  ASSERT_TRUE(
+      PumpUntil([&] { return CountCalls(SdkCalls(later), "sendAudio(0, 2 bytes 1210)") == 1; }));
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
+}
+
+TEST(PluginVoice, DisconnectWhileAConnectionNoticeWaitsDoesNotDeadlock) {
+  // With voice on, "connected" delivers the microphone configuration, which needs the session
+  // map. The notice is held up behind the session's busy lock while "disconnect" releases the
+  // session's data source, which waits for that very notice.
+  PluginRig rig;
+  rig.messenger.Listen();
+  SetVoice(rig, true);
+  const std::string token = Token("connect=50;block=setVideoLevel:400");
+  rig.Initialize("d", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("d")}}));
+  auto session = rig.manager->FindInstance("d");
+  std::thread busy([&] { session->SetVideoQuality(1); });
+  ASSERT_TRUE(PumpUntil([&] {
+    size_t notices = 0;
+    for (const auto& line : swsim::TokenLog(token)) notices += line.find("=> onConnected") != std::string::npos;
+    return notices == 1;
+  }));
+  EXPECT_EQ(rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("d")}})).kind,
+            Reply::Kind::kSuccess);
+  busy.join();
+  EXPECT_EQ(rig.manager->FindInstance("d"), nullptr);
+  EXPECT_FALSE(session->IsConnected());
 }
 
 }  // namespace

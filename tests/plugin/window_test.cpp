@@ -2,6 +2,7 @@
 // window's callbacks, the sync group, and tiling.
 #include <gtest/gtest.h>
 
+#include "plugin/plugin_log.h"
 #include "plugin/window_tiling.h"
 #include "tests/plugin/plugin_test_support.h"
 
@@ -67,7 +68,8 @@ TEST(PluginWindow, ClosingTheWindowOfASessionWithATextureMovesTheVideoThere) {
   const uint64_t published = session->texture()->publishedFrames();
   ASSERT_TRUE(PumpUntil([&] { return session->texture()->publishedFrames() > published + 2; }));
   const auto calls = SdkCalls(token);
-  EXPECT_EQ(calls.back().rfind("changeDisplay(D" + std::to_string(swsim_display_id(session->texture())), 0),
+  EXPECT_EQ(calls.back().rfind(
+                "changeDisplay(D" + std::to_string(swsim_display_id(session->texture())), 0),
             0u);
 }
 
@@ -75,9 +77,9 @@ TEST(PluginWindow, ASecondSwitchToTheWindowReusesIt) {
   PluginRig rig;
   rig.messenger.Listen();
   FakePhoneWindow* window = OpenConnected(rig, "r", Token("connect=0"));
-  rig.messenger.CallSwplay("switchPlayMode",
-                           Args({{"padCode", EncodableValue("r")}, {"mode", EncodableValue(1)},
-                                 {"rotation", EncodableValue(2)}}));
+  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
+                                                   {"mode", EncodableValue(1)},
+                                                   {"rotation", EncodableValue(2)}}));
   EXPECT_EQ(rig.windows.opened(), 1);
   EXPECT_EQ(window->postedRotation, 2);
   EXPECT_EQ(rig.messenger.EventNames("r"), (std::vector<std::string>{"connected", "connected"}));
@@ -97,7 +99,8 @@ TEST(PluginWindow, ThemeSwitchReplacesTheWindowAndClosingTheOldOneStopsNothing) 
   EXPECT_TRUE(old->closeRequested);
   EXPECT_TRUE(fresh->IsPinned());  // the old one was pinned
   const auto calls = SdkCalls(token);
-  EXPECT_EQ(calls.back(), "changeDisplay(D" + std::to_string(swsim_display_id(fresh->GetVideoDisplay())) + ")");
+  EXPECT_EQ(calls.back(),
+            "changeDisplay(D" + std::to_string(swsim_display_id(fresh->GetVideoDisplay())) + ")");
   // The old window now really closes: no event, no stop.
   old->UserClose();
   PumpFor(std::chrono::milliseconds(30));
@@ -152,13 +155,34 @@ TEST(PluginWindow, ToolbarAndInputCallbacksReachThePhone) {
   EXPECT_EQ(std::get<std::string>(data.at(EncodableValue("filePath"))), "");
 }
 
+TEST(PluginWindow, TheKeyboardButtonTogglesHostKeyboardStartingFromOn) {
+  std::vector<std::string> lines;
+  auto previous = SetPluginLogSink([&](const std::string& line) { lines.push_back(line); });
+  {
+    PluginRig rig;
+    rig.messenger.Listen();
+    FakePhoneWindow* window = OpenConnected(rig, "k", Token("connect=0"));
+    window->OnWindowThread([](PhoneWindowCallbacks& cb) {
+      cb.keyboard();
+      cb.keyboard();
+    });
+  }
+  SetPluginLogSink(std::move(previous));
+  std::vector<std::string> keyboard;
+  for (const auto& line : lines) {
+    if (line.rfind("onEnableHostKeyboard", 0) == 0) keyboard.push_back(line);
+  }
+  EXPECT_EQ(keyboard, (std::vector<std::string>{"onEnableHostKeyboard active=0",
+                                                "onEnableHostKeyboard active=1"}));
+}
+
 TEST(PluginWindow, SyncedPhonesRepeatInputButNeverBackToTheOrigin) {
   PluginRig rig;
   rig.messenger.Listen();
-  rig.messenger.CallSwplay("syncDevices",
-                           Args({{"padCodes", EncodableValue(EncodableList{
-                                                  EncodableValue("a"), EncodableValue("b"),
-                                                  EncodableValue("ghost")})}}));
+  rig.messenger.CallSwplay(
+      "syncDevices",
+      Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("a"), EncodableValue("b"),
+                                                      EncodableValue("ghost")})}}));
   const std::string ta = Token("connect=0"), tb = Token("connect=0"), tc = Token("connect=0");
   FakePhoneWindow* a = OpenConnected(rig, "a", ta);
   OpenConnected(rig, "b", tb);
@@ -181,7 +205,7 @@ TEST(PluginWindow, SyncedPhonesRepeatInputButNeverBackToTheOrigin) {
   }
   EXPECT_EQ(sentB, expectedB);
   const auto callsA = SdkCalls(ta);
-  EXPECT_EQ(CountCalls(callsA, "sendKeyEvent("), 2u);   // its own, once each
+  EXPECT_EQ(CountCalls(callsA, "sendKeyEvent("), 2u);    // its own, once each
   EXPECT_EQ(CountCalls(callsA, "sendTouchEvent("), 0u);  // its touches go through its display
   EXPECT_EQ(CountCalls(SdkCalls(tc), "send"), 0u);
 }
@@ -196,11 +220,12 @@ TEST(PluginWindow, FocusRotationAndTilingDriveTheWindows) {
     SetWindowPos(windows.back()->GetHandle(), nullptr, 500 - i * 100, 300, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  rig.messenger.CallSwplay("setRotation",
-                           Args({{"padCode", EncodableValue("tile0")}, {"rotation", EncodableValue(2)}}));
+  rig.messenger.CallSwplay(
+      "setRotation", Args({{"padCode", EncodableValue("tile0")}, {"rotation", EncodableValue(2)}}));
   EXPECT_EQ(windows[0]->postedRotation, 2);
-  EXPECT_EQ(rig.messenger.CallSwplay("focusWindow", Args({{"padCode", EncodableValue("tile1")}})).kind,
-            Reply::Kind::kSuccess);
+  EXPECT_EQ(
+      rig.messenger.CallSwplay("focusWindow", Args({{"padCode", EncodableValue("tile1")}})).kind,
+      Reply::Kind::kSuccess);
 
   ASSERT_EQ(rig.messenger.CallSwplay("tileWindows").kind, Reply::Kind::kSuccess);
   RECT work{};
@@ -209,11 +234,13 @@ TEST(PluginWindow, FocusRotationAndTilingDriveTheWindows) {
   // Left to right by position: tile3 (x 200), tile2, tile1, tile0.
   for (int order = 0; order < 4; ++order) {
     FakePhoneWindow* w = windows[3 - order];
-    PumpUntil([&] {
-      RECT r{};
-      GetWindowRect(w->GetHandle(), &r);
-      return r.left != 500 - (3 - order) * 100 || r.top != 300;
-    }, std::chrono::milliseconds(500));
+    PumpUntil(
+        [&] {
+          RECT r{};
+          GetWindowRect(w->GetHandle(), &r);
+          return r.left != 500 - (3 - order) * 100 || r.top != 300;
+        },
+        std::chrono::milliseconds(500));
     RECT r{};
     GetWindowRect(w->GetHandle(), &r);
     EXPECT_EQ(r.left, work.left + (order % columns) * 386 - 7) << order;
