@@ -87,7 +87,7 @@ class SWPLAY_API DataSource {
 namespace swplay_internal {
 struct SourceCore;
 struct SourceAccess;
-}
+}  // namespace swplay_internal
 
 class SWPLAY_API SWDataSource : public DataSource, public SWTouchEvent {
  public:

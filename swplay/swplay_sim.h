@@ -19,8 +19,8 @@
 //                         in as written, so JSON escapes may be used
 //   cliphex=MS:HEX        MS after connecting, onRecvClipboard with these raw bytes
 //   control=MS:VALUE:FPS  MS after connecting, onControlVideo(VALUE, FPS)
-//   perror=MS:CODE[:TEXT] MS after connecting, the player's error listener gets (CODE, TEXT or null)
-//   size=WxH              frames are delivered at this size, whatever the display asked for
+//   perror=MS:CODE[:TEXT] MS after connecting, the player's error listener gets (CODE, TEXT or
+//   null) size=WxH              frames are delivered at this size, whatever the display asked for
 //   native=WxH            the stream's size when the display asked for none (default 432x768)
 //   fps=N                 frame rate of the render thread (default 30, at most 240)
 //   token=RET             result of setServerToken (default 0)
@@ -43,6 +43,10 @@
 //   => onConnected()
 // and a player's like
 //   setDataSource(S12)   setDisplay(D3)   setDisplay(null)   start()   stop()
+//
+// Summary: while the runtime is up (between SWRuntime::init and deinit), the library prints a
+// short per-token summary to standard output whenever the last data source is destroyed, and at
+// deinit if anything happened since.
 //
 // Thread-safety: every hook may be called from any thread. Returned text stays valid until the
 // next hook call on the same thread.

@@ -34,7 +34,7 @@ struct DisplayAccess;
 // One decoded frame as the player hands it to a display. The pixels are produced by the display
 // base at the display's requested size; the record carries what is needed to produce them.
 struct VideoFrame {
-  int width = 0;            // native size of the stream, in pixels
+  int width = 0;  // native size of the stream, in pixels
   int height = 0;
   uint32_t streamId = 0;    // id of the data source the frame came from
   uint32_t sequence = 0;    // frame number since the player was started, from 1

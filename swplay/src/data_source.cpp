@@ -50,8 +50,7 @@ void SourceCore::MaybeBlock(const char* operation) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void SourceCore::Post(int delayMs, uint64_t forEpoch,
-                      std::function<std::function<void()>()> body) {
+void SourceCore::Post(int delayMs, uint64_t forEpoch, std::function<std::function<void()>()> body) {
   std::weak_ptr<SourceCore> weak = shared_from_this();
   strand->Post(delayMs, [weak, forEpoch, body = std::move(body)] {
     // Keeps the state alive while the notification runs, even if the listener destroys the
@@ -83,20 +82,26 @@ void SourceCore::Start() {
     case Outcome::Kind::kFail:
       Post(delay, e, [this, l, code = outcome.code]() -> std::function<void()> {
         Record("=> onDisconnected(" + Num(code) + ")");
-        return [l, code] { if (l) l->onDisconnected(code); };
+        return [l, code] {
+          if (l) l->onDisconnected(code);
+        };
       });
       break;
     case Outcome::Kind::kConnect:
       for (int i = 1; i <= script.notices; ++i) {
         Post(delay * i / (script.notices + 1), e, [this, l, i]() -> std::function<void()> {
           Record("=> onReconnecting(" + Num(i) + ")");
-          return [l, i] { if (l) l->onReconnecting(i); };
+          return [l, i] {
+            if (l) l->onReconnecting(i);
+          };
         });
       }
       Post(delay, e, [this, e]() -> std::function<void()> {
         OnConnectDue(e);
         SWDataSourceListener* l = listener;
-        return [l] { if (l) l->onConnected(); };
+        return [l] {
+          if (l) l->onConnected();
+        };
       });
       break;
   }
@@ -122,33 +127,43 @@ void SourceCore::PostItem(const TimedItem& item, uint64_t forEpoch) {
         if (!connected) return {};
         connected = false;
         Record("=> onDisconnected(" + Num(code) + ")");
-        return [l, code] { if (l) l->onDisconnected(code); };
+        return [l, code] {
+          if (l) l->onDisconnected(code);
+        };
       });
       break;
     case TimedItem::Kind::kClipboard:
       Post(item.delayMs, forEpoch, [this, l, text = item.text]() -> std::function<void()> {
         const int length = static_cast<int>(text.size());
         Record("=> onRecvClipboard(" + LogText(text.data(), length) + ", " + Num(length) + ")");
-        return [l, text, length] { if (l) l->onRecvClipboard(text.data(), length); };
+        return [l, text, length] {
+          if (l) l->onRecvClipboard(text.data(), length);
+        };
       });
       break;
     case TimedItem::Kind::kControl:
       Post(item.delayMs, forEpoch, [this, l, v = item.a, f = item.b]() -> std::function<void()> {
         Record("=> onControlVideo(" + Num(v) + ", " + Num(f) + ")");
-        return [l, v, f] { if (l) l->onControlVideo(v, f); };
+        return [l, v, f] {
+          if (l) l->onControlVideo(v, f);
+        };
       });
       break;
     case TimedItem::Kind::kPlayerError:
       Post(item.delayMs, forEpoch, [this, item]() -> std::function<void()> {
         std::shared_ptr<PlayerCore> p = player.lock();
-        return [p, item] { if (p) p->ReportError(item.a, item.hasText, item.text); };
+        return [p, item] {
+          if (p) p->ReportError(item.a, item.hasText, item.text);
+        };
       });
       break;
     case TimedItem::Kind::kNotices:
       for (int i = 1; i <= item.a; ++i) {
         Post(item.delayMs, forEpoch, [this, l, i]() -> std::function<void()> {
           Record("=> onReconnecting(" + Num(i) + ")");
-          return [l, i] { if (l) l->onReconnecting(i); };
+          return [l, i] {
+            if (l) l->onReconnecting(i);
+          };
         });
       }
       break;
@@ -235,7 +250,7 @@ SWDataSource::SWDataSource(unsigned id, SWDataSourceListener* listener)
 SWDataSource::~SWDataSource() {
   core_->Record("~SWDataSource()");
   core_->Close();
-  SimState::Get().liveSources--;
+  SimState::Get().SourceGone();
 }
 
 void SWDataSource::setBusinessType(int type) {
@@ -266,8 +281,8 @@ int SWDataSource::setServerToken(const char* serverToken, const char* uuid, int 
   return result;
 }
 
-int SWDataSource::setPlayParams(const char* params, int p1, int p2, int p3, int p4, int p5,
-                                int p6, int p7, int p8, int p9, int p10, int p11, int p12) {
+int SWDataSource::setPlayParams(const char* params, int p1, int p2, int p3, int p4, int p5, int p6,
+                                int p7, int p8, int p9, int p10, int p11, int p12) {
   core_->Record("setPlayParams(" +
                 Args({LogText(params), Num(p1), Num(p2), Num(p3), Num(p4), Num(p5), Num(p6),
                       Num(p7), Num(p8), Num(p9), Num(p10), Num(p11), Num(p12)}) +

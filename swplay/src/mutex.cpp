@@ -1,8 +1,8 @@
-#include "swplay/sw_mutex.h"
-
 #include <windows.h>
 
 #include <chrono>
+
+#include "swplay/sw_mutex.h"
 
 static_assert(sizeof(CRITICAL_SECTION) <= 40, "Mutex storage too small");
 static_assert(alignof(CRITICAL_SECTION) <= 8, "Mutex storage misaligned");

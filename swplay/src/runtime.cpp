@@ -1,8 +1,7 @@
-#include "swplay/sw_runtime.h"
-
 #include <cstdio>
 
 #include "swplay/src/sim_state.h"
+#include "swplay/sw_runtime.h"
 
 using swplay_internal::SimState;
 
@@ -13,17 +12,17 @@ SWRuntime* SWRuntime::getInstance() {
 }
 
 int SWRuntime::init(int flags, void* reserved) {
-  SimState::Get().Record('R', 0, "init(" + std::to_string(flags) + ", " +
-                                     (reserved ? "set" : "null") + ")");
+  SimState::Get().Record(
+      'R', 0, "init(" + std::to_string(flags) + ", " + (reserved ? "set" : "null") + ")");
+  SimState::Get().runtimeUp = true;
   return 0;
 }
 
 void SWRuntime::deinit() {
   SimState::Get().Record('R', 0, "deinit()");
+  SimState::Get().runtimeUp = false;
   // The simulated library reports what the phones went through, for the demo's console.
-  std::string summary = SimState::Get().Summary();
-  std::fputs(summary.c_str(), stdout);
-  std::fflush(stdout);
+  SimState::Get().PrintSummary();
 }
 
 unsigned SWRuntime::obtainID() { return SimState::Get().NextSourceId(); }

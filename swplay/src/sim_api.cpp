@@ -1,10 +1,9 @@
 // The exported hooks of swplay/swplay_sim.h.
-#include "swplay/swplay_sim.h"
-
 #include <string>
 
 #include "swplay/src/sim_objects.h"
 #include "swplay/src/sim_state.h"
+#include "swplay/swplay_sim.h"
 
 using swplay_internal::SimState;
 
@@ -38,10 +37,14 @@ unsigned swsim_display_id(const VideoDisplay* display) {
 int swsim_live_count(char kind) {
   SimState& s = SimState::Get();
   switch (kind) {
-    case 'S': return s.liveSources.load();
-    case 'P': return s.livePlayers.load();
-    case 'T': return s.liveThreads.load();
-    default: return -1;
+    case 'S':
+      return s.liveSources.load();
+    case 'P':
+      return s.livePlayers.load();
+    case 'T':
+      return s.liveThreads.load();
+    default:
+      return -1;
   }
 }
 

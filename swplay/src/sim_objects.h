@@ -16,10 +16,10 @@
 #include <string>
 #include <thread>
 
-#include "swplay/sw_data_source.h"
-#include "swplay/sw_player.h"
 #include "swplay/src/sim_script.h"
 #include "swplay/src/timed_strand.h"
+#include "swplay/sw_data_source.h"
+#include "swplay/sw_player.h"
 #include "swplay/video_display.h"
 
 namespace swplay_internal {

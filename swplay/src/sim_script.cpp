@@ -160,8 +160,8 @@ Script ParseScript(const std::string& token) {
   size_t start = 0;
   while (start <= token.size()) {
     size_t semi = token.find(';', start);
-    std::string item = token.substr(start, semi == std::string::npos ? std::string::npos
-                                                                     : semi - start);
+    std::string item =
+        token.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
     start = semi == std::string::npos ? token.size() + 1 : semi + 1;
     size_t eq = item.find('=');
     if (eq == std::string::npos) continue;  // a label
@@ -176,8 +176,8 @@ Script ParseScript(const std::string& token) {
       bool ok = true;
       while (p <= value.size()) {
         size_t comma = value.find(',', p);
-        std::string one = value.substr(p, comma == std::string::npos ? std::string::npos
-                                                                     : comma - p);
+        std::string one =
+            value.substr(p, comma == std::string::npos ? std::string::npos : comma - p);
         Outcome o;
         if (!ParseOutcome(one, &o)) {
           ok = false;

@@ -105,11 +105,30 @@ std::vector<std::shared_ptr<SourceCore>> SimState::LiveSources(const std::string
 
 std::string SimState::Summary() {
   std::lock_guard<std::mutex> lock(mutex_);
+  return SummaryLocked();
+}
+
+void SimState::PrintSummary() {
+  std::string summary;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (entries_.size() == entriesAtLastPrint_) return;
+    entriesAtLastPrint_ = entries_.size();
+    summary = SummaryLocked();
+  }
+  std::fputs(summary.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void SimState::SourceGone() {
+  if (--liveSources == 0 && runtimeUp) PrintSummary();
+}
+
+std::string SimState::SummaryLocked() {
   // Per token: counts of the operations and notifications that tell what a phone went through.
   static const char* const kCounted[] = {
-      "start(",         "=> onConnected", "=> onDisconnected", "sendTouchEvent(",
-      "sendKeyEvent(",  "sendInputString(", "copyToRemote(",   "sendPicture(",
-      "sendAudio(",     "onTouchEvent(",
+      "start(",           "=> onConnected", "=> onDisconnected", "sendTouchEvent(", "sendKeyEvent(",
+      "sendInputString(", "copyToRemote(",  "sendPicture(",      "sendAudio(",      "onTouchEvent(",
   };
   constexpr size_t kCount = sizeof(kCounted) / sizeof(kCounted[0]);
   std::map<unsigned, std::string> tokenOf;

@@ -43,11 +43,16 @@ class SimState {
   std::string SourceIds(const std::string& token);
   std::vector<std::shared_ptr<SourceCore>> LiveSources(const std::string& token);
   std::string Summary();
+  // Prints the summary to standard output, unless nothing was recorded since the last print.
+  void PrintSummary();
+  // A data source went; when it was the last one while the runtime is up, prints the summary.
+  void SourceGone();
 
   std::atomic<int> liveSources{0};
   std::atomic<int> livePlayers{0};
   std::atomic<int> liveThreads{0};
   std::atomic<int> danglingDisplays{0};
+  std::atomic<bool> runtimeUp{false};  // between SWRuntime::init and deinit
 
  private:
   SimState() = default;
@@ -69,11 +74,14 @@ class SimState {
   std::map<std::string, std::vector<unsigned>> sourcesByToken_;
   std::map<unsigned, std::weak_ptr<SourceCore>> cores_;
   std::set<std::pair<unsigned, unsigned>> playerSource_;  // (player, source)
+  size_t entriesAtLastPrint_ = 0;                         // guarded by mutex_
+
+  std::string SummaryLocked();
 };
 
 // Formatting of call arguments for the log.
-std::string LogText(const char* text);                    // "null" or quoted
-std::string LogText(const char* text, int length);        // exactly `length` bytes, quoted
-std::string LogBytes(const uint8_t* data, int length);    // "null" or "N bytes <hex|fnv>"
+std::string LogText(const char* text);                  // "null" or quoted
+std::string LogText(const char* text, int length);      // exactly `length` bytes, quoted
+std::string LogBytes(const uint8_t* data, int length);  // "null" or "N bytes <hex|fnv>"
 
 }  // namespace swplay_internal

@@ -16,7 +16,9 @@ constexpr uint8_t kDigits[10][5] = {
 class Canvas {
  public:
   Canvas(uint8_t* pixels, int width, int height)
-      : pixels_(reinterpret_cast<uint32_t*>(pixels)), width_(width), height_(height),
+      : pixels_(reinterpret_cast<uint32_t*>(pixels)),
+        width_(width),
+        height_(height),
         turned_(width > height) {}
 
   // Screen size in upright coordinates.
@@ -43,8 +45,8 @@ class Canvas {
     x1 = std::min(x1, width_);
     y1 = std::min(y1, height_);
     if (x0 >= x1 || y0 >= y1) return;
-    for (int y = y0; y < y1; ++y) std::fill(pixels_ + size_t(y) * width_ + x0,
-                                            pixels_ + size_t(y) * width_ + x1, color);
+    for (int y = y0; y < y1; ++y)
+      std::fill(pixels_ + size_t(y) * width_ + x0, pixels_ + size_t(y) * width_ + x1, color);
   }
 
   void Digits(int left, int top, int scale, uint32_t value, uint32_t color) {

@@ -155,12 +155,23 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
   SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_SCENARIO", scenario.c_str());
 
   std::wstring command = L"\"" + dir + L"fernhold_pc_client.exe\"";
+  // The program's standard output (the library's "[swplay]" summary) goes to a file.
+  const std::wstring consolePath = dir + L"plugin_demo_stdout.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE stdoutFile = CreateFileW(consolePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(stdoutFile, INVALID_HANDLE_VALUE);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = stdoutFile;
+  startup.hStdError = stdoutFile;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                             &startup, &process))
-      << GetLastError();
+  const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      dir.c_str(), &startup, &process);
+  CloseHandle(stdoutFile);
+  ASSERT_TRUE(started) << GetLastError();
   // However the test ends, the program does not outlive it.
   std::unique_ptr<void, void (*)(void*)> guard(process.hProcess, [](void* handle) {
     if (WaitForSingleObject(handle, 0) == WAIT_TIMEOUT) TerminateProcess(handle, 1);
@@ -220,6 +231,13 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
             1u);
   // "shutdown" ends the process at once, so its own reply may never reach the file.
   EXPECT_EQ(CountOf(lines, "[dart] echo demo: shutting down"), 1u);
+
+  // The simulated library's summary, printed when the last phone was closed.
+  const std::string console = ReadFile(consolePath);
+  EXPECT_EQ(CountOf(console, "[swplay] simulated phones: 4 tokens, 5 data sources, 4 players"), 1u)
+      << console;
+  EXPECT_EQ(CountOf(console, "[swplay]   phone-3: starts 2, connected 2, dropped 1,"), 1u);
+  EXPECT_EQ(CountOf(console, "[swplay]   phone-1: starts 1, connected 1, dropped 0,"), 1u);
 }
 
 }  // namespace

@@ -94,9 +94,9 @@ TEST(SimDataSource, AfterConnectItemsReachListenerAndPlayer) {
   player->setDataSource(source);
   source->start();
   ASSERT_TRUE(l.WaitFor(4));
-  EXPECT_EQ(l.Texts(), (std::vector<std::string>{"connected",
-                                                 "clipboard {\"content\":\"a\\u00e9\"}",
-                                                 "control 3 25", "error 9 boom"}));
+  EXPECT_EQ(l.Texts(),
+            (std::vector<std::string>{"connected", "clipboard {\"content\":\"a\\u00e9\"}",
+                                      "control 3 25", "error 9 boom"}));
 }
 
 TEST(SimDataSource, PlayerErrorWithoutTextGivesNull) {

@@ -14,8 +14,8 @@ using swtest::UniqueToken;
 namespace {
 
 // Quadrant colours of the simulated phone (B, G, R, A words).
-constexpr uint32_t kRed = 0xFFE03020, kGreen = 0xFF20B040, kBlue = 0xFF3050E0,
-                   kYellow = 0xFFE0C020, kWhite = 0xFFFFFFFF;
+constexpr uint32_t kRed = 0xFFE03020, kGreen = 0xFF20B040, kBlue = 0xFF3050E0, kYellow = 0xFFE0C020,
+                   kWhite = 0xFFFFFFFF;
 
 struct Rig {
   explicit Rig(const std::string& script) : token(UniqueToken(script)) {
@@ -99,8 +99,10 @@ TEST(SimPlayer, PatternShowsTheUprightPhoneInBothOrientations) {
     SCOPED_TRACE(landscape ? "landscape buffer" : "portrait buffer");
     Rig rig("connect=0;fps=60");
     CapturingDisplay d;
-    if (landscape) d.setDstFormat(-1, 512, 288, 0);
-    else d.setDstFormat(-1, 288, 512, 0);
+    if (landscape)
+      d.setDstFormat(-1, 512, 288, 0);
+    else
+      d.setDstFormat(-1, 288, 512, 0);
     rig.player->setDisplay(&d);
     rig.player->start();
     rig.source->start();
@@ -111,7 +113,7 @@ TEST(SimPlayer, PatternShowsTheUprightPhoneInBothOrientations) {
     EXPECT_TRUE(QuadrantIs(d, 60, 400, kBlue));
     EXPECT_TRUE(QuadrantIs(d, 220, 400, kYellow));
     EXPECT_EQ(Upright(d, 2, 2), kWhite);
-    EXPECT_EQ(Upright(d, 285, 2) , kGreen);
+    EXPECT_EQ(Upright(d, 285, 2), kGreen);
   }
 }
 
@@ -164,7 +166,8 @@ TEST(SimPlayer, ChangeDisplayMovesFramesAndTouches) {
   EXPECT_EQ(second.OnTouchEvent(0, 1, x, y, p), 0);
   auto log = swsim::TokenLog(rig.token);
   int touches = 0;
-  for (const auto& line : log) touches += line.find("onTouchEvent(0, 1, [(10,20)])") != std::string::npos;
+  for (const auto& line : log)
+    touches += line.find("onTouchEvent(0, 1, [(10,20)])") != std::string::npos;
   EXPECT_EQ(touches, 1);
 }
 
