@@ -24,7 +24,13 @@
 //   - Callbacks fire on the thread that raises them, sometimes with `lock` held; they must not
 //     wait for another thread that needs `lock`.
 //   - Library objects are released only after `lock` is let go: a data source's destructor waits
-//     for a notification in flight, which may itself be waiting for `lock`.
+//     for a notification in flight, which may itself be waiting for `lock`. For the same reason a
+//     caller must not hold a lock that callbacks take (the plug-in's session-map mutex) while it
+//     disconnects, shuts down or drops the last reference to a session.
+//   - The pop-out window is reached through a link that its close callback empties; no thread
+//     holding `lock` waits for a window thread (windows are made with no lock held, and every
+//     native call on a window of another thread is asynchronous), so the window thread's
+//     callbacks may always take `lock`.
 #pragma once
 
 #include <windows.h>
