@@ -69,10 +69,14 @@ ZuvorIvadoManager::~ZuvorIvadoManager() {
   // 4. The microphone (its destructor stops it) and the platform-thread waker.
   mic_.reset();
   waker_.reset();
-  std::lock_guard<std::mutex> lock(sessionMutex_);
-  savedMicConfig_.clear();
-  syncSet_.clear();
-  sessions_.clear();
+  // 5. The manager's references to the sessions go outside the map mutex (see the lock rules).
+  std::map<std::string, std::shared_ptr<ZuvorIvadoInstance>> dropped;
+  {
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    savedMicConfig_.clear();
+    syncSet_.clear();
+    dropped.swap(sessions_);
+  }
 }
 
 // ----- Registration and dispatch -----
