@@ -220,9 +220,14 @@ std::shared_ptr<ZuvorIvadoInstance> ZuvorIvadoManager::GetOrCreateInstance(
   services.textureRegistrar = textureRegistrar_;
   auto session = std::make_shared<ZuvorIvadoInstance>(config, services);
   InstallCallbacks(*session);
-  std::lock_guard<std::mutex> lock(sessionMutex_);
-  sessions_[config.padCode] = session;
-  if (syncSet_.count(config.padCode)) session->SetSynced(true);
+  std::shared_ptr<ZuvorIvadoInstance> replaced;  // released outside the map mutex
+  {
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    std::shared_ptr<ZuvorIvadoInstance>& entry = sessions_[config.padCode];
+    replaced = std::move(entry);
+    entry = session;
+    if (syncSet_.count(config.padCode)) session->SetSynced(true);
+  }
   return session;
 }
 
