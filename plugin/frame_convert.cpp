@@ -1,6 +1,9 @@
 #include "plugin/frame_convert.h"
 
 #include <emmintrin.h>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +56,15 @@ void TurnBlocksSse2(const uint8_t* src, int width, int height, uint8_t* dst) {
 }
 
 bool HasSsse3() {
+#if defined(_MSC_VER)
+  static const bool has = [] {
+    int info[4] = {};
+    __cpuid(info, 1);
+    return (info[2] & (1 << 9)) != 0;  // ECX bit 9: SSSE3
+  }();
+#else
   static const bool has = __builtin_cpu_supports("ssse3");
+#endif
   return has;
 }
 
