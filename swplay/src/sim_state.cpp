@@ -27,9 +27,38 @@ int SimState::CountConnection(const std::string& token) {
   return ++connections_[token];
 }
 
+namespace {
+
+// What the summary counts per data source, by the start of a log line.
+const char* const kCounted[] = {
+    "start(",           "=> onConnected", "=> onDisconnected", "sendTouchEvent(", "sendKeyEvent(",
+    "sendInputString(", "copyToRemote(",  "sendPicture(",      "sendAudio(",      "onTouchEvent(",
+};
+constexpr size_t kCountedKinds = sizeof(kCounted) / sizeof(kCounted[0]);
+
+// The log keeps the latest entries only, so a long run does not grow without bound; tests read
+// far fewer. The summary's counts are kept apart and never dropped.
+constexpr size_t kMaxEntries = 400000;
+constexpr size_t kDropAtOnce = 100000;
+
+}  // namespace
+
 void SimState::Record(char kind, unsigned id, std::string text) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (kind == 'S') {
+    auto& counts = counts_[id];
+    counts.resize(kCountedKinds);
+    for (size_t i = 0; i < kCountedKinds; ++i) {
+      if (text.compare(0, std::char_traits<char>::length(kCounted[i]), kCounted[i]) == 0) {
+        ++counts[i];
+      }
+    }
+  }
   entries_.push_back(Entry{kind, id, std::move(text)});
+  ++recorded_;
+  if (entries_.size() > kMaxEntries) {
+    entries_.erase(entries_.begin(), entries_.begin() + kDropAtOnce);
+  }
 }
 
 void SimState::SetSourceToken(unsigned sourceId, const std::string& token,
@@ -112,8 +141,8 @@ void SimState::PrintSummary() {
   std::string summary;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (entries_.size() == entriesAtLastPrint_) return;
-    entriesAtLastPrint_ = entries_.size();
+    if (recorded_ == recordedAtLastPrint_) return;
+    recordedAtLastPrint_ = recorded_;
     summary = SummaryLocked();
   }
   std::fputs(summary.c_str(), stdout);
@@ -125,25 +154,15 @@ void SimState::SourceGone() {
 }
 
 std::string SimState::SummaryLocked() {
-  // Per token: counts of the operations and notifications that tell what a phone went through.
-  static const char* const kCounted[] = {
-      "start(",           "=> onConnected", "=> onDisconnected", "sendTouchEvent(", "sendKeyEvent(",
-      "sendInputString(", "copyToRemote(",  "sendPicture(",      "sendAudio(",      "onTouchEvent(",
-  };
-  constexpr size_t kCount = sizeof(kCounted) / sizeof(kCounted[0]);
-  std::map<unsigned, std::string> tokenOf;
-  for (const auto& t : sourcesByToken_) {
-    for (unsigned id : t.second) tokenOf[id] = t.first;
-  }
+  // Per token: what its phones went through.
   std::map<std::string, std::vector<int>> counts;
-  for (const Entry& e : entries_) {
-    if (e.kind != 'S') continue;
-    auto t = tokenOf.find(e.id);
-    if (t == tokenOf.end()) continue;
-    auto& c = counts[t->second];
-    c.resize(kCount);
-    for (size_t i = 0; i < kCount; ++i) {
-      if (e.text.compare(0, std::char_traits<char>::length(kCounted[i]), kCounted[i]) == 0) ++c[i];
+  for (const auto& t : sourcesByToken_) {
+    auto& total = counts[t.first];
+    total.resize(kCountedKinds);
+    for (unsigned id : t.second) {
+      auto c = counts_.find(id);
+      if (c == counts_.end()) continue;
+      for (size_t i = 0; i < kCountedKinds; ++i) total[i] += c->second[i];
     }
   }
   std::ostringstream out;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,13 +69,15 @@ class SimState {
   std::atomic<unsigned> lastDisplayId_{0};
 
   std::mutex mutex_;
-  std::vector<Entry> entries_;
+  std::deque<Entry> entries_;
+  uint64_t recorded_ = 0;                        // entries ever recorded
+  std::map<unsigned, std::vector<int>> counts_;  // per data source, for the summary
   std::map<std::string, int> starts_;
   std::map<std::string, int> connections_;
   std::map<std::string, std::vector<unsigned>> sourcesByToken_;
   std::map<unsigned, std::weak_ptr<SourceCore>> cores_;
   std::set<std::pair<unsigned, unsigned>> playerSource_;  // (player, source)
-  size_t entriesAtLastPrint_ = 0;                         // guarded by mutex_
+  uint64_t recordedAtLastPrint_ = 0;
 
   std::string SummaryLocked();
 };
