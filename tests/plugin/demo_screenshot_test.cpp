@@ -2,7 +2,8 @@
 // test as "plugin_demo_scenario.txt" by the build), in which the scripted Dart side connects four
 // simulated phones in Flutter textures. While they play, the screen is captured and must show
 // four upright phones; the capture is kept as "plugin_demo_screenshot.bmp" beside the test for
-// people to look at.
+// people to look at. The test runs on an X display of its own, so no other test's window covers
+// the program's.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,7 +17,13 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/screen_capture.h"
+
 namespace {
+
+using test_support::CaptureScreen;
+using test_support::SaveBitmap;
+using test_support::ScreenCapture;
 
 std::wstring ModuleDirectory() {
   wchar_t path[MAX_PATH];
@@ -38,64 +45,14 @@ size_t CountOf(const std::string& text, const std::string& part) {
   return n;
 }
 
-// The whole screen as 32-bit B, G, R, A pixels, top row first.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-  uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x] & 0xFFFFFF; }
-};
-
-Capture CaptureScreen() {
-  Capture c;
-  HDC screen = GetDC(nullptr);
-  c.width = GetDeviceCaps(screen, HORZRES);
-  c.height = GetDeviceCaps(screen, VERTRES);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = c.width;
-  info.bmiHeader.biHeight = -c.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, c.width, c.height, screen, 0, 0, SRCCOPY);
-  c.pixels.assign(static_cast<uint32_t*>(bits),
-                  static_cast<uint32_t*>(bits) + size_t(c.width) * c.height);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
-
-void SaveBmp(const Capture& c, const std::wstring& path) {
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = c.width;
-  header.biHeight = -c.height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  const DWORD bytes = DWORD(c.pixels.size() * 4);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(header);
-  file.bfSize = file.bfOffBits + bytes;
-  std::ofstream out(path.c_str(), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-  out.write(reinterpret_cast<const char*>(c.pixels.data()), bytes);
-}
-
 // Areas of one colour, found on a coarse grid: their number and bounding boxes.
-std::vector<RECT> Blobs(const Capture& c, uint32_t color, int step = 4, int minCells = 40) {
+std::vector<RECT> Blobs(const ScreenCapture& c, uint32_t color, int step = 4, int minCells = 40) {
   const int gw = c.width / step, gh = c.height / step;
   std::vector<int> label(size_t(gw) * gh, 0);
   std::vector<RECT> blobs;
   for (int gy = 0; gy < gh; ++gy) {
     for (int gx = 0; gx < gw; ++gx) {
-      if (label[size_t(gy) * gw + gx] || c.at(gx * step, gy * step) != color) continue;
+      if (label[size_t(gy) * gw + gx] || c.Rgb(gx * step, gy * step) != color) continue;
       RECT box{gx, gy, gx, gy};
       int cells = 0;
       std::vector<std::pair<int, int>> todo = {{gx, gy}};
@@ -112,7 +69,7 @@ std::vector<RECT> Blobs(const Capture& c, uint32_t color, int step = 4, int minC
         for (int k = 0; k < 4; ++k) {
           if (nx[k] < 0 || ny[k] < 0 || nx[k] >= gw || ny[k] >= gh) continue;
           int& l = label[size_t(ny[k]) * gw + nx[k]];
-          if (!l && c.at(nx[k] * step, ny[k] * step) == color) {
+          if (!l && c.Rgb(nx[k] * step, ny[k] * step) == color) {
             l = 1;
             todo.push_back({nx[k], ny[k]});
           }
@@ -186,8 +143,8 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
   }
   ASSERT_TRUE(up) << ReadFile(output);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const Capture shot = CaptureScreen();
-  SaveBmp(shot, dir + L"plugin_demo_screenshot.bmp");
+  const ScreenCapture shot = CaptureScreen();
+  SaveBitmap(shot, dir + L"plugin_demo_screenshot.bmp");
 
   CloseHandle(process.hThread);
   ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);

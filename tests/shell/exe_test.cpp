@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "tests/shell/client_process.h"
+#include "tests/support/screen_capture.h"
 
 namespace {
 
@@ -189,68 +189,6 @@ TEST(ClientExe, ClosingTheWindowQuitsWithZero) {
   EXPECT_FALSE(AnyWindowOfClass());
 }
 
-// The screen under `rect` (clipped to the screen) as top-down 32-bit BGRX rows.
-struct Capture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-
-  COLORREF At(int x, int y) const {
-    const uint32_t bgrx = pixels[static_cast<size_t>(y) * width + x];
-    return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
-  }
-};
-
-Capture CaptureScreen(RECT rect) {
-  rect.left = std::max<LONG>(rect.left, 0);
-  rect.top = std::max<LONG>(rect.top, 0);
-  rect.right = std::min<LONG>(rect.right, ::GetSystemMetrics(SM_CXSCREEN));
-  rect.bottom = std::min<LONG>(rect.bottom, ::GetSystemMetrics(SM_CYSCREEN));
-  Capture capture;
-  capture.width = rect.right - rect.left;
-  capture.height = rect.bottom - rect.top;
-  capture.pixels.resize(static_cast<size_t>(capture.width) * capture.height);
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, capture.width, capture.height, screen, rect.left, rect.top, SRCCOPY);
-  ::GdiFlush();
-  std::memcpy(capture.pixels.data(), bits, capture.pixels.size() * 4);
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return capture;
-}
-
-void SaveBitmap(const Capture& capture, const std::wstring& path) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = capture.width;
-  header.biHeight = -capture.height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  const DWORD pixel_bytes = static_cast<DWORD>(capture.pixels.size() * 4);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(file) + sizeof(header);
-  file.bfSize = file.bfOffBits + pixel_bytes;
-  std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-  out.write(reinterpret_cast<const char*>(capture.pixels.data()), pixel_bytes);
-}
-
 TEST(ClientExe, ScreenshotOfTheRunningWindow) {
   ScenarioFile scenario("wait 60000\n");
   ClientProcess client({}, scenario.Environment());
@@ -266,20 +204,20 @@ TEST(ClientExe, ScreenshotOfTheRunningWindow) {
 
   // Windows of other tests on the same display may pass over it for a moment: look again then.
   const COLORREF background = RGB(15, 23, 42);
-  Capture capture;
+  test_support::ScreenCapture capture;
   const bool painted = PollUntil(
       [&] {
-        capture = CaptureScreen(rect);
+        capture = test_support::CaptureScreen(rect);
         const int points[][2] = {{capture.width / 2, capture.height / 2},
                                  {20, 20},
                                  {capture.width - 20, capture.height - 20}};
         for (const auto& point : points) {
-          if (capture.At(point[0], point[1]) != background) return false;
+          if (capture.ColorRef(point[0], point[1]) != background) return false;
         }
         return true;
       },
       10s);
-  SaveBitmap(capture, TestProgramFolder() + L"..\\shell_window_screenshot.bmp");
+  test_support::SaveBitmap(capture, TestProgramFolder() + L"..\\shell_window_screenshot.bmp");
   EXPECT_TRUE(painted) << "the window shows the engine's view over its whole client area";
 
   ::PostMessageW(window, WM_CLOSE, 0, 0);
