@@ -8,15 +8,10 @@ repo_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "${1:-build}" && pwd)
 shift || true
 
-run() {
-  cd "$build_dir/bin"
-  "$repo_dir/tools/wine/winerun" "$build_dir/wineprefix" ./fernhold_pc_client.exe "$@"
-}
-
+cd "$build_dir/bin"
+command=("$repo_dir/tools/wine/winerun" "$build_dir/wineprefix" ./fernhold_pc_client.exe "$@")
 if [ -n "${DISPLAY:-}" ]; then
-  run "$@"
+  exec "${command[@]}"
 else
-  export -f run
-  export repo_dir build_dir
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'run "$@"' run "$@"
+  exec "$repo_dir/tools/wine/own-display" "${command[@]}"
 fi
