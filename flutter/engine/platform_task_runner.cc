@@ -1,5 +1,7 @@
 #include "flutter/engine/platform_task_runner.h"
 
+#include <exception>
+#include <string>
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
@@ -11,6 +13,18 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"FlutterDesktopPlatformTaskWindow";
 constexpr UINT kWorkMessage = WM_APP + 0x3f1;
+
+// Runs one task. Tasks are host callbacks run from a window procedure: an exception must not
+// unwind through the system's dispatch code, and must not end the tasks queued behind it.
+void RunGuarded(const PlatformTaskRunner::Task& task) noexcept {
+  try {
+    task();
+  } catch (const std::exception& error) {
+    WriteEngineNotice(std::string("error: a task on the platform thread threw: ") + error.what());
+  } catch (...) {
+    WriteEngineNotice("error: a task on the platform thread threw an exception of unknown type");
+  }
+}
 
 HINSTANCE ThisModule() {
   HMODULE module = nullptr;
@@ -75,7 +89,7 @@ size_t PlatformTaskRunner::RunPendingTasks() {
     Task task = std::move(batch.front());
     batch.pop_front();
     running_ = true;
-    task();
+    RunGuarded(task);
     if (!*alive) return count + 1;
     running_ = false;
     ++count;

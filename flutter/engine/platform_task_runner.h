@@ -9,7 +9,8 @@
 // handler never sees another message arrive inside itself.
 //
 // A task may destroy the runner (for instance by shutting the engine down from a message
-// handler); the rest of its batch is then dropped.
+// handler); the rest of its batch is then dropped. A task that throws is reported as an engine
+// notice and the tasks after it still run: no exception leaves the runner.
 //
 // Thread affinity: constructed and destroyed on the platform thread. PostTask may be called on any
 // thread, until destruction starts.

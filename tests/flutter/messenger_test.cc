@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,6 +185,32 @@ TEST_F(MessengerTest, ARemovedHandlerGetsNoMoreCalls) {
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch one success null"));
   EXPECT_TRUE(output_.Has("[dart] reply 3 test/ch two notImplemented"));
+}
+
+TEST_F(MessengerTest, AHandlerThatThrowsIsAnsweredAndLaterCallsStillArrive) {
+  StartEngine(
+      "call test/ch boom\n"
+      "wait reply\n"
+      "call test/ch fine\n"
+      "wait reply\n"
+      "echo end\n");
+  auto channel = MakeChannel("test/ch");
+  channel->SetMethodCallHandler([](const MethodCall<EncodableValue>& call,
+                                   std::unique_ptr<MethodResult<EncodableValue>> result) {
+    if (call.method_name() == "boom") throw std::runtime_error("handler failed");
+    result->Success();
+  });
+  bool escaped = false;
+  try {
+    ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  } catch (...) {
+    escaped = true;
+  }
+  EXPECT_FALSE(escaped) << "the exception came out of the platform thread's message loop";
+  // The unanswered result answers as it goes, so the Dart side is not left waiting.
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/ch boom notImplemented"));
+  EXPECT_TRUE(output_.Has("[dart] reply 3 test/ch fine success null"));
+  EXPECT_EQ(output_.CountContaining("handler failed"), 1u);
 }
 
 TEST_F(MessengerTest, UndecodableCallsGetAnEmptyReplyWithoutReachingTheHandler) {
