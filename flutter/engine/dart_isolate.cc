@@ -226,7 +226,7 @@ void DartIsolate::HandleMessage(const Incoming& message) {
         event = "event-undecodable " + message.channel + " " + Hex(message.bytes);
       }
     }
-    it->second.events.push_back(event);
+    it->second.events.push_back(Event{event});
     Print(event);
   } else {
     Print("unhandled " + message.channel + " " + std::to_string(message.bytes.size()) +
@@ -239,10 +239,9 @@ void DartIsolate::HandleMessage(const Incoming& message) {
 bool DartIsolate::TakeEvent(const std::string& channel, const std::string& text) {
   auto it = streams_.find(channel);
   if (it == streams_.end()) return false;
-  Stream& stream = it->second;
-  for (size_t i = stream.matched; i < stream.events.size(); ++i) {
-    if (stream.events[i].find(text) != std::string::npos) {
-      stream.matched = i + 1;
+  for (Event& event : it->second.events) {
+    if (!event.taken && event.text.find(text) != std::string::npos) {
+      event.taken = true;
       return true;
     }
   }

@@ -88,10 +88,14 @@ class DartIsolate {
     std::string method;  // empty for a raw message
   };
 
+  struct Event {
+    std::string text;    // printed form
+    bool taken = false;  // satisfied a wait already
+  };
+
   struct Stream {
     bool listening = false;
-    std::vector<std::string> events;  // printed form of every event received
-    size_t matched = 0;               // events before this index were taken by a wait
+    std::vector<Event> events;  // every event received, in order
   };
 
   void Run();
@@ -107,7 +111,7 @@ class DartIsolate {
 
   void HandleReply(const Incoming& reply);
   void HandleMessage(const Incoming& message);
-  // Takes the first not-yet-matched event on |channel| that contains |text|.
+  // Takes the first event on |channel| that contains |text| and no wait has taken yet.
   bool TakeEvent(const std::string& channel, const std::string& text);
 
   void Print(const std::string& text);

@@ -252,6 +252,33 @@ TEST_F(DartIsolateTest, ListenedChannelsPrintEventsAndWaitsTakeThemInOrder) {
   EXPECT_TRUE(responses[0].second.empty());
 }
 
+TEST_F(DartIsolateTest, AnEventPassedOverByOneWaitStillSatisfiesALaterOne) {
+  // Events from several phones interleave: the order of the waits need not be the order of the
+  // events.
+  Start(
+      "listen ev/mixed\n"
+      "wait reply\n"
+      "wait event ev/mixed 2000 connected\n"
+      "wait event ev/mixed 2000 reconnecting\n"
+      "wait event ev/mixed 2000 reconnecting\n"
+      "echo end\n");
+  const SentMessage listen = engine_.WaitForSent(1);
+  for (const char* name : {"reconnecting", "connected"}) {
+    isolate_->DeliverMessage("ev/mixed", Success(EncodableValue(name)), 0);
+  }
+  isolate_->DeliverReply(listen.reply_id, Success(EncodableValue()));
+  ASSERT_TRUE(engine_.WaitForLine("[dart] done"));
+  const std::vector<std::string> lines = engine_.lines();
+  // The first "reconnecting" wait takes the event the "connected" wait passed over; the second
+  // finds none left, since each event satisfies one wait only.
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("timeout") != std::string::npos; }),
+            1);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "[dart] timeout line 5: wait event ev/mixed reconnecting"),
+            lines.end());
+}
+
 TEST_F(DartIsolateTest, WaitsThatTimeOutAreReportedAndTheScenarioGoesOn) {
   Start(
       "call app/x never\n"
