@@ -124,7 +124,9 @@ FlutterDesktopPluginRegistrarGetView(FlutterDesktopPluginRegistrarRef registrar)
 
 // A delegate offered every message of the host's top-level window (see
 // FlutterDesktopViewControllerHandleTopLevelWindowProc). Returns true and sets |result| when it
-// handled the message; the first delegate that does so wins.
+// handled the message; the first delegate that does so wins. Delegates are kept per registrar:
+// registering the same callback again through one registrar replaces that registrar's entry, and
+// unregistering removes only the entry of the registrar given.
 typedef bool (*FlutterDesktopWindowProcCallback)(HWND hwnd, UINT message, WPARAM wparam,
                                                  LPARAM lparam, void* user_data,
                                                  LRESULT* result);

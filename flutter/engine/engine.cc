@@ -1,5 +1,6 @@
 #include "flutter/engine/engine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
@@ -189,26 +190,37 @@ void Engine::RequestFrame() { textures_->RequestFrame(); }
 
 bool Engine::HandleTopLevelWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                       LRESULT* result) {
-  // A copy: a delegate may unregister itself.
+  // A copy: a delegate may unregister itself or others. One that is gone by its turn is skipped,
+  // since its user data may have gone with it.
   const std::vector<WindowProcDelegate> delegates = window_proc_delegates_;
   for (const WindowProcDelegate& delegate : delegates) {
+    if (FindWindowProcDelegate(delegate.registrar, delegate.callback) ==
+        window_proc_delegates_.end()) {
+      continue;
+    }
     if (delegate.callback(hwnd, message, wparam, lparam, delegate.user_data, result)) return true;
   }
   return false;
 }
 
-void Engine::AddWindowProcDelegate(FlutterDesktopWindowProcCallback delegate, void* user_data) {
-  RemoveWindowProcDelegate(delegate);
-  window_proc_delegates_.push_back({delegate, user_data});
+void Engine::AddWindowProcDelegate(FlutterDesktopPluginRegistrarRef registrar,
+                                   FlutterDesktopWindowProcCallback delegate, void* user_data) {
+  RemoveWindowProcDelegate(registrar, delegate);
+  window_proc_delegates_.push_back({registrar, delegate, user_data});
 }
 
-void Engine::RemoveWindowProcDelegate(FlutterDesktopWindowProcCallback delegate) {
-  for (auto it = window_proc_delegates_.begin(); it != window_proc_delegates_.end(); ++it) {
-    if (it->callback == delegate) {
-      window_proc_delegates_.erase(it);
-      return;
-    }
-  }
+void Engine::RemoveWindowProcDelegate(FlutterDesktopPluginRegistrarRef registrar,
+                                      FlutterDesktopWindowProcCallback delegate) {
+  auto it = FindWindowProcDelegate(registrar, delegate);
+  if (it != window_proc_delegates_.end()) window_proc_delegates_.erase(it);
+}
+
+std::vector<Engine::WindowProcDelegate>::iterator Engine::FindWindowProcDelegate(
+    FlutterDesktopPluginRegistrarRef registrar, FlutterDesktopWindowProcCallback delegate) {
+  return std::find_if(window_proc_delegates_.begin(), window_proc_delegates_.end(),
+                      [&](const WindowProcDelegate& entry) {
+                        return entry.registrar == registrar && entry.callback == delegate;
+                      });
 }
 
 // ----- Messenger -----

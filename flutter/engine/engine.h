@@ -102,8 +102,13 @@ class Engine : public DartIsolate::Host {
 
   bool HandleTopLevelWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                 LRESULT* result);
-  void AddWindowProcDelegate(FlutterDesktopWindowProcCallback delegate, void* user_data);
-  void RemoveWindowProcDelegate(FlutterDesktopWindowProcCallback delegate);
+  // Top-level window delegates are kept per registrar: plug-ins share one callback function
+  // (the client wrapper's) and tell their delegates apart by |user_data| and |registrar|. A
+  // registrar has at most one entry per callback; adding again replaces its user data.
+  void AddWindowProcDelegate(FlutterDesktopPluginRegistrarRef registrar,
+                             FlutterDesktopWindowProcCallback delegate, void* user_data);
+  void RemoveWindowProcDelegate(FlutterDesktopPluginRegistrarRef registrar,
+                                FlutterDesktopWindowProcCallback delegate);
 
   // ----- Messenger (called with the messenger's mutex held) -----
   bool Send(const char* channel, const uint8_t* message, size_t message_size,
@@ -129,9 +134,13 @@ class Engine : public DartIsolate::Host {
     void* user_data = nullptr;
   };
   struct WindowProcDelegate {
+    FlutterDesktopPluginRegistrarRef registrar = nullptr;
     FlutterDesktopWindowProcCallback callback = nullptr;
     void* user_data = nullptr;
   };
+
+  std::vector<WindowProcDelegate>::iterator FindWindowProcDelegate(
+      FlutterDesktopPluginRegistrarRef registrar, FlutterDesktopWindowProcCallback delegate);
 
   // Platform thread: hands one Dart message to its host callback.
   void DispatchToHost(const std::string& channel, const std::vector<uint8_t>& message,
@@ -170,7 +179,7 @@ class Engine : public DartIsolate::Host {
   std::mutex warned_mutex_;
   std::set<std::string> warned_channels_;  // Off-thread sends already reported.
 
-  std::vector<WindowProcDelegate> window_proc_delegates_;
+  std::vector<WindowProcDelegate> window_proc_delegates_;  // Platform thread only.
 
   FlutterDesktopViewRef view_ = nullptr;  // Not owned.
   ViewWindow* view_window_ = nullptr;     // Not owned; the same object as |view_|.

@@ -204,12 +204,14 @@ FlutterDesktopViewRef FlutterDesktopPluginRegistrarGetView(
 void FlutterDesktopPluginRegistrarRegisterTopLevelWindowProcDelegate(
     FlutterDesktopPluginRegistrarRef registrar, FlutterDesktopWindowProcCallback delegate,
     void* user_data) {
-  if (registrar && delegate) registrar->engine->AddWindowProcDelegate(delegate, user_data);
+  if (registrar && delegate) {
+    registrar->engine->AddWindowProcDelegate(registrar, delegate, user_data);
+  }
 }
 
 void FlutterDesktopPluginRegistrarUnregisterTopLevelWindowProcDelegate(
     FlutterDesktopPluginRegistrarRef registrar, FlutterDesktopWindowProcCallback delegate) {
-  if (registrar) registrar->engine->RemoveWindowProcDelegate(delegate);
+  if (registrar) registrar->engine->RemoveWindowProcDelegate(registrar, delegate);
 }
 
 // ----- Messenger -----

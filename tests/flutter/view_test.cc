@@ -311,6 +311,73 @@ TEST_F(ViewTest, TopLevelMessagesGoToPluginDelegatesAndFontsReload) {
   EXPECT_TRUE(output_.Has("[engine] system fonts reloaded"));
 }
 
+TEST_F(ViewTest, DelegatesOfSeveralPluginsAreOfferedMessagesIndependently) {
+  auto controller = MakeController();
+  HostWindow host(200, 100);
+  auto registrar_for = [&](const char* name) {
+    return flutter::PluginRegistrarManager::GetInstance()
+        ->GetRegistrar<flutter::PluginRegistrarWindows>(
+            controller->engine()->GetRegistrarForPlugin(name));
+  };
+  flutter::PluginRegistrarWindows* first = registrar_for("first_window_plugin");
+  flutter::PluginRegistrarWindows* second = registrar_for("second_window_plugin");
+  auto answering = [](UINT wanted, LRESULT answer) {
+    return [wanted, answer](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (message == wanted) return answer;
+      return std::nullopt;
+    };
+  };
+  const int first_id = first->RegisterTopLevelWindowProcDelegate(answering(WM_USER + 1, 1));
+  second->RegisterTopLevelWindowProcDelegate(answering(WM_USER + 2, 2));
+
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 1, 0, 0),
+            std::optional<LRESULT>(1))
+      << "a second plug-in's registration displaced the first's";
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 2, 0, 0),
+            std::optional<LRESULT>(2));
+
+  // One plug-in letting go of its delegates leaves the other's in place.
+  first->UnregisterTopLevelWindowProcDelegate(first_id);
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 1, 0, 0), std::nullopt);
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 2, 0, 0),
+            std::optional<LRESULT>(2));
+}
+
+// Through the C interface: a delegate that unregisters another one during a message keeps the
+// other from being called with user data its owner may already have freed.
+TEST_F(ViewTest, ADelegateUnregisteredDuringAMessageIsNotCalledForIt) {
+  auto controller = MakeController();
+  HostWindow host(200, 100);
+  struct Probe {
+    FlutterDesktopPluginRegistrarRef other = nullptr;
+    int calls = 0;
+    static bool Remover(HWND, UINT, WPARAM, LPARAM, void* user_data, LRESULT*) {
+      auto* probe = static_cast<Probe*>(user_data);
+      ++probe->calls;
+      FlutterDesktopPluginRegistrarUnregisterTopLevelWindowProcDelegate(probe->other, &Counter);
+      return false;
+    }
+    static bool Counter(HWND, UINT, WPARAM, LPARAM, void* user_data, LRESULT*) {
+      ++static_cast<Probe*>(user_data)->calls;
+      return false;
+    }
+  };
+  FlutterDesktopPluginRegistrarRef remover =
+      controller->engine()->GetRegistrarForPlugin("removing_plugin");
+  FlutterDesktopPluginRegistrarRef removed =
+      controller->engine()->GetRegistrarForPlugin("removed_plugin");
+  Probe first;
+  first.other = removed;
+  Probe second;
+  FlutterDesktopPluginRegistrarRegisterTopLevelWindowProcDelegate(remover, &Probe::Remover, &first);
+  FlutterDesktopPluginRegistrarRegisterTopLevelWindowProcDelegate(removed, &Probe::Counter,
+                                                                  &second);
+  EXPECT_EQ(controller->HandleTopLevelWindowProc(host.hwnd(), WM_USER + 3, 0, 0), std::nullopt);
+  EXPECT_EQ(first.calls, 1);
+  EXPECT_EQ(second.calls, 0);
+  FlutterDesktopPluginRegistrarUnregisterTopLevelWindowProcDelegate(remover, &Probe::Remover);
+}
+
 TEST(ViewCloseTest, TheScenarioCanCloseTheTopLevelWindow) {
   OutputRecorder output;
   ScopedScenario scenario("wait 0\nclose\necho closed\n");
