@@ -19,6 +19,7 @@
 #include "flutter/dart_project.h"
 #include "flutter/flutter_windows_testing.h"
 #include "flutter/plugins/outside_plugins.h"
+#include "flutter/plugins/registration_record.h"
 #include "shell/flutter_window.h"
 #include "tests/shell/test_support.h"
 
