@@ -2,21 +2,30 @@
 
 #include "flutter/plugins/outside_plugins.h"
 
+namespace {
+
+struct OutsidePlugin {
+  const char* name;
+  void (*register_with_registrar)(FlutterDesktopPluginRegistrarRef registrar);
+};
+
+}  // namespace
+
 void RegisterOutsidePlugins(flutter::PluginRegistry* registry) {
-  ConnectivityPlusWindowsPluginRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("ConnectivityPlusWindowsPlugin"));
-  FileSelectorWindowsRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("FileSelectorWindows"));
-  FlutterLocalizationPluginCApiRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("FlutterLocalizationPluginCApi"));
-  FlutterSecureStorageWindowsPluginRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("FlutterSecureStorageWindowsPlugin"));
-  PermissionHandlerWindowsPluginRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("PermissionHandlerWindowsPlugin"));
-  ScreenRetrieverWindowsPluginCApiRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("ScreenRetrieverWindowsPluginCApi"));
-  TrayManagerPluginRegisterWithRegistrar(registry->GetRegistrarForPlugin("TrayManagerPlugin"));
-  UrlLauncherWindowsRegisterWithRegistrar(registry->GetRegistrarForPlugin("UrlLauncherWindows"));
-  WindowManagerPluginRegisterWithRegistrar(
-      registry->GetRegistrarForPlugin("WindowManagerPlugin"));
+  // Not constexpr: the entry points are imported, so their addresses are known only at run time.
+  const OutsidePlugin plugins[] = {
+      {"ConnectivityPlusWindowsPlugin", &ConnectivityPlusWindowsPluginRegisterWithRegistrar},
+      {"FileSelectorWindows", &FileSelectorWindowsRegisterWithRegistrar},
+      {"FlutterLocalizationPluginCApi", &FlutterLocalizationPluginCApiRegisterWithRegistrar},
+      {"FlutterSecureStorageWindowsPlugin",
+       &FlutterSecureStorageWindowsPluginRegisterWithRegistrar},
+      {"PermissionHandlerWindowsPlugin", &PermissionHandlerWindowsPluginRegisterWithRegistrar},
+      {"ScreenRetrieverWindowsPluginCApi", &ScreenRetrieverWindowsPluginCApiRegisterWithRegistrar},
+      {"TrayManagerPlugin", &TrayManagerPluginRegisterWithRegistrar},
+      {"UrlLauncherWindows", &UrlLauncherWindowsRegisterWithRegistrar},
+      {"WindowManagerPlugin", &WindowManagerPluginRegisterWithRegistrar},
+  };
+  for (const OutsidePlugin& plugin : plugins) {
+    plugin.register_with_registrar(registry->GetRegistrarForPlugin(plugin.name));
+  }
 }

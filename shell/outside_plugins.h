@@ -2,8 +2,8 @@
 // Dart side uses for connectivity, file selection, localisation, secure storage, permissions,
 // screens, the tray, URL launching and window management.
 //
-// Each plug-in gets the engine's registrar for its own name. The order is fixed (alphabetical by
-// plug-in name) and some plug-ins rely on it being stable between runs.
+// Each plug-in is a library of its own beside the executable and gets the engine's registrar for
+// its own name. The order is fixed: alphabetical by plug-in name.
 //
 // Thread-safety: the platform thread, once the engine runs.
 #ifndef SHELL_OUTSIDE_PLUGINS_H_
