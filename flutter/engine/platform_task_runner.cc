@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
+#include "flutter/engine/this_module.h"
 
 namespace flutter {
 namespace engine {
@@ -24,14 +25,6 @@ void RunGuarded(const PlatformTaskRunner::Task& task) noexcept {
   } catch (...) {
     WriteEngineNotice("error: a task on the platform thread threw an exception of unknown type");
   }
-}
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
 }
 
 }  // namespace

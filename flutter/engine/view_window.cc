@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "flutter/engine/this_module.h"
+
 namespace flutter {
 namespace engine {
 
@@ -13,14 +15,6 @@ namespace {
 constexpr wchar_t kViewClass[] = L"FlutterDesktopView";
 constexpr wchar_t kParkingClass[] = L"FlutterDesktopViewParking";
 constexpr int kTileGap = 4;  // Pixels between tiles.
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW window_class = {};

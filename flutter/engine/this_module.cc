@@ -1,0 +1,15 @@
+#include "flutter/engine/this_module.h"
+
+namespace flutter {
+namespace engine {
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+}  // namespace engine
+}  // namespace flutter
