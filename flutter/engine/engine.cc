@@ -181,10 +181,7 @@ void Engine::SetNextFrameCallback(VoidCallback callback, void* user_data) {
   next_frame_user_data_ = user_data;
 }
 
-void Engine::SetView(FlutterDesktopViewRef view, ViewWindow* window) {
-  view_ = view;
-  view_window_ = window;
-}
+void Engine::SetView(ViewWindow* view) { view_ = view; }
 
 void Engine::RequestFrame() { textures_->RequestFrame(); }
 
@@ -348,8 +345,8 @@ void Engine::RespondToHost(uint64_t host_reply_id, std::vector<uint8_t> response
 
 void Engine::RequestClose() {
   runner_->PostTask([this] {
-    if (!view_window_ || !view_window_->hwnd()) return;
-    HWND root = GetAncestor(view_window_->hwnd(), GA_ROOT);
+    if (!view_ || !view_->hwnd()) return;
+    HWND root = GetAncestor(view_->hwnd(), GA_ROOT);
     if (root) PostMessageW(root, WM_CLOSE, 0, 0);
   });
 }
@@ -367,8 +364,8 @@ void Engine::OnRasterFrame() {
 }
 
 void Engine::OnFrameProduced() {
-  if (!view_window_) return;  // Frames are produced for a view only.
-  view_window_->Invalidate();
+  if (!view_) return;  // Frames are produced for a view only.
+  view_->Invalidate();
   VoidCallback callback = next_frame_callback_;
   void* user_data = next_frame_user_data_;
   next_frame_callback_ = nullptr;

@@ -94,8 +94,8 @@ class Engine : public DartIsolate::Host {
   void SetNextFrameCallback(VoidCallback callback, void* user_data);
 
   // The view the engine draws into; set by its view controller (null when headless).
-  void SetView(FlutterDesktopViewRef view, ViewWindow* window);
-  FlutterDesktopViewRef view() const { return view_; }
+  void SetView(ViewWindow* view);
+  ViewWindow* view() const { return view_; }
 
   // Asks the raster thread for a frame (ForceRedraw, view resize).
   void RequestFrame();
@@ -181,8 +181,7 @@ class Engine : public DartIsolate::Host {
 
   std::vector<WindowProcDelegate> window_proc_delegates_;  // Platform thread only.
 
-  FlutterDesktopViewRef view_ = nullptr;  // Not owned.
-  ViewWindow* view_window_ = nullptr;     // Not owned; the same object as |view_|.
+  ViewWindow* view_ = nullptr;  // Not owned; its view controller destroys it.
   VoidCallback next_frame_callback_ = nullptr;
   void* next_frame_user_data_ = nullptr;
   std::atomic<bool> frame_task_posted_{false};

@@ -29,7 +29,7 @@ struct FlutterDesktopViewControllerState {
   std::unique_ptr<FlutterDesktopView> view;
 
   ~FlutterDesktopViewControllerState() {
-    if (engine) engine->SetView(nullptr, nullptr);
+    if (engine) engine->SetView(nullptr);
     view.reset();    // The window goes while the engine it paints from still exists.
     engine.reset();
   }
@@ -91,7 +91,7 @@ FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, in
   }
   if (!engine->running() && !engine->Run(nullptr)) return nullptr;
   auto controller = std::make_unique<FlutterDesktopViewControllerState>();
-  engine->SetView(view.get(), view.get());
+  engine->SetView(view.get());
   controller->view = std::move(view);
   controller->engine.reset(engine);  // Owned from here on.
   return controller.release();
@@ -198,7 +198,8 @@ void FlutterDesktopPluginRegistrarSetDestructionHandler(
 
 FlutterDesktopViewRef FlutterDesktopPluginRegistrarGetView(
     FlutterDesktopPluginRegistrarRef registrar) {
-  return registrar ? registrar->engine->view() : nullptr;
+  // Every view an engine is given is a FlutterDesktopView (FlutterDesktopViewControllerCreate).
+  return registrar ? static_cast<FlutterDesktopView*>(registrar->engine->view()) : nullptr;
 }
 
 void FlutterDesktopPluginRegistrarRegisterTopLevelWindowProcDelegate(
