@@ -16,7 +16,7 @@ class FlutterView {
   FlutterView(const FlutterView&) = delete;
   FlutterView& operator=(const FlutterView&) = delete;
 
-  // The view's child window.
+  // The view's child window; null once it is destroyed.
   HWND GetNativeWindow() const { return FlutterDesktopViewGetHWND(view_); }
 
  private:

@@ -157,6 +157,12 @@ LRESULT CALLBACK ViewWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
   } else {
     self = reinterpret_cast<ViewWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
+  if (self && message == WM_NCDESTROY) {
+    // The window can go before this object: with its host window, which destroys its children.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self = nullptr;
+  }
   if (self) return self->HandleMessage(message, wparam, lparam);
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }

@@ -32,7 +32,7 @@ class ViewWindow {
   ViewWindow(const ViewWindow&) = delete;
   ViewWindow& operator=(const ViewWindow&) = delete;
 
-  // Null when creation failed.
+  // Null when creation failed, and once the window is destroyed (its host destroys it as a child).
   HWND hwnd() const { return hwnd_; }
 
   // Schedules a repaint.

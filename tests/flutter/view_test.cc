@@ -378,6 +378,25 @@ TEST_F(ViewTest, ADelegateUnregisteredDuringAMessageIsNotCalledForIt) {
   FlutterDesktopPluginRegistrarUnregisterTopLevelWindowProcDelegate(remover, &Probe::Remover);
 }
 
+TEST_F(ViewTest, AViewWindowDestroyedWithItsHostIsForgotten) {
+  auto controller = MakeController();
+  ASSERT_NE(controller->view(), nullptr);
+  HWND view = controller->view()->GetNativeWindow();
+  {
+    HostWindow host(200, 100);
+    host.Embed(view);
+  }  // The host goes first and takes the view's window with it.
+  ASSERT_FALSE(IsWindow(view));
+  EXPECT_EQ(controller->view()->GetNativeWindow(), nullptr)
+      << "the view still hands out the handle of a destroyed window";
+  // Frames for the view that is gone do no harm, nor does destroying the controller afterwards.
+  int frames = 0;
+  controller->engine()->SetNextFrameCallback([&] { ++frames; });
+  controller->ForceRedraw();
+  EXPECT_TRUE(PumpUntil([&] { return frames == 1; }));
+  controller.reset();
+}
+
 TEST(ViewCloseTest, TheScenarioCanCloseTheTopLevelWindow) {
   OutputRecorder output;
   ScopedScenario scenario("wait 0\nclose\necho closed\n");
