@@ -626,17 +626,22 @@ void ZuvorIvadoManager::DispatchMicFrames(const uint8_t* config, int configLengt
 }
 
 void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
-  std::vector<uint8_t> config;
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    config = savedMicConfig_;
-  }
-  if (config.empty()) return;
+  // The "connected" callback calls this, sometimes with its session's lock held; the platform
+  // thread takes the session map before a session's lock. So nothing here waits for the map on
+  // the calling thread: even the copy of the saved configuration is made on the delivery thread.
   const std::shared_ptr<CallbackGate> gate = gate_;
   const std::shared_ptr<SessionClock> clock =
       options_.clock ? options_.clock : SessionClock::RealTime();
   ZuvorIvadoManager* const self = this;
-  StartDetached([gate, clock, self, padCode, config = std::move(config)] {
+  StartDetached([gate, clock, self, padCode] {
+    std::vector<uint8_t> config;
+    {
+      CallbackGate::Pass pass(*gate);
+      if (!pass) return;
+      std::lock_guard<std::mutex> lock(self->sessionMutex_);
+      config = self->savedMicConfig_;
+    }
+    if (config.empty()) return;
     for (int attempt = 0; attempt < kMicConfigAttempts; ++attempt) {
       {
         // One try at a time inside the gate: the manager may go between tries.

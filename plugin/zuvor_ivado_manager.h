@@ -132,6 +132,7 @@ class ZuvorIvadoManager {
   void DispatchMicFrames(const uint8_t* config, int configLength, const uint8_t* frame,
                          int frameLength);
   // Delivers the saved microphone configuration to `padCode` on a thread of its own, retrying.
+  // Never waits for a lock on the calling thread, which may hold a session's lock.
   void DeliverMicConfig(const std::string& padCode);
 
   // Detached threads of all managers still running (configuration delivery, stops).

@@ -295,6 +295,7 @@ FakePhoneWindow::~FakePhoneWindow() {
 }
 
 bool FakePhoneWindow::GetTileSize(int* width, int* height) {
+  if (onTileSize) onTileSize();
   if (!hasTileSize) return false;
   *width = tileWidth;
   *height = tileHeight;

@@ -187,6 +187,8 @@ class FakePhoneWindow : public PhoneWindow {
   int tileWidth = 400, tileHeight = 700;
   RECT insets{7, 0, 7, 0};
   bool hasTileSize = true;
+  // Runs inside GetTileSize, on the caller's thread (tiling asks with the session map held).
+  std::function<void()> onTileSize;
 
  private:
   HWND handle_ = nullptr;
