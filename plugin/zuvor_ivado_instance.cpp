@@ -55,12 +55,7 @@ ZuvorIvadoInstance::~ZuvorIvadoInstance() {
   std::unique_ptr<ZuvorIvadoTexture> texture;
   {
     Locked locked(*this);
-    stopRequested_ = true;
-    LeaveConnecting();
-    StopStreamLocked();
-    ReleaseLibraryObjectsLocked();
-    displayMode_ = 0;
-    texture = std::move(texture_);
+    texture = TearDownLocked();
   }
   // Unbound above, so the player no longer renders into it; deleting it unregisters it.
   texture.reset();
@@ -161,16 +156,14 @@ int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
 }
 
 void ZuvorIvadoInstance::Disconnect() {
-  Locked locked(*this);
-  stopRequested_ = true;
-  InterruptWaits();
-  LeaveConnecting();
-  StopStreamLocked();
-  ReleaseLibraryObjectsLocked();
-  connected_ = false;
-  initialized_ = false;  // the data source is gone: a later use must initialise again
-  displayMode_ = 0;
-  retryCount_ = 0;
+  std::unique_ptr<ZuvorIvadoTexture> texture;
+  {
+    Locked locked(*this);
+    texture = TearDownLocked();
+  }
+  // Whoever still holds the session (a worker, a stop thread) may let it go after the engine is
+  // gone: the texture goes back to the engine now.
+  texture.reset();
 }
 
 int64_t ZuvorIvadoInstance::NextStopGeneration() { return stopGeneration_.fetch_add(1) + 1; }
@@ -195,18 +188,10 @@ void ZuvorIvadoInstance::Shutdown() {
   {
     Locked locked(*this);
     shutDown_ = true;
-    stopRequested_ = true;
     stopGeneration_.fetch_add(1);
-    LeaveConnecting();
-    StopStreamLocked();
-    ReleaseLibraryObjectsLocked();
-    connected_ = false;
-    initialized_ = false;
-    displayMode_ = 0;
+    texture = TearDownLocked();
     windowFactory_ = nullptr;
     textureRegistrar_ = nullptr;
-    texture = std::move(texture_);
-    textureId_ = -1;
   }
   {
     std::lock_guard<std::mutex> lock(waitMutex_);
@@ -215,6 +200,20 @@ void ZuvorIvadoInstance::Shutdown() {
   }
   // The engine still exists: unregistering now lets it finish with the buffers.
   texture.reset();
+}
+
+std::unique_ptr<ZuvorIvadoTexture> ZuvorIvadoInstance::TearDownLocked() {
+  stopRequested_ = true;
+  InterruptWaits();
+  LeaveConnecting();
+  StopStreamLocked();
+  ReleaseLibraryObjectsLocked();
+  connected_ = false;
+  initialized_ = false;  // the data source is gone: a later use must initialise again
+  displayMode_ = 0;
+  retryCount_ = 0;
+  textureId_ = -1;
+  return std::move(texture_);
 }
 
 void ZuvorIvadoInstance::StopStreamLocked() {

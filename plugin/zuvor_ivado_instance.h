@@ -92,7 +92,8 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   int Connect(int playType);
   // Restarts the player of a connected session: 0, else -1.
   int Play();
-  // Ends the stream for good: stops and drops the player and the data source.
+  // Ends the stream for good: stops and drops the player and the data source, and gives the
+  // texture back to the engine (deleted after unbinding).
   void Disconnect();
   // A new stop generation (for StopPlay), atomically.
   int64_t NextStopGeneration();
@@ -179,6 +180,9 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void ConfigureDataSource(int videoLevel);
   void StopStreamLocked();
   void ReleaseLibraryObjectsLocked();
+  // Requests a stop, ends the waits, stops and releases the library's objects, clears the state
+  // and hands over the texture, for the caller to delete once `lock` is let go.
+  std::unique_ptr<ZuvorIvadoTexture> TearDownLocked();
   // Worker bodies (no lock held on entry). `waitEpoch` is the wait epoch when the worker was
   // scheduled: a stop between scheduling and the start of the wait still ends the wait.
   void RunWatchdog(int generation, int seconds, uint64_t waitEpoch);

@@ -38,6 +38,29 @@ TEST(PluginShutdown, TexturesAreUnregisteredWhenTheManagerGoes) {
   EXPECT_EQ(session->SwitchPlayMode(2, 2, 1, 1), -1);
 }
 
+TEST(PluginShutdown, ADisconnectedSessionGivesItsTextureBackWhileSomethingStillHoldsIt) {
+  // A session that "disconnect" removed may live on in a worker or stop thread; the engine (and
+  // its texture registrar) may be gone by the time that thread lets it go.
+  PluginRig rig;
+  rig.messenger.Listen();
+  Reply reply = rig.messenger.CallSwplay(
+      "switchPlayMode", Args({{"padCode", EncodableValue("t")},
+                              {"serverToken", EncodableValue(Token("connect=0;fps=60"))},
+                              {"mode", EncodableValue(2)}}));
+  const int64_t id =
+      std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId")));
+  ASSERT_TRUE(rig.WaitEvents("t", "connected"));
+  auto held = rig.manager->FindInstance("t");
+  rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("t")}}));
+  EXPECT_FALSE(rig.textures.registered(id));
+  EXPECT_EQ(held->texture(), nullptr);
+  EXPECT_EQ(held->GetTextureId(), -1);
+  EXPECT_EQ(swsim_dangling_display_count(), 0);
+  rig.manager.reset();
+  held.reset();
+  EXPECT_EQ(rig.textures.unregistrations(), 1);
+}
+
 TEST(PluginShutdown, CallbacksOfSessionsThatOutliveTheManagerDoNothing) {
   PluginRig rig;
   rig.messenger.Listen();
