@@ -148,6 +148,9 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
 }
 
 int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType) {
+  // An open window of another theme is replaced, as a theme switch does; one of the same theme
+  // is kept as it is.
+  SetThemeMode(themeMode);
   PhoneWindowFactory* factory = nullptr;
   std::string title;
   {

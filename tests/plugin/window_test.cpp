@@ -85,6 +85,28 @@ TEST(PluginWindow, ASecondSwitchToTheWindowReusesIt) {
   EXPECT_EQ(rig.messenger.EventNames("r"), (std::vector<std::string>{"connected", "connected"}));
 }
 
+TEST(PluginWindow, ASecondSwitchToTheWindowWithAnotherThemeReplacesIt) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=0");
+  FakePhoneWindow* first = OpenConnected(rig, "r", token);
+  ASSERT_EQ(first->themeMode, 2);
+  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
+                                                   {"mode", EncodableValue(1)},
+                                                   {"themeMode", EncodableValue(1)}}));
+  ASSERT_EQ(rig.windows.opened(), 2);
+  FakePhoneWindow* second = rig.windows.last();
+  EXPECT_EQ(second->themeMode, 1);
+  EXPECT_TRUE(first->closeRequested);
+  EXPECT_EQ(SdkCalls(token).back(),
+            "changeDisplay(D" + std::to_string(swsim_display_id(second->GetVideoDisplay())) + ")");
+  // The theme now shown is the one recorded: switching back is not skipped.
+  rig.messenger.CallSwplay("setThemeMode", Args({{"themeMode", EncodableValue(2)}}));
+  ASSERT_EQ(rig.windows.opened(), 3);
+  EXPECT_EQ(rig.windows.last()->themeMode, 2);
+  EXPECT_EQ(rig.messenger.EventNames("r"), (std::vector<std::string>{"connected", "connected"}));
+}
+
 TEST(PluginWindow, ThemeSwitchReplacesTheWindowAndClosingTheOldOneStopsNothing) {
   PluginRig rig;
   rig.messenger.Listen();
