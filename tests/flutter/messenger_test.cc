@@ -20,7 +20,8 @@
 #include "flutter/method_result_functions.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "flutter/standard_method_codec.h"
-#include "tests/flutter/test_support.h"
+#include "tests/support/engine_output.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -28,9 +29,9 @@ using flutter::EncodableMap;
 using flutter::EncodableValue;
 using flutter::MethodCall;
 using flutter::MethodResult;
-using flutter_test_support::OutputRecorder;
-using flutter_test_support::PumpUntil;
-using flutter_test_support::ScopedScenario;
+using test_support::OutputRecorder;
+using test_support::PumpMessagesUntil;
+using test_support::ScopedScenario;
 using Channel = flutter::MethodChannel<EncodableValue>;
 
 const flutter::StandardMethodCodec& Codec() { return flutter::StandardMethodCodec::GetInstance(); }
@@ -153,7 +154,7 @@ TEST_F(MessengerTest, HandlersNeverRunNestedInsideEachOther) {
       const auto envelope = Codec().EncodeSuccessEnvelope(&event);
       messenger->Send("test/ev", envelope->data(), envelope->size());
       // A nested loop dispatches the engine's work message for "second"; it must wait.
-      EXPECT_TRUE(PumpUntil([&] { return output_.Has("[dart] echo second sent"); }));
+      EXPECT_TRUE(PumpMessagesUntil([&] { return output_.Has("[dart] echo second sent"); }));
     }
     order.push_back("end " + call.method_name());
     --depth;
@@ -348,7 +349,7 @@ TEST_F(MessengerTest, HostCallsToDartGetTheirReplyOnThePlatformThread) {
       std::make_unique<flutter::MethodResultFunctions<EncodableValue>>(
           nullptr, nullptr, [&] { reply_threads.push_back(GetCurrentThreadId()); }));
   EXPECT_TRUE(reply_threads.empty()) << "answered inside the send";
-  ASSERT_TRUE(PumpUntil([&] { return !reply_threads.empty(); }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !reply_threads.empty(); }));
   EXPECT_EQ(reply_threads, std::vector<DWORD>{GetCurrentThreadId()});
   EXPECT_EQ(output_.CountContaining("[dart] unhandled dart/nobody "), 1u);
 }
@@ -361,7 +362,7 @@ TEST_F(MessengerTest, ShutdownAnswersOwedRepliesAndLateResponsesAreIgnored) {
                                     std::unique_ptr<MethodResult<EncodableValue>> result) {
     kept = std::move(result);
   });
-  ASSERT_TRUE(PumpUntil([&] { return kept != nullptr; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return kept != nullptr; }));
 
   int not_implemented = 0;
   channel->InvokeMethod("owed", nullptr,
@@ -393,8 +394,8 @@ TEST_F(MessengerTest, AHandlerMayShutTheEngineDown) {
     result->Success();
     engine_.reset();  // As a host window destroyed from inside a handler would.
   });
-  ASSERT_TRUE(PumpUntil([&] { return engine_ == nullptr; }));
-  flutter_test_support::PumpFor(std::chrono::milliseconds(100));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return engine_ == nullptr; }));
+  test_support::PumpMessagesFor(std::chrono::milliseconds(100));
   EXPECT_EQ(calls, std::vector<std::string>{"quit"});
 }
 

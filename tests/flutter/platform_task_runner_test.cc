@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "flutter/engine/platform_task_runner.h"
-#include "tests/flutter/test_support.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
 using flutter::engine::PlatformTaskRunner;
-using flutter_test_support::PumpUntil;
+using test_support::PumpMessagesUntil;
 
 // Pumps until |count| tasks have run; true when an exception came out of the message loop.
 bool PumpEscapes(const std::vector<int>& ran, size_t count) {
   try {
-    PumpUntil([&] { return ran.size() >= count; }, std::chrono::seconds(2));
+    PumpMessagesUntil([&] { return ran.size() >= count; }, std::chrono::seconds(2));
   } catch (...) {
     return true;
   }

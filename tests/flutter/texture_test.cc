@@ -18,12 +18,13 @@
 #include "flutter/flutter_engine.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "flutter/texture_registrar.h"
-#include "tests/flutter/test_support.h"
+#include "tests/support/engine_output.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
-using flutter_test_support::OutputRecorder;
-using flutter_test_support::ScopedScenario;
+using test_support::OutputRecorder;
+using test_support::ScopedScenario;
 
 // A gate a copy callback can wait at, and a record of the copies made.
 class CopyProbe {

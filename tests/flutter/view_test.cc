@@ -15,16 +15,18 @@
 #include "flutter/flutter_view_controller.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "flutter/texture_registrar.h"
-#include "tests/flutter/test_support.h"
+#include "tests/support/engine_output.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
 using flutter::engine::ViewWindow;
-using flutter_test_support::OutputRecorder;
-using flutter_test_support::PumpFor;
-using flutter_test_support::PumpUntil;
-using flutter_test_support::ScopedEnvironment;
-using flutter_test_support::ScopedScenario;
+using test_support::OutputRecorder;
+using test_support::PumpMessagesFor;
+using test_support::PumpMessagesUntil;
+using test_support::ScopedEnvironment;
+using test_support::ScopedScenario;
 
 // A plain top-level window that hosts the view, as the shell's window does.
 class HostWindow {
@@ -143,18 +145,18 @@ TEST_F(ViewTest, TheViewIsARealChildWindowAndFramesCallTheNextFrameCallbackOnce)
   HostWindow host(600, 300);
   host.Embed(view);
   EXPECT_EQ(GetParent(view), host.hwnd());
-  PumpFor(std::chrono::milliseconds(50));  // Let the frame for the resize pass.
+  PumpMessagesFor(std::chrono::milliseconds(50));  // Let the frame for the resize pass.
 
   int first = 0;
   controller->engine()->SetNextFrameCallback([&] { ++first; });
   controller->ForceRedraw();
   EXPECT_EQ(first, 0) << "the callback ran inside ForceRedraw";
-  ASSERT_TRUE(PumpUntil([&] { return first == 1; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return first == 1; }));
 
   int second = 0;
   controller->engine()->SetNextFrameCallback([&] { ++second; });
   controller->ForceRedraw();
-  ASSERT_TRUE(PumpUntil([&] { return second == 1; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return second == 1; }));
   EXPECT_EQ(first, 1);
 }
 
@@ -198,11 +200,11 @@ TEST_F(ViewTest, TexturesArePaintedTiledAndScaledIntoTheirTiles) {
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   textures->MarkTextureFrameAvailable(red_id);
   textures->MarkTextureFrameAvailable(blue_id);
-  ASSERT_TRUE(PumpUntil([&] { return frames == 1; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return frames == 1; }));
   // Both copies are in once a frame after the second mark has passed.
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   controller->ForceRedraw();
-  ASSERT_TRUE(PumpUntil([&] { return frames == 2; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return frames == 2; }));
 
   // Two textures: two columns of 300 x 300. The red 2:1 frame fills its tile's width, the blue
   // 1:2 frame its tile's height, each centred; the rest is the view's background.
@@ -274,7 +276,7 @@ TEST_F(ViewTest, AViewWithoutFramesNeverCallsTheNextFrameCallback) {
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   controller->ForceRedraw();
   ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
-  PumpFor(std::chrono::milliseconds(500));
+  PumpMessagesFor(std::chrono::milliseconds(500));
   EXPECT_EQ(frames, 0);
 }
 
@@ -393,7 +395,7 @@ TEST_F(ViewTest, AViewWindowDestroyedWithItsHostIsForgotten) {
   int frames = 0;
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   controller->ForceRedraw();
-  EXPECT_TRUE(PumpUntil([&] { return frames == 1; }));
+  EXPECT_TRUE(PumpMessagesUntil([&] { return frames == 1; }));
   controller.reset();
 }
 
@@ -405,7 +407,7 @@ TEST(ViewCloseTest, TheScenarioCanCloseTheTopLevelWindow) {
   ASSERT_NE(controller->view(), nullptr);
   HostWindow host(200, 100);
   host.Embed(controller->view()->GetNativeWindow());
-  ASSERT_TRUE(PumpUntil([&] { return host.close_requests() == 1; }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return host.close_requests() == 1; }));
   EXPECT_TRUE(output.WaitFor("[dart] echo closed"));
 }
 

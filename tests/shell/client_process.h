@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/temp_file.h"
+
 // The folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder();
 
@@ -73,6 +75,20 @@ class ClientProcess {
   std::string output_;       // Guarded by mutex_.
   bool output_ended_ = false;  // Guarded by mutex_.
   std::thread reader_;
+};
+
+// A scenario for the scripted Dart side of one run of the client, in a file of its own.
+class ScenarioFile {
+ public:
+  explicit ScenarioFile(const std::string& text) : file_(text) {}
+
+  // The environment that makes the client's engine run this scenario.
+  ClientProcess::Environment Environment() const {
+    return {{L"FERNHOLD_FLUTTER_SCENARIO", file_.path()}};
+  }
+
+ private:
+  test_support::TempFile file_;
 };
 
 // Polls `condition` (a cheap query of another process's state, which offers nothing to wait on)

@@ -7,10 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "tests/shell/client_process.h"
@@ -20,23 +17,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr wchar_t kClassName[] = L"FERNHOLD_PC_CLIENT_MAIN_WINDOW";
-
-class ScenarioFile {
- public:
-  explicit ScenarioFile(const std::string& text) {
-    static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"fernhold-dpi-test-" + std::to_wstring(::GetCurrentProcessId()) +
-            L"-" + std::to_wstring(++counter) + L".txt";
-    std::ofstream(std::filesystem::path(path_), std::ios::binary) << text;
-  }
-  ~ScenarioFile() { ::DeleteFileW(path_.c_str()); }
-  const std::wstring& path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
 
 RECT WindowRectOfClient(const ClientProcess::Environment& environment) {
   ClientProcess client({}, environment);
@@ -56,7 +36,7 @@ TEST(ClientExeDpi, WindowIsScaledToTheSystemDpi) {
   ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   ScenarioFile scenario("wait 60000\n");
 
-  const RECT rect = WindowRectOfClient({{L"FERNHOLD_FLUTTER_SCENARIO", scenario.path()}});
+  const RECT rect = WindowRectOfClient(scenario.Environment());
   EXPECT_EQ(rect.left, 15);
   EXPECT_EQ(rect.top, 15);
   const int screen_width = ::GetSystemMetricsForDpi(SM_CXSCREEN, 144);

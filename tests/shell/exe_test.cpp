@@ -9,11 +9,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,28 +24,6 @@ using namespace std::chrono_literals;
 constexpr wchar_t kClassName[] = L"FERNHOLD_PC_CLIENT_MAIN_WINDOW";
 constexpr wchar_t kMutexName[] = L"Local\\FernholdPcClient_SingleInstanceMutex";
 constexpr auto kStartTimeout = 30s;
-
-// A scenario file of its own for the scripted Dart side of one run.
-class ScenarioFile {
- public:
-  explicit ScenarioFile(const std::string& text) {
-    static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"fernhold-exe-test-" + std::to_wstring(::GetCurrentProcessId()) +
-            L"-" + std::to_wstring(++counter) + L".txt";
-    std::ofstream(std::filesystem::path(path_), std::ios::binary) << text;
-  }
-  ~ScenarioFile() { ::DeleteFileW(path_.c_str()); }
-
-  // The environment that makes the engine run this scenario.
-  ClientProcess::Environment Environment() const {
-    return {{L"FERNHOLD_FLUTTER_SCENARIO", path_}};
-  }
-
- private:
-  std::wstring path_;
-};
 
 ClientProcess::Environment With(ClientProcess::Environment environment, const wchar_t* name,
                                 const wchar_t* value) {

@@ -6,98 +6,32 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "flutter/dart_project.h"
-#include "flutter/flutter_windows_testing.h"
 #include "flutter/plugins/outside_plugins.h"
 #include "flutter/plugins/registration_record.h"
 #include "shell/flutter_window.h"
-#include "tests/shell/test_support.h"
+#include "tests/support/engine_output.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
+using test_support::DrainThreadQueue;
+using test_support::OutputRecorder;
+using test_support::PumpMessagesFor;
+using test_support::PumpMessagesUntil;
+using test_support::ScopedEnvironment;
+using test_support::ScopedScenario;
 
-// A project folder of its own with the given scenario, removed afterwards.
-class ScenarioProject {
- public:
-  explicit ScenarioProject(const std::string& scenario) {
-    static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"fernhold-shell-test-" +
-              std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    ::CreateDirectoryW((folder_ + L"\\flutter_assets").c_str(), nullptr);
-    std::ofstream(std::filesystem::path(folder_ + L"\\flutter_assets\\scenario.txt"), std::ios::binary) << scenario;
-  }
-  ~ScenarioProject() {
-    ::DeleteFileW((folder_ + L"\\flutter_assets\\scenario.txt").c_str());
-    ::RemoveDirectoryW((folder_ + L"\\flutter_assets").c_str());
-    ::RemoveDirectoryW(folder_.c_str());
-  }
-  flutter::DartProject project() const { return flutter::DartProject(folder_); }
-
- private:
-  std::wstring folder_;
-};
-
-// Collects the engine's output lines (written on the engine's threads).
-class OutputLines {
- public:
-  OutputLines() { FlutterDesktopSetOutputCallbackForTesting(&OutputLines::Receive, this); }
-  ~OutputLines() { FlutterDesktopSetOutputCallbackForTesting(nullptr, nullptr); }
-
-  bool Contains(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const std::string& line : lines_) {
-      if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  std::vector<std::string> Matching(const std::string& prefix) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> found;
-    for (const std::string& line : lines_) {
-      if (line.rfind(prefix, 0) == 0) found.push_back(line);
-    }
-    return found;
-  }
-  // Pumps the calling thread's messages (the engine delivers there) until a line holds `text`.
-  bool WaitFor(const std::string& text, std::chrono::milliseconds timeout = 10s) {
-    return PumpMessagesUntil([&] { return Contains(text); }, timeout);
-  }
-
- private:
-  static void Receive(const char* line, void* user_data) {
-    auto* self = static_cast<OutputLines*>(user_data);
-    std::lock_guard<std::mutex> lock(self->mutex_);
-    self->lines_.emplace_back(line);
-  }
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
-
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
-    ::SetEnvironmentVariableW(name, value);
-  }
-  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, nullptr); }
-
- private:
-  const wchar_t* name_;
-};
+// The project beside the test program; each test picks its scenario with a ScopedScenario.
+flutter::DartProject Project() { return flutter::DartProject(L"data"); }
 
 // Records how and when the window is shown.
 class ObservedFlutterWindow : public FlutterWindow {
@@ -133,8 +67,8 @@ class ObservedFlutterWindow : public FlutterWindow {
 constexpr char kIdleScenario[] = "wait 60000\n";
 
 TEST(FlutterWindow, EmbedsTheEngineViewOverItsClientArea) {
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"flutter", {10, 10}, {640, 360}));
   ASSERT_NE(window.controller(), nullptr);
   ASSERT_NE(window.controller()->view(), nullptr);
@@ -150,9 +84,9 @@ TEST(FlutterWindow, EmbedsTheEngineViewOverItsClientArea) {
 }
 
 TEST(FlutterWindow, RegistersTheNineOutsidePluginsInOrderWithTheirOwnRegistrars) {
-  ScenarioProject data(kIdleScenario);
+  ScopedScenario scenario(kIdleScenario);
   const size_t before = OutsidePluginsRegistrationCount();
-  ObservedFlutterWindow window(data.project());
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"plugins", {10, 10}, {320, 200}));
 
   ASSERT_EQ(OutsidePluginsRegistrationCount() - before, 9u);
@@ -176,8 +110,8 @@ TEST(FlutterWindow, RegistersTheNineOutsidePluginsInOrderWithTheirOwnRegistrars)
 }
 
 TEST(FlutterWindow, ShowsAtTheFirstFrameAndStopsTheFallbackTimer) {
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"first frame", {10, 10}, {320, 200}));
   ASSERT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(window.GetHandle()) != FALSE; }, 10s));
   EXPECT_EQ(window.shows, 1);
@@ -189,8 +123,8 @@ TEST(FlutterWindow, ShowsAtTheFirstFrameAndStopsTheFallbackTimer) {
 
 TEST(FlutterWindow, ShowsFromTheFallbackTimerWhenNoFrameComes) {
   ScopedEnvironment no_frame(L"FERNHOLD_FLUTTER_NO_FRAME", L"1");
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   const auto created = std::chrono::steady_clock::now();
   ASSERT_TRUE(window.Create(L"no frame", {10, 10}, {320, 200}));
   ASSERT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(window.GetHandle()) != FALSE; }, 10s));
@@ -208,9 +142,9 @@ TEST(FlutterWindow, ShowsFromTheFallbackTimerWhenNoFrameComes) {
 TEST(FlutterWindow, CreateFailsWhenTheControllerHasNoEngineOrNoView) {
   for (const wchar_t* failure : {L"engine", L"view"}) {
     ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", failure);
-    ScenarioProject data(kIdleScenario);
+    ScopedScenario scenario(kIdleScenario);
     const size_t plugins_before = OutsidePluginsRegistrationCount();
-    ObservedFlutterWindow window(data.project());
+    ObservedFlutterWindow window(Project());
     EXPECT_FALSE(window.Create(L"fails", {10, 10}, {320, 200}));
     EXPECT_EQ(OutsidePluginsRegistrationCount(), plugins_before)
         << "nothing is registered without an engine and a view";
@@ -221,18 +155,18 @@ TEST(FlutterWindow, CreateFailsWhenTheControllerHasNoEngineOrNoView) {
 }
 
 TEST(FlutterWindow, RegistersTheCloudPhonePluginChannels) {
-  OutputLines output;
-  ScenarioProject data(
+  OutputRecorder output;
+  ScopedScenario scenario(
       "call fernhold/swplay connect {}\n"
       "wait reply\n"
       "call fernhold/swplay noSuchMethod\n"
       "wait reply\n"
       "echo finished\n"
       "wait 60000\n");
-  ObservedFlutterWindow window(data.project());
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"plug-in", {10, 10}, {320, 200}));
   ASSERT_TRUE(output.WaitFor("[dart] echo finished"));
-  const std::vector<std::string> replies = output.Matching("[dart] reply");
+  const std::vector<std::string> replies = output.LinesStartingWith("[dart] reply");
   ASSERT_EQ(replies.size(), 2u);
   EXPECT_EQ(replies[0].rfind("[dart] reply 1 fernhold/swplay connect error \"-1\"", 0), 0u)
       << replies[0];
@@ -240,8 +174,8 @@ TEST(FlutterWindow, RegistersTheCloudPhonePluginChannels) {
 }
 
 TEST(FlutterWindow, MaximisingFillsTheWorkAreaOfTheMonitor) {
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"maximise", {10, 10}, {320, 200}));
   HWND handle = window.GetHandle();
   MONITORINFO monitor{};
@@ -261,7 +195,9 @@ TEST(FlutterWindow, MaximisingFillsTheWorkAreaOfTheMonitor) {
   EXPECT_EQ(info.ptMaxSize.y, work.bottom - work.top);
   EXPECT_EQ(info.ptMaxTrackSize.x, 4000) << "only the maximised placement is changed";
 
-  // And what the system makes of it.
+  // And what the system makes of it, once the window has shown itself (its first show is a
+  // normal one, which would undo an earlier maximise).
+  ASSERT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(handle) != FALSE; }, 10s));
   ::ShowWindow(handle, SW_MAXIMIZE);
   PumpMessagesUntil([&] { return ::IsZoomed(handle) != FALSE; }, 5s);
   RECT rect{};
@@ -273,18 +209,18 @@ TEST(FlutterWindow, MaximisingFillsTheWorkAreaOfTheMonitor) {
 }
 
 TEST(FlutterWindow, FontChangeMakesTheEngineReloadFonts) {
-  OutputLines output;
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  OutputRecorder output;
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"fonts", {10, 10}, {320, 200}));
-  EXPECT_FALSE(output.Contains("system fonts reloaded"));
+  EXPECT_EQ(output.CountContaining("system fonts reloaded"), 0u);
   ::SendMessageW(window.GetHandle(), WM_FONTCHANGE, 0, 0);
-  EXPECT_TRUE(output.WaitFor("system fonts reloaded", 5s));
+  EXPECT_TRUE(output.WaitFor("[engine] system fonts reloaded", 5s));
 }
 
 TEST(FlutterWindow, ClosingReleasesTheAppChannelBeforeTheEngineAndQuits) {
-  ScenarioProject data(kIdleScenario);
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario(kIdleScenario);
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"teardown", {10, 10}, {320, 200}));
   window.SetQuitWhenClosed(true);
   DrainThreadQueue();
@@ -320,8 +256,8 @@ TEST(FlutterWindow, ClosingReleasesTheAppChannelBeforeTheEngineAndQuits) {
 }
 
 TEST(FlutterWindow, DartSideCloseRequestQuitsWhenQuitOnCloseIsSet) {
-  ScenarioProject data("wait 100\nclose\nwait 60000\n");
-  ObservedFlutterWindow window(data.project());
+  ScopedScenario scenario("wait 100\nclose\nwait 60000\n");
+  ObservedFlutterWindow window(Project());
   ASSERT_TRUE(window.Create(L"close", {10, 10}, {320, 200}));
   window.SetQuitWhenClosed(true);
   bool quit = false;

@@ -6,11 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,16 +83,12 @@ void Report(const char* name, const ClientProcess::Environment& environment) {
 
 int main() {
   // An idle scripted Dart side, so every run ends by closing the window.
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring scenario =
-      std::wstring(temp) + L"fernhold-startup-bench-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
-  std::ofstream(std::filesystem::path(scenario), std::ios::binary) << "wait 60000\n";
+  const ScenarioFile scenario("wait 60000\n");
 
   std::printf("fernhold_pc_client start-up (process start to top-level window shown):\n");
-  Report("first frame", {{L"FERNHOLD_FLUTTER_SCENARIO", scenario}});
-  Report("no frame (2000 ms fallback timer)",
-         {{L"FERNHOLD_FLUTTER_SCENARIO", scenario}, {L"FERNHOLD_FLUTTER_NO_FRAME", L"1"}});
-  ::DeleteFileW(scenario.c_str());
+  Report("first frame", scenario.Environment());
+  ClientProcess::Environment no_frame = scenario.Environment();
+  no_frame[L"FERNHOLD_FLUTTER_NO_FRAME"] = L"1";
+  Report("no frame (2000 ms fallback timer)", no_frame);
   return 0;
 }

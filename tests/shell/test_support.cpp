@@ -1,7 +1,6 @@
 #include "tests/shell/test_support.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -17,43 +16,9 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-void DrainThreadQueue() {
-  MSG message;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-  }
-}
-
-bool PumpMessagesUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) {
-      return done();
-    }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()) + 1, QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
-
-void PumpMessagesFor(std::chrono::milliseconds duration) {
-  PumpMessagesUntil([] { return false; }, duration);
-}
-
-ScopedDpiOverride::ScopedDpiOverride(unsigned dpi) {
-  // The stand-in engine reads this on every DPI query.
-  ::SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_DPI", std::to_wstring(dpi).c_str());
-}
-
-ScopedDpiOverride::~ScopedDpiOverride() {
-  ::SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_DPI", nullptr);
-}
+// The stand-in engine reads this on every DPI query.
+ScopedDpiOverride::ScopedDpiOverride(unsigned dpi)
+    : environment_(L"FERNHOLD_FLUTTER_DPI", std::to_wstring(dpi)) {}
 
 ScopedCurrentUserOverride::ScopedCurrentUserOverride() {
   static std::atomic<int> counter{0};

@@ -1,4 +1,5 @@
-// Helpers shared by the host shell's in-process tests.
+// Helpers shared by the host shell's in-process tests (the ones several subsystems share are in
+// tests/support).
 //
 // Thread-safety: each helper belongs to the test's main thread.
 #ifndef TESTS_SHELL_TEST_SUPPORT_H_
@@ -6,31 +7,20 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
+
+#include "tests/support/scoped_environment.h"
 
 // The title of a window.
 std::wstring WindowText(HWND window);
-
-// Removes every message waiting in the calling thread's queue without dispatching it.
-void DrainThreadQueue();
-
-// Dispatches the calling thread's messages until `done` returns true or `timeout` passes. Returns
-// the last result of `done`. Waits on the queue, not in sleeps.
-bool PumpMessagesUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-
-// Dispatches the calling thread's messages for `duration` (for checking that something does NOT
-// happen within a time).
-void PumpMessagesFor(std::chrono::milliseconds duration);
 
 // Makes the engine report `dpi` for every monitor while the object lives.
 class ScopedDpiOverride {
  public:
   explicit ScopedDpiOverride(unsigned dpi);
-  ~ScopedDpiOverride();
-  ScopedDpiOverride(const ScopedDpiOverride&) = delete;
-  ScopedDpiOverride& operator=(const ScopedDpiOverride&) = delete;
+
+ private:
+  test_support::ScopedEnvironment environment_;
 };
 
 // Redirects HKEY_CURRENT_USER of this process to a fresh private key for the object's life, so

@@ -11,6 +11,7 @@
 #include "shell/win32_window.h"
 #include "shell/window_theme.h"
 #include "tests/shell/test_support.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -202,7 +203,7 @@ TEST(Win32Window, ContentFillsTheClientAreaAndFollowsResizes) {
 }
 
 TEST(Win32Window, DestroyingPostsQuitOnlyWhenAskedTo) {
-  DrainThreadQueue();
+  test_support::DrainThreadQueue();
   {
     TestWindow window;
     ASSERT_TRUE(window.Create(L"no quit", {10, 10}, {200, 100}));
