@@ -134,6 +134,7 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void SendText(const char* text, int length);
   void CopyToRemote(const char* text, int length);
   // fx, fy: fractions of the video frame. The pointer count is not used (one pointer is sent).
+  // A touch other than a lift without finite fractions is dropped.
   void SendTouch(int action, int pointerCount, float fx, float fy);
   // Type 0 the encoder's AudioSpecificConfig, other types a coded frame. True when it was sent
   // (whatever the library answered), false when dropped.

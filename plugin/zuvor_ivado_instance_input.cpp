@@ -2,6 +2,10 @@
 // clipboard).
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "base/strings/utf8_conversion.h"
 #include "plugin/plugin_log.h"
 #include "plugin/remote_clipboard.h"
@@ -32,17 +36,28 @@ void ZuvorIvadoInstance::CopyToRemote(const char* text, int length) {
   }
 }
 
+namespace {
+
+// `size` x `fraction` truncated toward zero, clamped to the int range (a cast of a value outside
+// it is undefined). `fraction` must be finite.
+int ScaleToFrame(int size, float fraction) {
+  const double value = std::trunc(double(size) * double(fraction));
+  return static_cast<int>(std::clamp<double>(value, std::numeric_limits<int>::min(),
+                                             std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
 void ZuvorIvadoInstance::SendTouch(int action, int pointerCount, float fx, float fy) {
+  const bool lift = action == 1;
+  // A touch without a position (a video control of no size) is dropped; a lift needs none.
+  if (!lift && !(std::isfinite(fx) && std::isfinite(fy))) return;
   TryLocked locked(*this);
   if (!locked || !connected_) return;
   std::shared_ptr<DataSource> source = PlayerSource();
   if (!source) return;
-  int x = -1, y = -1;  // a lifted finger has no position
-  if (action != 1) {
-    // Truncation toward zero, as a cast does.
-    x = static_cast<int>(videoWidth_ * fx);
-    y = static_cast<int>(videoHeight_ * fy);
-  }
+  const int x = lift ? -1 : ScaleToFrame(videoWidth_, fx);
+  const int y = lift ? -1 : ScaleToFrame(videoHeight_, fy);
   source->sendTouchEvent(action, 1, x, y, 0.0f);
 }
 

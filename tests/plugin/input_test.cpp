@@ -2,6 +2,8 @@
 // sends back (video size, clipboard).
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "plugin/plugin_log.h"
 #include "plugin/remote_clipboard.h"
 #include "tests/plugin/plugin_test_support.h"
@@ -78,6 +80,25 @@ TEST(PluginInput, TouchesAreScaledToTheFrameAndLiftsGoToMinusOne) {
                                              "setVideoLevel(0)",
                                              "sendTouchEvent(2, 1, 144, 256, 0)"};
   EXPECT_EQ(touches, expected);
+}
+
+TEST(PluginInput, TouchesWithoutAPositionAreDroppedButLiftsStillGo) {
+  // A video control of no size gives fractions that are not numbers; a far drag, huge ones.
+  PluginRig rig;
+  const std::string token = Token("connect=0");
+  auto session = Connected(rig, "n", token);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  session->SendTouch(0, 1, nan, 0.5f);
+  session->SendTouch(2, 1, 0.5f, -inf);
+  session->SendTouch(2, 1, 1e30f, -1e30f);  // clamped to the int range
+  session->SendTouch(1, 1, nan, nan);       // a lift carries no position: it still goes
+  std::vector<std::string> touches;
+  for (const auto& c : SdkCalls(token)) {
+    if (c.rfind("sendTouchEvent(", 0) == 0) touches.push_back(c);
+  }
+  EXPECT_EQ(touches, (std::vector<std::string>{"sendTouchEvent(2, 1, 2147483647, -2147483648, 0)",
+                                               "sendTouchEvent(1, 1, -1, -1, 0)"}));
 }
 
 TEST(PluginInput, KeysTextAndClipboardReachThePhoneOnlyWhenConnected) {
