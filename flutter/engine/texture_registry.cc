@@ -1,6 +1,8 @@
 #include "flutter/engine/texture_registry.h"
 
+#include <exception>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
@@ -101,7 +103,7 @@ void TextureRegistry::RasterLoop() {
     lock.unlock();
     switch (work.kind) {
       case Work::Kind::kCopy:
-        CopyTexture(work.texture_id);
+        CopyTextureGuarded(work.texture_id);
         on_frame_();
         break;
       case Work::Kind::kFrame:
@@ -112,6 +114,20 @@ void TextureRegistry::RasterLoop() {
         break;
     }
     lock.lock();
+  }
+}
+
+void TextureRegistry::CopyTextureGuarded(int64_t texture_id) noexcept {
+  // The copy and release callbacks are the host's: one that throws costs its frame, not the
+  // raster thread (an exception leaving a thread's function ends the process).
+  try {
+    CopyTexture(texture_id);
+  } catch (const std::exception& error) {
+    WriteEngineNotice("error: texture " + std::to_string(texture_id) +
+                      ": the host's callback threw: " + error.what());
+  } catch (...) {
+    WriteEngineNotice("error: texture " + std::to_string(texture_id) +
+                      ": the host's callback threw an exception of unknown type");
   }
 }
 

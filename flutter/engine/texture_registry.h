@@ -6,7 +6,8 @@
 // only after any copy of the texture that was running or queued has finished.
 //
 // Copied pixels are kept per texture as the latest frame, converted to the B, G, R, A order that
-// GDI draws, for the view to paint on the platform thread.
+// GDI draws, for the view to paint on the platform thread. A copy whose host callback throws is
+// reported as an engine notice and skipped.
 //
 // Thread affinity: every public method may be called on any thread, except Shutdown, which must
 // not be called on the raster thread. The frame callback runs on the raster thread.
@@ -91,6 +92,8 @@ class TextureRegistry {
   };
 
   void RasterLoop();
+  // CopyTexture, reporting a host callback that throws instead of letting it end the thread.
+  void CopyTextureGuarded(int64_t texture_id) noexcept;
   void CopyTexture(int64_t texture_id);
   // Queues |work|; false after shutdown. Called with |mutex_| held.
   bool QueueLocked(Work work);

@@ -11,6 +11,8 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -214,6 +216,30 @@ TEST_F(TextureTest, UnusableBuffersAreSkippedAndStillReleased) {
   ASSERT_TRUE(probe.WaitForCopies(5));
   textures_->UnregisterTexture(id);
   EXPECT_EQ(output_.CountContaining("pixel buffer skipped"), 4u);
+}
+
+TEST_F(TextureTest, ACopyCallbackThatThrowsCostsOneFrameNotTheRasterThread) {
+  CopyProbe probe;
+  std::vector<uint8_t> pixels(4 * 4 * 4, 0x40);
+  const FlutterDesktopPixelBuffer buffer = {pixels.data(), 4, 4, &CopyProbe::OnRelease, &probe};
+  probe.SetBuffer(&buffer);
+  bool first = true;
+  flutter::TextureVariant texture(
+      flutter::PixelBufferTexture([&](size_t, size_t) -> const FlutterDesktopPixelBuffer* {
+        if (first) {
+          first = false;
+          throw std::runtime_error("copy failed");
+        }
+        return probe.Copy();
+      }));
+  const int64_t id = textures_->RegisterTexture(&texture);
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
+  ASSERT_TRUE(output_.WaitFor("[engine] error: texture " + std::to_string(id) +
+                              ": the host's callback threw: copy failed"));
+  // The raster thread goes on: the next frame is copied and its buffer released.
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
+  EXPECT_TRUE(probe.WaitForReleases(1));
+  EXPECT_TRUE(textures_->UnregisterTexture(id));
 }
 
 TEST_F(TextureTest, UnregisteringUnknownTexturesAndAfterShutdownCompletes) {
