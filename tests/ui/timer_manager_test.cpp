@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <thread>
+#include <vector>
 
 #include "base/callback/weak_callback.h"
 #include "tests/ui/test_support.h"
@@ -130,30 +134,79 @@ TEST(TimerManagerTest, SlowWakeUpBeyondTheSystemLimitIsClampedNotLost) {
   });
 }
 
+// Lets a group of threads pass only together.
+class Barrier {
+ public:
+  explicit Barrier(int count) : waiting_(count) {}
+  void ArriveAndWait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (--waiting_ == 0) {
+      all_here_.notify_all();
+      return;
+    }
+    all_here_.wait(lock, [this] { return waiting_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable all_here_;
+  int waiting_;
+};
+
 TEST(TimerManagerTest, EachUiThreadRunsItsOwnTimers) {
-  // Two UI threads, each with its own service and message loop: a callback runs on the thread
-  // that added it, never on the other.
+  // Many UI threads make their services at the same moment, each with its own window and message
+  // loop: every callback runs, on the thread that added it. The threads stay alive until all have
+  // checked in, so no two services can share an address by turns. Each round starts with the
+  // window class unregistered again (the round's windows are gone with their threads), so every
+  // round races the class's first registration.
+  constexpr int kThreads = 16;
+  constexpr int kRounds = 10;
   struct Result {
     DWORD addedOn = 0;
     std::atomic<DWORD> ranOn{0};
     TimerManager* service = nullptr;
   };
-  Result results[2];
-  auto uiThread = [](Result* result) {
-    Owner owner;
-    result->addedOn = ::GetCurrentThreadId();
-    result->service = TimerManager::GetInstance();
-    result->service->AddCancelableTimer(
-        owner.GetWeakFlag(), [result] { result->ranOn = ::GetCurrentThreadId(); }, 20, 1);
-    PumpUntil([result] { return result->ranOn != 0; }, 3000);
-  };
-  std::thread a(uiThread, &results[0]);
-  std::thread b(uiThread, &results[1]);
-  a.join();
-  b.join();
-  EXPECT_NE(results[0].service, results[1].service);
-  EXPECT_NE(results[0].service, TimerManager::GetInstance());
-  for (const Result& r : results) EXPECT_EQ(r.ranOn.load(), r.addedOn);
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    Result results[kThreads];
+    const bool lastRound = round == kRounds - 1;
+    Barrier ready(kThreads + 1);
+    Barrier finished(kThreads + 1);
+    Barrier released(kThreads + 1);
+    std::atomic<bool> go{false};
+    auto uiThread = [&](Result* result) {
+      Owner owner;
+      result->addedOn = ::GetCurrentThreadId();
+      ready.ArriveAndWait();
+      while (!go) std::this_thread::yield();  // Released all at once, not one by one.
+      result->service = TimerManager::GetInstance();
+      result->service->AddCancelableTimer(
+          owner.GetWeakFlag(), [result] { result->ranOn = ::GetCurrentThreadId(); }, 20, 1);
+      PumpUntil([result] { return result->ranOn != 0; }, 3000);
+      finished.ArriveAndWait();
+      released.ArriveAndWait();
+    };
+    std::vector<std::thread> threads;
+    for (Result& result : results) threads.emplace_back(uiThread, &result);
+    ready.ArriveAndWait();
+    go = true;
+    finished.ArriveAndWait();
+    // While every thread and its service still live: this thread's service is yet another one.
+    // (Made in the last round only: its window keeps the class registered from then on.)
+    if (lastRound) {
+      for (const Result& r : results) EXPECT_NE(r.service, TimerManager::GetInstance());
+    }
+    released.ArriveAndWait();
+    for (std::thread& thread : threads) thread.join();
+
+    std::set<TimerManager*> services;
+    for (const Result& r : results) {
+      services.insert(r.service);
+      EXPECT_EQ(r.ranOn.load(), r.addedOn);
+    }
+    EXPECT_EQ(services.size(), static_cast<size_t>(kThreads));
+    ::UnregisterClassW(L"UI_ANIMATION_TIMERMANAGER_H_", ::GetModuleHandleW(nullptr));
+  }
 }
 
 TEST(TimerManagerTest, AServiceRefusesTimersFromAnotherThread) {

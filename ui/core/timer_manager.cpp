@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace ui {
 
@@ -55,13 +56,18 @@ TimerManager::~TimerManager() {
 }
 
 bool TimerManager::CreateTimerWindow() {
+  // Every UI thread registers the same class and makes a window of it. Both steps run under one
+  // process-wide lock: a registration that finds the class "already exists" may otherwise come
+  // back while another thread's registration of it is still under way (Wine), and the window
+  // made right after it fails for want of the class.
+  static std::mutex classMutex;
+  std::lock_guard<std::mutex> lock(classMutex);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = &TimerManager::WindowProc;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = kTimerWindowClass;
-  // Every UI thread registers the same class; the second registration finding it is fine.
   if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
   window_ = ::CreateWindowExW(0, kTimerWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
@@ -131,7 +137,8 @@ void TimerManager::StopWakeUp() {
 bool TimerManager::AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag,
                                       std::function<void()> callback, UINT elapseMs,
                                       int repeatCount) {
-  if (::GetCurrentThreadId() != owner_thread_ || !callback) return false;
+  // Without its window the service could never wake up to run the timer.
+  if (::GetCurrentThreadId() != owner_thread_ || !callback || !window_) return false;
   Timer timer;
   timer.callback = std::move(callback);
   timer.period = static_cast<LONGLONG>(elapseMs) * frequency_ / 1000;

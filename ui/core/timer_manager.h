@@ -50,8 +50,8 @@ class TimerManager {
 
   // Runs callback after elapseMs, repeatCount times (kRepeatForever until the flag dies), on this
   // thread, as long as flag is alive. Repeats are counted from the poll that ran the previous
-  // one. False only when called on a thread that does not own this service or for an empty
-  // callback.
+  // one. False when called on a thread that does not own this service, for an empty callback,
+  // and when the service has no window (it could not be made), so the timer could never run.
   bool AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag,
                           std::function<void()> callback, UINT elapseMs, int repeatCount);
 
