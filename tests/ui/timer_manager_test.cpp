@@ -209,6 +209,29 @@ TEST(TimerManagerTest, EachUiThreadRunsItsOwnTimers) {
   }
 }
 
+void CALLBACK IgnoreMultimediaTimer(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
+
+TEST(TimerManagerTest, TimersRunWhenNoMultimediaTimerIsLeft) {
+  // The system hands out a limited number of multimedia timers per process (Wine: 16). With all
+  // of them taken by others, a service must still wake up for its timers.
+  std::vector<UINT> taken;
+  for (int i = 0; i < 256; ++i) {
+    const UINT id = ::timeSetEvent(1000, 1, &IgnoreMultimediaTimer, 0, TIME_PERIODIC);
+    if (id == 0) break;
+    taken.push_back(id);
+  }
+  OnFreshThread([] {
+    Owner owner;
+    int ran = 0;
+    TimerManager* timers = TimerManager::GetInstance();
+    ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++ran; }, 20, 3));
+    EXPECT_EQ(timers->GetWakeUpPeriod(), TimerManager::kFastPeriodMs);
+    EXPECT_TRUE(PumpUntil([&] { return ran == 3; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() == 0; }, 1000));
+  });
+  for (UINT id : taken) ::timeKillEvent(id);
+}
+
 TEST(TimerManagerTest, AServiceRefusesTimersFromAnotherThread) {
   TimerManager* mine = TimerManager::GetInstance();
   Owner owner;

@@ -79,10 +79,11 @@ bool TimerManager::CreateTimerWindow() {
 
 LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) {
-  if (message == kPollMessage) {
+  const bool windowTimer = message == WM_TIMER && wParam == kWindowTimerId;
+  if (message == kPollMessage || windowTimer) {
     if (auto* self = reinterpret_cast<TimerManager*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
       self->Poll();
-    return 1;
+    return windowTimer ? 0 : 1;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -98,20 +99,17 @@ LONGLONG TimerManager::Now() const {
   return now.QuadPart;
 }
 
-void TimerManager::StartWakeUp(UINT periodMs) {
-  if (timer_id_ && wake_period_ms_ == periodMs) return;
-  StopWakeUp();
+bool TimerManager::StartWakeUp(UINT periodMs) {
   const UINT period = std::min(periodMs, max_period_ms_);
+  if (wake_period_ms_ == period) return true;
+  StopWakeUp();
   timer_id_ = ::timeSetEvent(period, 1, &TimerManager::OnMultimediaTimer,
                              reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
-  if (!timer_id_ && period != kFastPeriodMs) {
-    // Never lose the wake-up: poll at the fast rate rather than not at all.
-    timer_id_ = ::timeSetEvent(kFastPeriodMs, 1, &TimerManager::OnMultimediaTimer,
-                               reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
-    wake_period_ms_ = timer_id_ ? kFastPeriodMs : 0;
-    return;
-  }
-  wake_period_ms_ = timer_id_ ? period : 0;
+  // The system hands out few multimedia timers (Wine: 16 a process). When none is left, a window
+  // timer of the same period wakes the service instead: coarser, but the timers still run.
+  if (timer_id_ == 0 && ::SetTimer(window_, kWindowTimerId, period, nullptr) == 0) return false;
+  wake_period_ms_ = period;
+  return true;
 }
 
 void TimerManager::ArmWakeUp(LONGLONG now) {
@@ -129,7 +127,11 @@ void TimerManager::ArmWakeUp(LONGLONG now) {
 }
 
 void TimerManager::StopWakeUp() {
-  if (timer_id_) ::timeKillEvent(timer_id_);
+  if (timer_id_ != 0) {
+    ::timeKillEvent(timer_id_);
+  } else if (wake_period_ms_ != 0) {
+    ::KillTimer(window_, kWindowTimerId);
+  }
   timer_id_ = 0;
   wake_period_ms_ = 0;
 }
@@ -145,9 +147,9 @@ bool TimerManager::AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag
   timer.repeatCount = repeatCount;
   timer.due = Now() + timer.period;
   timer.flag = flag;
+  if (!StartWakeUp(kFastPeriodMs)) return false;
   heap_.push_back(std::move(timer));
   std::push_heap(heap_.begin(), heap_.end(), LaterDue());
-  StartWakeUp(kFastPeriodMs);
   return true;
 }
 

@@ -12,7 +12,8 @@
 // Timing uses the performance counter; waking uses one multimedia timer that posts a message to
 // a hidden message-only window: a 16 ms periodic timer while the next timer is less than a second
 // away, else one periodic timer of the remaining time (clamped to what the system accepts), and
-// none while no timer is pending.
+// none while no timer is pending. When the process has no multimedia timer left, a window timer
+// of the same period takes its place.
 //
 // Thread affinity: there is one service per UI thread. GetInstance() returns the calling thread's
 // service (made on first use, destroyed when the thread ends), and its callbacks run on that
@@ -39,6 +40,8 @@ class TimerManager {
   static constexpr UINT kPollMessage = 0x2B0F;
   // The wake-up period while a timer is due within a second.
   static constexpr UINT kFastPeriodMs = 16;
+  // Id of the window timer that stands in for the multimedia timer when none is left.
+  static constexpr UINT_PTR kWindowTimerId = 1;
 
   // The calling thread's service, created (with its window) on first use and deleted when the
   // thread ends.
@@ -55,7 +58,7 @@ class TimerManager {
   bool AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag,
                           std::function<void()> callback, UINT elapseMs, int repeatCount);
 
-  // The multimedia timer's current period in ms, 0 when none runs.
+  // The wake-up's current period in ms, 0 when none runs.
   UINT GetWakeUpPeriod() const { return wake_period_ms_; }
   size_t GetPendingCount() const { return heap_.size(); }
 
@@ -83,7 +86,9 @@ class TimerManager {
   // The fast period while the earliest timer is due within a second, else one period of the
   // remaining time plus 2 ms (clamped to the largest period the system accepts); none when empty.
   void ArmWakeUp(LONGLONG now);
-  void StartWakeUp(UINT periodMs);
+  // A periodic wake-up of periodMs (clamped): the multimedia timer, or a window timer when the
+  // system has no multimedia timer left. False when neither can be had.
+  bool StartWakeUp(UINT periodMs);
   void StopWakeUp();
   LONGLONG Now() const;
 
@@ -91,6 +96,8 @@ class TimerManager {
   LONGLONG frequency_ = 1;
   HWND window_ = nullptr;  // Owned message-only window.
   UINT timer_id_ = 0;      // Multimedia timer, 0 when none.
+  // Period of the running wake-up, 0 when none runs: the multimedia timer when timer_id_ is not 0,
+  // else the window timer kWindowTimerId.
   UINT wake_period_ms_ = 0;
   UINT max_period_ms_ = 0;  // Largest period timeSetEvent accepts here.
   std::vector<Timer> heap_;
