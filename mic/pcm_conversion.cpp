@@ -53,7 +53,7 @@ std::size_t BytesPerSample(SampleEncoding encoding) {
 
 bool IsEncoderLayout(const PcmLayout& layout) {
   return layout.sampleRate == kEncoderSampleRate && layout.channels == 1 &&
-         layout.encoding == SampleEncoding::kPcm16;
+         layout.encoding == SampleEncoding::kPcm16 && layout.blockAlign == 2;
 }
 
 void AppendAsMono48k(const PcmLayout& layout, const std::uint8_t* data, std::size_t frames,

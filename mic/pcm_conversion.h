@@ -44,8 +44,8 @@ struct PcmLayout {
 // Bytes of one sample of `encoding`.
 std::size_t BytesPerSample(SampleEncoding encoding);
 
-// True for the layout the encoder takes as it is (48000 Hz, mono, 16-bit PCM): packets in it are
-// copied, not converted.
+// True for the layout the encoder takes as it is (48000 Hz, mono, 16-bit PCM, frames packed without
+// padding): packets in it are copied, not converted.
 bool IsEncoderLayout(const PcmLayout& layout);
 
 // Where the stream's resampling stands between packets. Value-initialise for a new stream.

@@ -111,7 +111,7 @@ class FakeClient final : public FakeUnknown<IAudioClient> {
     if (mode != AUDCLNT_SHAREMODE_SHARED) return E_INVALIDARG;
     HRESULT result;
     if (format->wFormatTag == WAVE_FORMAT_PCM && format->nSamplesPerSec == 48000 &&
-        format->nChannels == 1 && format->wBitsPerSample == 16) {
+        format->nChannels == 1 && format->wBitsPerSample == 16 && format->nBlockAlign == 2) {
       result = endpoint_->acceptsEncoderFormat ? S_OK : endpoint_->refuseResult;
     } else {
       result = bytes == endpoint_->mixFormat ? endpoint_->mixInitializeResult : AUDCLNT_E_UNSUPPORTED_FORMAT;

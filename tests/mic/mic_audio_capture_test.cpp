@@ -190,6 +190,40 @@ TEST(MicCapture, MonoFloatMixFormatAt48kHzIsConvertedNotCopied) {
   EXPECT_EQ(levels[0].total, 60);
 }
 
+TEST(MicCapture, PaddedMono16BitMixFormatIsConvertedNotCopied) {
+  // 48000 Hz mono 16-bit, but each frame padded to four bytes: copying the packet as it is would
+  // read every padding word as a sample.
+  auto endpoint = FakeAudioEndpoint::Create();
+  endpoint->acceptsEncoderFormat = false;
+  endpoint->mixFormat = mic_test::PlainFormat(WAVE_FORMAT_PCM, 48000, 1, 16);
+  auto& mix = *reinterpret_cast<WAVEFORMATEX*>(endpoint->mixFormat.data());
+  mix.nBlockAlign = 4;
+  mix.nAvgBytesPerSec = 48000 * 4;
+  const std::vector<std::int16_t> tone = mic_test::MakeSine(1000.0, 48000.0, 60 * 1024 / 48000.0, 10000.0);
+  for (int p = 0; p < 60; ++p) {
+    std::vector<std::int16_t> padded;
+    for (int i = 0; i < 1024; ++i) {
+      padded.push_back(tone[static_cast<std::size_t>(p * 1024 + i)]);
+      padded.push_back(32767);
+    }
+    FakePacket packet = Pcm16Packet(padded);
+    packet.frames = 1024;
+    endpoint->AddPacket(packet);
+  }
+  CallbackRecorder recorder;
+  CapturedLog log;
+  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
+  ASSERT_TRUE(capture.Start());
+  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait));
+  capture.Stop();
+  const std::string text = log.Take();
+
+  EXPECT_EQ(mic_test::CountLines(text, "capture via mix format: 48000Hz 1ch 16bit, resample=yes"), 1) << text;
+  const auto levels = mic_test::LevelLines(text);
+  ASSERT_EQ(levels.size(), 1u) << text;
+  EXPECT_EQ(levels[0].peak, 9999);  // the tone's 10000, converted; never the padding's 32767
+}
+
 TEST(MicCapture, SilentPacketsAt16kHzFillTimeLikeSound) {
   auto endpoint = FakeAudioEndpoint::Create();
   endpoint->acceptsEncoderFormat = false;

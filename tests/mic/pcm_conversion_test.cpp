@@ -233,6 +233,13 @@ TEST(DeviceFormat, ReadsTheFormatsTheCaptureConverts) {
       {mic_test::ExtensibleFloatFormat(48000, 2), SampleEncoding::kFloat32, 48000, 2, false},
       // Mono 48000 Hz float needs converting too: copying its bytes as 16-bit samples would be noise.
       {mic_test::PlainFormat(WAVE_FORMAT_IEEE_FLOAT, 48000, 1, 32), SampleEncoding::kFloat32, 48000, 1, false},
+      // So does mono 48000 Hz 16-bit whose frames are padded: a copy would read the padding.
+      {[] {
+         std::vector<std::uint8_t> bytes = mic_test::PlainFormat(WAVE_FORMAT_PCM, 48000, 1, 16);
+         reinterpret_cast<WAVEFORMATEX*>(bytes.data())->nBlockAlign = 4;
+         return bytes;
+       }(),
+       SampleEncoding::kPcm16, 48000, 1, false},
   };
   for (const Case& c : cases) {
     const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(c.bytes.data());
