@@ -10,12 +10,6 @@ using namespace plugintest;
 
 namespace {
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
 void ExpectError(const Reply& reply, const std::string& code, const std::string& message) {
   EXPECT_EQ(reply.kind, Reply::Kind::kError);
   EXPECT_EQ(reply.code, code);
@@ -105,9 +99,7 @@ TEST(PluginDispatch, LibraryResultsBecomeDecimalCodes) {
               "Failed to connect");
   ExpectError(rig.messenger.CallSwplay("play", Args({{"padCode", EncodableValue("p1")}})), "-1",
               "Failed to play");
-  ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("p1")},
-                                                               {"mode", EncodableValue(7)}})),
-              "-1", "Failed to switch play mode");
+  ExpectError(rig.SwitchPlayMode("p1", 7), "-1", "Failed to switch play mode");
   EXPECT_EQ(rig.Initialize("p2", Token("ok")).kind, Reply::Kind::kSuccess);
 }
 
@@ -170,23 +162,18 @@ TEST(PluginDispatch, SwitchPlayModeDefaultsAndTextureIds) {
   const auto id = std::get<int64_t>(map.at(EncodableValue("textureId")));
   EXPECT_GE(id, 1);
   reply = rig.messenger.CallSwplay("switchPlayMode", mode2);
-  EXPECT_EQ(std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId"))),
-            id);
+  EXPECT_EQ(TextureIdOf(reply), id);
 
   // A refused registration is an error.
   rig.textures.RefuseNext();
-  ExpectError(rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("b")},
-                                                               {"mode", EncodableValue(2)}})),
-              "-1", "Failed to switch play mode");
+  ExpectError(rig.SwitchPlayMode("b", 2), "-1", "Failed to switch play mode");
 }
 
 TEST(PluginDispatch, WithoutTextureRegistrarTheTextureIdIsMinusOne) {
   PluginRig rig(/*withRegistrar=*/false);
-  Reply reply = rig.messenger.CallSwplay(
-      "switchPlayMode", Args({{"padCode", EncodableValue("a")}, {"mode", EncodableValue(2)}}));
+  Reply reply = rig.SwitchPlayMode("a", 2);
   ASSERT_EQ(reply.kind, Reply::Kind::kSuccess);
-  EXPECT_EQ(std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId"))),
-            -1);
+  EXPECT_EQ(TextureIdOf(reply), -1);
 }
 
 TEST(PluginDispatch, SyncDevicesTakesStringsAndKeepsTheGroupWhenListMissing) {

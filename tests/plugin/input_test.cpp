@@ -4,29 +4,12 @@
 
 #include <limits>
 
-#include "plugin/plugin_log.h"
 #include "plugin/remote_clipboard.h"
 #include "tests/plugin/plugin_test_support.h"
 
 using namespace plugintest;
 
 namespace {
-
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
-// A connected session of its own in texture-less, window-less mode.
-std::shared_ptr<ZuvorIvadoInstance> Connected(PluginRig& rig, const std::string& pad,
-                                              const std::string& token) {
-  rig.messenger.Listen();
-  rig.Initialize(pad, token);
-  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
-  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
-  return rig.manager->FindInstance(pad);
-}
 
 std::wstring ReadClipboard() {
   std::wstring text;
@@ -56,7 +39,7 @@ std::string Extract(const std::string& message) {
 TEST(PluginInput, TouchesAreScaledToTheFrameAndLiftsGoToMinusOne) {
   PluginRig rig;
   const std::string token = Token("connect=0");
-  auto session = Connected(rig, "t", token);
+  auto session = ConnectedSession(rig, "t", token);
   session->SendTouch(0, 3, 0.5f, 0.25f);
   session->SendTouch(2, 1, 0.9999f, 0.0f);  // truncated toward zero
   session->SendTouch(1, 1, 0.5f, 0.5f);
@@ -86,7 +69,7 @@ TEST(PluginInput, TouchesWithoutAPositionAreDroppedButLiftsStillGo) {
   // A video control of no size gives fractions that are not numbers; a far drag, huge ones.
   PluginRig rig;
   const std::string token = Token("connect=0");
-  auto session = Connected(rig, "n", token);
+  auto session = ConnectedSession(rig, "n", token);
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   session->SendTouch(0, 1, nan, 0.5f);
@@ -124,7 +107,7 @@ TEST(PluginInput, KeysTextAndClipboardReachThePhoneOnlyWhenConnected) {
 TEST(PluginInput, InputIsDroppedWhileTheSessionLockIsBusy) {
   PluginRig rig;
   const std::string token = Token("connect=0;block=screenCast:300");
-  auto session = Connected(rig, "b", token);
+  auto session = ConnectedSession(rig, "b", token);
   std::thread busy([&] { session->SetScreenCast(2); });
   ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "screenCast(2)") == 1; }));
   const auto start = std::chrono::steady_clock::now();
@@ -142,19 +125,12 @@ TEST(PluginInput, InputIsDroppedWhileTheSessionLockIsBusy) {
 }
 
 TEST(PluginInput, AudioNeedsTheWindowModeAndAConfigurationFirst) {
-  std::vector<std::string> log;
-  std::mutex logMutex;
-  auto previous = SetPluginLogSink([&](const std::string& line) {
-    std::lock_guard<std::mutex> lock(logMutex);
-    log.push_back(line);
-  });
+  LogCapture log;
   {
     PluginRig rig;
     rig.messenger.Listen();
     const std::string token = Token("connect=0");
-    rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("m")},
-                                                     {"serverToken", EncodableValue(token)},
-                                                     {"mode", EncodableValue(1)}}));
+    OpenWindow(rig, "m", token);
     ASSERT_TRUE(rig.WaitEvents("m", "connected"));
     auto session = rig.manager->FindInstance("m");
     const uint8_t config[2] = {0x11, 0x88};
@@ -167,37 +143,22 @@ TEST(PluginInput, AudioNeedsTheWindowModeAndAConfigurationFirst) {
     EXPECT_EQ(CountCalls(calls, "sendAudio(1, 3 bytes 010203)"), 249u);
 
     // In texture mode the phone takes no microphone audio.
-    rig.messenger.CallSwplay("switchPlayMode",
-                             Args({{"padCode", EncodableValue("m")}, {"mode", EncodableValue(2)}}));
+    rig.SwitchPlayMode("m", 2);
     EXPECT_FALSE(session->SendAudio(0, config, 2));
   }
-  SetPluginLogSink(std::move(previous));
-  std::vector<std::string> sendLines;
-  for (const auto& line : log) {
-    if (line.find("[ZuvorIvadoInstance] sendAudio m ") == 0) sendLines.push_back(line);
-  }
-  EXPECT_EQ(sendLines,
+  EXPECT_EQ(log.LinesStartingWith("[ZuvorIvadoInstance] sendAudio m "),
             (std::vector<std::string>{"[ZuvorIvadoInstance] sendAudio m frame#1 len=2 ret=0",
                                       "[ZuvorIvadoInstance] sendAudio m frame#100 len=3 ret=0",
                                       "[ZuvorIvadoInstance] sendAudio m frame#200 len=3 ret=0"}));
-  EXPECT_EQ(
-      std::count(log.begin(), log.end(), "[ZuvorIvadoInstance] mic cfg delivered: m (2 bytes)"), 1);
+  EXPECT_EQ(log.Count("[ZuvorIvadoInstance] mic cfg delivered: m (2 bytes)"), 1u);
 }
 
 TEST(PluginInput, FailedAudioSendsAreAllLogged) {
-  std::vector<std::string> log;
-  std::mutex logMutex;
-  auto previous = SetPluginLogSink([&](const std::string& line) {
-    std::lock_guard<std::mutex> lock(logMutex);
-    log.push_back(line);
-  });
+  LogCapture log;
   {
     PluginRig rig;
     rig.messenger.Listen();
-    rig.messenger.CallSwplay("switchPlayMode",
-                             Args({{"padCode", EncodableValue("e")},
-                                   {"serverToken", EncodableValue(Token("connect=0;audio=-3"))},
-                                   {"mode", EncodableValue(1)}}));
+    OpenWindow(rig, "e", Token("connect=0;audio=-3"));
     ASSERT_TRUE(rig.WaitEvents("e", "connected"));
     auto session = rig.manager->FindInstance("e");
     const uint8_t bytes[1] = {9};
@@ -205,16 +166,15 @@ TEST(PluginInput, FailedAudioSendsAreAllLogged) {
     EXPECT_TRUE(session->SendAudio(1, bytes, 1));
     EXPECT_TRUE(session->SendAudio(1, bytes, 1));
   }
-  SetPluginLogSink(std::move(previous));
   size_t failures = 0;
-  for (const auto& line : log) failures += line.find("ret=-3") != std::string::npos;
+  for (const auto& line : log.Lines()) failures += line.find("ret=-3") != std::string::npos;
   EXPECT_EQ(failures, 3u);
 }
 
 TEST(PluginInput, ControlNoticeTakesTheSizeOnlyWhenTheLevelIsGranted) {
   PluginRig rig;
   const std::string granted = Token("connect=0;level=0:640:360");
-  auto a = Connected(rig, "g", granted);
+  auto a = ConnectedSession(rig, "g", granted);
   ASSERT_EQ(swsim_inject(granted.c_str(), "control=0:2:30"), 1);
   ASSERT_TRUE(PumpUntil([&] { return a->VideoWidth() == 640; }));
   EXPECT_EQ(a->VideoHeight(), 360);
@@ -222,7 +182,7 @@ TEST(PluginInput, ControlNoticeTakesTheSizeOnlyWhenTheLevelIsGranted) {
             1u);
 
   const std::string refused = Token("connect=0;level=5:640:360");
-  auto b = Connected(rig, "r", refused);
+  auto b = ConnectedSession(rig, "r", refused);
   ASSERT_EQ(swsim_inject(refused.c_str(), "control=0:2:30"), 1);
   ASSERT_TRUE(
       PumpUntil([&] { return CountCalls(SdkCalls(refused), "getVideoLevelResult(") == 1; }));
@@ -267,10 +227,10 @@ TEST(RemoteClipboard, TextReachesThePcClipboard) {
 
   PluginRig rig;
   const std::string token = Token("connect=0;clip=0:hi\\u00e9\\ud83d\\ude00");
-  Connected(rig, "c", token);
+  ConnectedSession(rig, "c", token);
   // The system clipboard can be slow on a busy machine: a generous limit.
-  ASSERT_TRUE(PumpUntil([] { return ReadClipboard() == L"hi\u00e9\U0001F600"; },
-                        std::chrono::seconds(60)));
+  ASSERT_TRUE(
+      PumpUntil([] { return ReadClipboard() == L"hi\u00e9\U0001F600"; }, std::chrono::seconds(60)));
   // A message without the content key changes nothing.
   ASSERT_EQ(swsim_inject(token.c_str(), "cliphex=0:7b2274657874223a2278227d"), 1);
   ASSERT_TRUE(PumpUntil([&] {

@@ -11,12 +11,6 @@ using namespace plugintest;
 
 namespace {
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
 // The token's log as "<P|S> <call>" lines, notifications left out.
 std::vector<std::string> KindCalls(const std::string& token) {
   std::vector<std::string> out;
@@ -51,9 +45,7 @@ TEST(PluginLifecycle, TextureModeCallsTheLibraryInOrder) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("t1")},
-                                                   {"serverToken", EncodableValue(token)},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("t1", 2, token);
   ASSERT_TRUE(rig.WaitEvents("t1", "connected"));
   auto session = rig.manager->FindInstance("t1");
   const unsigned display = swsim_display_id(session->texture());
@@ -75,9 +67,7 @@ TEST(PluginLifecycle, WindowModeBindsTheVideoControlAndCastsThePlayType) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("w1")},
-                                                   {"serverToken", EncodableValue(token)},
-                                                   {"mode", EncodableValue(1)}}));
+  rig.SwitchPlayMode("w1", 1, token);
   ASSERT_TRUE(rig.WaitEvents("w1", "connected"));
   ASSERT_EQ(rig.windows.opened(), 1);
   FakePhoneWindow* window = rig.windows.last();
@@ -98,8 +88,7 @@ TEST(PluginLifecycle, WindowModeBindsTheVideoControlAndCastsThePlayType) {
       [&] { return static_cast<CountingDisplay*>(window->GetVideoDisplay())->frames() > 0; }));
 
   // Switching to the texture while connected: changeDisplay, and "connected" again at once.
-  rig.messenger.CallSwplay("switchPlayMode",
-                           Args({{"padCode", EncodableValue("w1")}, {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("w1", 2);
   EXPECT_EQ(rig.messenger.EventNames("w1"), (std::vector<std::string>{"connected", "connected"}));
   auto session = rig.manager->FindInstance("w1");
   calls = KindCalls(token);
@@ -208,8 +197,7 @@ TEST(PluginLifecycle, AStopTakenBeforeAModeSwitchDoesNothing) {
   std::thread busy([&] { session->SetVideoQuality(1); });
   ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g2")}}));
-  rig.messenger.CallSwplay("switchPlayMode",
-                           Args({{"padCode", EncodableValue("g2")}, {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("g2", 2);
   busy.join();
   ASSERT_TRUE(rig.WaitEvents("g2", "connected"));
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
@@ -273,14 +261,11 @@ TEST(PluginLifecycle, TwoWorkersOfOneSessionHoldOneConnectingUnit) {
   rig.Initialize("u", token);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("u")}}));
   ASSERT_TRUE(rig.WaitEvents("u", "reconnecting"));
-  rig.messenger.CallSwplay("switchPlayMode",
-                           Args({{"padCode", EncodableValue("u")}, {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("u", 2);
   ASSERT_TRUE(PumpUntil([&] { return swsim_start_count(token.c_str()) >= 3; }));
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 1);
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("u")}}));
-  ASSERT_TRUE(PumpUntil([] {
-    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
-  }));
+  ASSERT_TRUE(WaitForPluginThreads());
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
 }
 
@@ -291,16 +276,11 @@ TEST(PluginLifecycle, ThirtyFirstConnectionWaitsForASlotAndEndsWhenStopped) {
   std::vector<std::string> tokens;
   for (int i = 0; i < 30; ++i) {
     tokens.push_back(Token("plan=silent"));
-    rig.messenger.CallSwplay("switchPlayMode",
-                             Args({{"padCode", EncodableValue("cap" + std::to_string(i))},
-                                   {"serverToken", EncodableValue(tokens.back())},
-                                   {"mode", EncodableValue(2)}}));
+    rig.SwitchPlayMode("cap" + std::to_string(i), 2, tokens.back());
   }
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoInstance::ConnectingCount() == 30; }));
   const std::string last = Token("plan=silent");
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("cap30")},
-                                                   {"serverToken", EncodableValue(last)},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("cap30", 2, last);
   // It polls in 100 ms steps and starts nothing.
   ASSERT_TRUE(PumpUntil([&] { return rig.clock->WaitsOf(WaitKind::kSlotPoll).size() >= 3; }));
   for (int poll : rig.clock->WaitsOf(WaitKind::kSlotPoll)) EXPECT_EQ(poll, 100);

@@ -1,7 +1,12 @@
 #include "tests/plugin/plugin_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include "flutter/method_call.h"
 #include "flutter/method_result.h"
+#include "plugin/plugin_log.h"
 
 namespace plugintest {
 
@@ -61,6 +66,15 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 
 void PumpFor(std::chrono::milliseconds duration) {
   PumpUntil([] { return false; }, duration);
+}
+
+bool WaitForPluginThreads(std::chrono::milliseconds timeout) {
+  return PumpUntil(
+      [] {
+        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
+               ZuvorIvadoManager::RunningThreads() == 0;
+      },
+      timeout);
 }
 
 // ----- FakeMessenger -----
@@ -370,9 +384,7 @@ PluginRig::PluginRig(bool withRegistrar, int clockDivisor)
 PluginRig::~PluginRig() {
   manager.reset();
   // Let worker threads that still hold sessions see the stop and end.
-  PumpUntil([] {
-    return ZuvorIvadoInstance::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0;
-  });
+  WaitForPluginThreads();
 }
 
 Reply PluginRig::Initialize(const std::string& pad, const std::string& token) {
@@ -380,6 +392,13 @@ Reply PluginRig::Initialize(const std::string& pad, const std::string& token) {
       "initialize",
       EncodableValue(EncodableMap{{EncodableValue("padCode"), EncodableValue(pad)},
                                   {EncodableValue("serverToken"), EncodableValue(token)}}));
+}
+
+Reply PluginRig::SwitchPlayMode(const std::string& pad, int mode, const std::string& token) {
+  EncodableMap args{{EncodableValue("padCode"), EncodableValue(pad)},
+                    {EncodableValue("mode"), EncodableValue(int32_t(mode))}};
+  if (!token.empty()) args[EncodableValue("serverToken")] = EncodableValue(token);
+  return messenger.CallSwplay("switchPlayMode", EncodableValue(args));
 }
 
 bool PluginRig::WaitEvents(const std::string& pad, const std::string& name, size_t count,
@@ -407,6 +426,60 @@ size_t CountCalls(const std::vector<std::string>& calls, const std::string& pref
   size_t n = 0;
   for (const auto& c : calls) n += c.rfind(prefix, 0) == 0;
   return n;
+}
+
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
+  EncodableMap map;
+  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
+  return EncodableValue(map);
+}
+
+int64_t TextureIdOf(const Reply& reply) {
+  return std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId")));
+}
+
+FakePhoneWindow* OpenWindow(PluginRig& rig, const std::string& pad, const std::string& token) {
+  rig.SwitchPlayMode(pad, 1, token);
+  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
+  return rig.windows.last();
+}
+
+std::shared_ptr<ZuvorIvadoInstance> ConnectedSession(PluginRig& rig, const std::string& pad,
+                                                     const std::string& token) {
+  rig.messenger.Listen();
+  rig.Initialize(pad, token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
+  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
+  return rig.manager->FindInstance(pad);
+}
+
+// ----- LogCapture -----
+
+LogCapture::LogCapture() {
+  previous_ = SetPluginLogSink([this](const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back(line);
+  });
+}
+
+LogCapture::~LogCapture() { SetPluginLogSink(std::move(previous_)); }
+
+std::vector<std::string> LogCapture::Lines() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lines_;
+}
+
+std::vector<std::string> LogCapture::LinesStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines()) {
+    if (line.rfind(prefix, 0) == 0) out.push_back(line);
+  }
+  return out;
+}
+
+size_t LogCapture::Count(const std::string& line) const {
+  const std::vector<std::string> lines = Lines();
+  return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
 }
 
 }  // namespace plugintest

@@ -42,6 +42,8 @@ bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // Pumps for a while (for checks that something does NOT happen).
 void PumpFor(std::chrono::milliseconds duration);
+// Pumps until no session worker and no detached thread of the plug-in runs any more.
+bool WaitForPluginThreads(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // One answer of a method call.
 struct Reply {
@@ -237,11 +239,10 @@ struct PluginRig {
   explicit PluginRig(bool withRegistrar = true, int clockDivisor = 100);
   ~PluginRig();
 
-  // initialize + (optionally) listen; returns the reply of initialize.
+  // "initialize" of `pad` with `token`; its reply.
   Reply Initialize(const std::string& pad, const std::string& token);
-  EncodableMap PadArgs(const std::string& pad) const {
-    return EncodableMap{{EncodableValue("padCode"), EncodableValue(pad)}};
-  }
+  // "switchPlayMode" of `pad` to `mode`, with `token` as the server token unless it is empty.
+  Reply SwitchPlayMode(const std::string& pad, int mode, const std::string& token = std::string());
   // Waits (pumping) until `count` events named `name` arrived for `pad`.
   bool WaitEvents(const std::string& pad, const std::string& name, size_t count = 1,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -258,5 +259,36 @@ struct PluginRig {
 // Lines of a token's log with object prefixes and notifications removed.
 std::vector<std::string> SdkCalls(const std::string& token);
 size_t CountCalls(const std::vector<std::string>& calls, const std::string& prefix);
+
+// A method call's argument map: Args({{"padCode", EncodableValue("p1")}, ...}).
+EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items);
+// The "textureId" of a successful "switchPlayMode" to mode 2.
+int64_t TextureIdOf(const Reply& reply);
+
+// "switchPlayMode" to a pop-out window for `pad` (made with `token`), waiting for "connected";
+// the window it opened.
+FakePhoneWindow* OpenWindow(PluginRig& rig, const std::string& pad, const std::string& token);
+// Listens, initialises `pad` with `token` and connects it (no display), waiting for "connected".
+std::shared_ptr<ZuvorIvadoInstance> ConnectedSession(PluginRig& rig, const std::string& pad,
+                                                     const std::string& token);
+
+// The plug-in's log lines, collected for the life of the object (from any thread).
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  std::vector<std::string> Lines() const;
+  // Lines that start with `prefix`, in order.
+  std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+  size_t Count(const std::string& line) const;
+
+ private:
+  std::function<void(const std::string&)> previous_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
 
 }  // namespace plugintest

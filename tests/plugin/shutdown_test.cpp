@@ -8,24 +8,20 @@ using namespace plugintest;
 
 namespace {
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
+// Session "t" shown in a texture that has announced a frame; the texture's id (-1 on failure).
+int64_t ShowInTexture(PluginRig& rig) {
+  rig.messenger.Listen();
+  const int64_t id = TextureIdOf(rig.SwitchPlayMode("t", 2, Token("connect=0;fps=60")));
+  const bool shown =
+      rig.WaitEvents("t", "connected") && PumpUntil([&] { return rig.textures.marks(id) > 0; });
+  return shown ? id : -1;
 }
 
 TEST(PluginShutdown, TexturesAreUnregisteredWhenTheManagerGoes) {
   PluginRig rig;
-  rig.messenger.Listen();
-  Reply reply = rig.messenger.CallSwplay(
-      "switchPlayMode", Args({{"padCode", EncodableValue("t")},
-                              {"serverToken", EncodableValue(Token("connect=0;fps=60"))},
-                              {"mode", EncodableValue(2)}}));
-  const int64_t id =
-      std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId")));
-  ASSERT_TRUE(rig.WaitEvents("t", "connected"));
+  const int64_t id = ShowInTexture(rig);
+  ASSERT_GE(id, 1);
   auto session = rig.manager->FindInstance("t");
-  ASSERT_TRUE(PumpUntil([&] { return rig.textures.marks(id) > 0; }));
   rig.manager.reset();
   EXPECT_FALSE(rig.textures.registered(id));  // at once, not when the session goes
   EXPECT_EQ(session->texture(), nullptr);
@@ -42,14 +38,8 @@ TEST(PluginShutdown, ADisconnectedSessionGivesItsTextureBackWhileSomethingStillH
   // A session that "disconnect" removed may live on in a worker or stop thread; the engine (and
   // its texture registrar) may be gone by the time that thread lets it go.
   PluginRig rig;
-  rig.messenger.Listen();
-  Reply reply = rig.messenger.CallSwplay(
-      "switchPlayMode", Args({{"padCode", EncodableValue("t")},
-                              {"serverToken", EncodableValue(Token("connect=0;fps=60"))},
-                              {"mode", EncodableValue(2)}}));
-  const int64_t id =
-      std::get<int64_t>(std::get<EncodableMap>(reply.value).at(EncodableValue("textureId")));
-  ASSERT_TRUE(rig.WaitEvents("t", "connected"));
+  const int64_t id = ShowInTexture(rig);
+  ASSERT_GE(id, 1);
   auto held = rig.manager->FindInstance("t");
   rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("t")}}));
   EXPECT_FALSE(rig.textures.registered(id));

@@ -14,12 +14,6 @@ namespace {
 
 constexpr int kSessions = 100;
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
 std::string PadOf(const EncodableValue& data) {
   const auto* map = std::get_if<EncodableMap>(&data);
   if (!map) return std::string();
@@ -97,16 +91,10 @@ class DartSide {
         rig_.messenger.CallSwplay("stopPlay", padArgs);
         break;
       case 4:
-        rig_.messenger.CallSwplay("switchPlayMode",
-                                  Args({{"padCode", EncodableValue(pad)},
-                                        {"serverToken", EncodableValue(tokens_[i])},
-                                        {"mode", EncodableValue(2)}}));
+        rig_.SwitchPlayMode(pad, 2, tokens_[i]);
         break;
       case 5:
-        rig_.messenger.CallSwplay("switchPlayMode",
-                                  Args({{"padCode", EncodableValue(pad)},
-                                        {"serverToken", EncodableValue(tokens_[i])},
-                                        {"mode", EncodableValue(0)}}));
+        rig_.SwitchPlayMode(pad, 0, tokens_[i]);
         break;
       case 6:
         rig_.messenger.CallSwplay("setVideoQuality",
@@ -242,12 +230,7 @@ TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
     rig.messenger.CallSwplay("disconnect",
                              Args({{"padCode", EncodableValue("pad" + std::to_string(i))}}));
   }
-  ASSERT_TRUE(PumpUntil(
-      [] {
-        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
-               ZuvorIvadoManager::RunningThreads() == 0;
-      },
-      std::chrono::seconds(30)))
+  ASSERT_TRUE(WaitForPluginThreads(std::chrono::seconds(30)))
       << "workers " << ZuvorIvadoInstance::RunningWorkers() << ", threads "
       << ZuvorIvadoManager::RunningThreads();
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
@@ -291,12 +274,7 @@ TEST(PluginStress, DestroyingTheManagerInTheMiddleEndsCleanly) {
   rig->manager.reset();  // in the middle of it all
   const size_t raisedAfter = stress->raised.total();
   // Sessions live on in worker and input threads, inert: nothing more is raised or sent.
-  ASSERT_TRUE(PumpUntil(
-      [] {
-        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
-               ZuvorIvadoManager::RunningThreads() == 0;
-      },
-      std::chrono::seconds(30)))
+  ASSERT_TRUE(WaitForPluginThreads(std::chrono::seconds(30)))
       << "workers " << ZuvorIvadoInstance::RunningWorkers() << ", threads "
       << ZuvorIvadoManager::RunningThreads();
   EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);

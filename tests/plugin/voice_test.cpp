@@ -4,51 +4,15 @@
 
 #include <future>
 
-#include "plugin/plugin_log.h"
 #include "tests/plugin/plugin_test_support.h"
 
 using namespace plugintest;
 
 namespace {
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
 Reply SetVoice(PluginRig& rig, bool on) {
   return rig.messenger.CallSwplay("setVoiceEnabled", Args({{"enabled", EncodableValue(on)}}));
 }
-
-FakePhoneWindow* OpenWindow(PluginRig& rig, const std::string& pad, const std::string& token) {
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pad)},
-                                                   {"serverToken", EncodableValue(token)},
-                                                   {"mode", EncodableValue(1)}}));
-  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
-  return rig.windows.last();
-}
-
-// Collects the plug-in's log lines for the life of the object.
-class LogCapture {
- public:
-  LogCapture() {
-    previous_ = SetPluginLogSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lines_.push_back(line);
-    });
-  }
-  ~LogCapture() { SetPluginLogSink(std::move(previous_)); }
-  size_t Count(const std::string& line) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::count(lines_.begin(), lines_.end(), line);
-  }
-
- private:
-  std::function<void(const std::string&)> previous_;
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 TEST(PluginVoice, TheMicrophoneRunsOnlyWhileVoiceIsOnAndAWindowIsOpen) {
   PluginRig rig;
@@ -112,9 +76,7 @@ TEST(PluginVoice, FramesAndConfigurationReachThePhonesThatShowAWindow) {
   const std::string windowToken = Token("connect=0");
   const std::string textureToken = Token("connect=0");
   OpenWindow(rig, "win", windowToken);
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("tex")},
-                                                   {"serverToken", EncodableValue(textureToken)},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("tex", 2, textureToken);
   ASSERT_TRUE(rig.WaitEvents("tex", "connected"));
   SetVoice(rig, true);
   const uint8_t config[2] = {0x11, 0x88};
@@ -165,7 +127,8 @@ TEST(PluginVoice, DisconnectWhileAConnectionNoticeWaitsDoesNotDeadlock) {
   std::thread busy([&] { session->SetVideoQuality(1); });
   ASSERT_TRUE(PumpUntil([&] {
     size_t notices = 0;
-    for (const auto& line : swsim::TokenLog(token)) notices += line.find("=> onConnected") != std::string::npos;
+    for (const auto& line : swsim::TokenLog(token))
+      notices += line.find("=> onConnected") != std::string::npos;
     return notices == 1;
   }));
   EXPECT_EQ(rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("d")}})).kind,
@@ -203,8 +166,8 @@ TEST(PluginVoice, TheConnectedCallbackNeverWaitsForTheSessionMap) {
   window->onTileSize = nullptr;
   EXPECT_TRUE(returnedWhileMapHeld);
   // The configuration still reaches the phone: once from the capture, once for the new connection.
-  EXPECT_TRUE(PumpUntil(
-      [&] { return CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)") == 2; }));
+  EXPECT_TRUE(
+      PumpUntil([&] { return CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)") == 2; }));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // window's callbacks, the sync group, and tiling.
 #include <gtest/gtest.h>
 
-#include "plugin/plugin_log.h"
 #include "plugin/window_tiling.h"
 #include "tests/plugin/plugin_test_support.h"
 
@@ -10,26 +9,12 @@ using namespace plugintest;
 
 namespace {
 
-EncodableValue Args(std::initializer_list<std::pair<const char*, EncodableValue>> items) {
-  EncodableMap map;
-  for (const auto& item : items) map[EncodableValue(item.first)] = item.second;
-  return EncodableValue(map);
-}
-
-FakePhoneWindow* OpenConnected(PluginRig& rig, const std::string& pad, const std::string& token) {
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pad)},
-                                                   {"serverToken", EncodableValue(token)},
-                                                   {"mode", EncodableValue(1)}}));
-  EXPECT_TRUE(rig.WaitEvents(pad, "connected"));
-  return rig.windows.last();
-}
-
 TEST(PluginWindow, ClosingTheWindowStopsTheStreamAndUnbindsItsDisplay) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0;fps=60");
   const int dangling = swsim_dangling_display_count();
-  FakePhoneWindow* window = OpenConnected(rig, "w", token);
+  FakePhoneWindow* window = OpenWindow(rig, "w", token);
   auto* display = static_cast<CountingDisplay*>(window->GetVideoDisplay());
   ASSERT_TRUE(PumpUntil([&] { return display->frames() > 2; }));
   const std::string displayName = "D" + std::to_string(swsim_display_id(display));
@@ -53,12 +38,9 @@ TEST(PluginWindow, ClosingTheWindowOfASessionWithATextureMovesTheVideoThere) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0;fps=60");
-  rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("x")},
-                                                   {"serverToken", EncodableValue(token)},
-                                                   {"mode", EncodableValue(2)}}));
+  rig.SwitchPlayMode("x", 2, token);
   ASSERT_TRUE(rig.WaitEvents("x", "connected"));
-  rig.messenger.CallSwplay("switchPlayMode",
-                           Args({{"padCode", EncodableValue("x")}, {"mode", EncodableValue(1)}}));
+  rig.SwitchPlayMode("x", 1);
   auto session = rig.manager->FindInstance("x");
   ASSERT_EQ(session->DisplayMode(), 1);
   rig.windows.last()->UserClose();
@@ -76,7 +58,7 @@ TEST(PluginWindow, ClosingTheWindowOfASessionWithATextureMovesTheVideoThere) {
 TEST(PluginWindow, ASecondSwitchToTheWindowReusesIt) {
   PluginRig rig;
   rig.messenger.Listen();
-  FakePhoneWindow* window = OpenConnected(rig, "r", Token("connect=0"));
+  FakePhoneWindow* window = OpenWindow(rig, "r", Token("connect=0"));
   rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
                                                    {"mode", EncodableValue(1)},
                                                    {"rotation", EncodableValue(2)}}));
@@ -89,7 +71,7 @@ TEST(PluginWindow, ASecondSwitchToTheWindowWithAnotherThemeReplacesIt) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
-  FakePhoneWindow* first = OpenConnected(rig, "r", token);
+  FakePhoneWindow* first = OpenWindow(rig, "r", token);
   ASSERT_EQ(first->themeMode, 2);
   rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
                                                    {"mode", EncodableValue(1)},
@@ -112,7 +94,7 @@ TEST(PluginWindow, ThemeSwitchReplacesTheWindowAndClosingTheOldOneStopsNothing) 
   rig.messenger.Listen();
   const std::string token = Token("connect=0;fps=60");
   const int dangling = swsim_dangling_display_count();
-  FakePhoneWindow* old = OpenConnected(rig, "t", token);
+  FakePhoneWindow* old = OpenWindow(rig, "t", token);
   old->SetPinned(true);
   rig.messenger.CallSwplay("setThemeMode", Args({{"themeMode", EncodableValue(1)}}));
   ASSERT_EQ(rig.windows.opened(), 2);
@@ -143,7 +125,7 @@ TEST(PluginWindow, ToolbarAndInputCallbacksReachThePhone) {
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
-  FakePhoneWindow* window = OpenConnected(rig, "c", token);
+  FakePhoneWindow* window = OpenWindow(rig, "c", token);
   window->OnWindowThread([](PhoneWindowCallbacks& cb) {
     cb.back();
     cb.home();
@@ -178,24 +160,19 @@ TEST(PluginWindow, ToolbarAndInputCallbacksReachThePhone) {
 }
 
 TEST(PluginWindow, TheKeyboardButtonTogglesHostKeyboardStartingFromOn) {
-  std::vector<std::string> lines;
-  auto previous = SetPluginLogSink([&](const std::string& line) { lines.push_back(line); });
+  LogCapture log;
   {
     PluginRig rig;
     rig.messenger.Listen();
-    FakePhoneWindow* window = OpenConnected(rig, "k", Token("connect=0"));
+    FakePhoneWindow* window = OpenWindow(rig, "k", Token("connect=0"));
     window->OnWindowThread([](PhoneWindowCallbacks& cb) {
       cb.keyboard();
       cb.keyboard();
     });
   }
-  SetPluginLogSink(std::move(previous));
-  std::vector<std::string> keyboard;
-  for (const auto& line : lines) {
-    if (line.rfind("onEnableHostKeyboard", 0) == 0) keyboard.push_back(line);
-  }
-  EXPECT_EQ(keyboard, (std::vector<std::string>{"onEnableHostKeyboard active=0",
-                                                "onEnableHostKeyboard active=1"}));
+  EXPECT_EQ(
+      log.LinesStartingWith("onEnableHostKeyboard"),
+      (std::vector<std::string>{"onEnableHostKeyboard active=0", "onEnableHostKeyboard active=1"}));
 }
 
 TEST(PluginWindow, SyncedPhonesRepeatInputButNeverBackToTheOrigin) {
@@ -206,9 +183,9 @@ TEST(PluginWindow, SyncedPhonesRepeatInputButNeverBackToTheOrigin) {
       Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("a"), EncodableValue("b"),
                                                       EncodableValue("ghost")})}}));
   const std::string ta = Token("connect=0"), tb = Token("connect=0"), tc = Token("connect=0");
-  FakePhoneWindow* a = OpenConnected(rig, "a", ta);
-  OpenConnected(rig, "b", tb);
-  OpenConnected(rig, "c", tc);
+  FakePhoneWindow* a = OpenWindow(rig, "a", ta);
+  OpenWindow(rig, "b", tb);
+  OpenWindow(rig, "c", tc);
   EXPECT_TRUE(a->IsPinned());  // synced windows open pinned
   EXPECT_FALSE(rig.windows.last()->IsPinned());
   a->OnWindowThread([](PhoneWindowCallbacks& cb) {
@@ -237,7 +214,7 @@ TEST(PluginWindow, FocusRotationAndTilingDriveTheWindows) {
   rig.messenger.Listen();
   std::vector<FakePhoneWindow*> windows;
   for (int i = 0; i < 4; ++i) {
-    windows.push_back(OpenConnected(rig, "tile" + std::to_string(i), Token("connect=0")));
+    windows.push_back(OpenWindow(rig, "tile" + std::to_string(i), Token("connect=0")));
     // Distinct positions, in reverse order of creation.
     SetWindowPos(windows.back()->GetHandle(), nullptr, 500 - i * 100, 300, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
