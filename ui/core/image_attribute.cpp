@@ -1,6 +1,5 @@
 #include "ui/core/image_attribute.h"
 
-#include <algorithm>
 #include <cwchar>
 
 #include "ui/core/dpi_manager.h"
@@ -12,7 +11,6 @@ namespace {
 
 bool IsBlankOrControl(wchar_t c) { return c <= 32; }
 
-BYTE ClampToByte(long value) { return static_cast<BYTE>(std::clamp<long>(value, 0, 255)); }
 
 }  // namespace
 
@@ -66,7 +64,7 @@ void ImageAttribute::Parse(const std::wstring& text) {
       } else if (key == L"corner") {
         corner = ReadRect(value.c_str());
       } else if (key == L"fade") {
-        fade = ClampToByte(std::wcstol(value.c_str(), nullptr, 10));
+        fade = static_cast<BYTE>(std::wcstol(value.c_str(), nullptr, 10) & 0xFF);  // Low 8 bits.
       } else if (key == L"xtiled") {
         xTiled = value == L"true";
       } else if (key == L"ytiled") {
