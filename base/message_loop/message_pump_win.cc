@@ -121,7 +121,7 @@ bool WinUIMessagePump::CreateMessageWindow() {
 }
 
 LRESULT CALLBACK WinUIMessagePump::WindowProc(HWND window, UINT message, WPARAM wparam,
-                                             LPARAM lparam) {
+                                             LPARAM lparam) noexcept {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

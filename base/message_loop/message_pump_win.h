@@ -109,7 +109,10 @@ class WinUIMessagePump final : public WinMessagePump {
   explicit WinUIMessagePump(PostMessageFunction post_message) : post_message_(post_message) {}
   bool CreateMessageWindow();
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // noexcept: tasks run in here when a modal loop dispatches the wake-up, and an exception must
+  // end the process where it was thrown, not unwind through the system's dispatch frames.
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam,
+                                     LPARAM lparam) noexcept;
 
   // WinMessagePump:
   void DoRunLoop() override;

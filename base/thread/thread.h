@@ -57,7 +57,9 @@ class Thread {
   void ClearThreadId() { thread_id_.store(0, std::memory_order_release); }
 
  private:
-  static unsigned __stdcall ThreadMain(void* thread);
+  // The run-time's thread entry. noexcept: an exception escaping the body ends the process here
+  // rather than unwinding into the run-time's frames.
+  static unsigned __stdcall ThreadMain(void* thread) noexcept;
 
   void* handle_ = nullptr;                 // HANDLE, owned; null while no thread exists
   std::atomic<std::uint32_t> thread_id_{0};

@@ -65,7 +65,7 @@ void Thread::Join() {
   if (!IsCurrentThread()) ClearThreadId();
 }
 
-unsigned __stdcall Thread::ThreadMain(void* thread) {
+unsigned __stdcall Thread::ThreadMain(void* thread) noexcept {
   auto* self = static_cast<Thread*>(thread);
   // The creator stores the id too, but only after the thread may already be running.
   self->thread_id_.store(GetCurrentThreadId(), std::memory_order_release);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -117,6 +118,21 @@ TEST_F(UIMessageLoopTest, AModalLoopInsideAWindowMessageStillRunsPostedAndDelaye
   EXPECT_EQ(log_[0], "same-thread task in modal loop");
   EXPECT_NE(std::find(log_.begin(), log_.end(), "cross-thread task in modal loop"), log_.end());
   EXPECT_EQ(log_[2], "delayed task in modal loop");
+}
+
+TEST_F(UIMessageLoopTest, ATaskThrowingFromTheWindowProcedureEndsTheProcess) {
+  // A modal loop dispatches the pump's wake-up, so the task runs inside the pump's window
+  // procedure. An exception must not unwind through the system's dispatch frames (and the modal
+  // loop's state) back into the caller: it ends the process where it was thrown.
+  TestWindow window([&](UINT message) {
+    if (message != WM_APP) return;
+    loop_->PostTask([] { throw std::runtime_error("task failed"); });
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  });
+  ASSERT_NE(window.hwnd(), nullptr);
+  PostMessageW(window.hwnd(), WM_APP, 0, 0);
+  EXPECT_DEATH(loop_->Run(), "");
 }
 
 TEST_F(UIMessageLoopTest, ManyPostsToABusyThreadLeaveOneWakeUpMessage) {

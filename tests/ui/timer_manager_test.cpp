@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -230,6 +231,19 @@ TEST(TimerManagerTest, TimersRunWhenNoMultimediaTimerIsLeft) {
     EXPECT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() == 0; }, 1000));
   });
   for (UINT id : taken) ::timeKillEvent(id);
+}
+
+TEST(TimerManagerTest, ACallbackThrowingFromTheTimerWindowEndsTheProcess) {
+  // Callbacks run inside the timer window's procedure: an exception must not unwind through the
+  // system's dispatch frames into whatever loop dispatched the poll.
+  Owner owner;
+  EXPECT_DEATH(
+      {
+        TimerManager::GetInstance()->AddCancelableTimer(
+            owner.GetWeakFlag(), [] { throw std::runtime_error("callback failed"); }, 1, 1);
+        PumpFor(1000);
+      },
+      "");
 }
 
 TEST(TimerManagerTest, AServiceRefusesTimersFromAnotherThread) {

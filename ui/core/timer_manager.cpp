@@ -78,7 +78,7 @@ bool TimerManager::CreateTimerWindow() {
 }
 
 LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+                                          LPARAM lParam) noexcept {
   const bool windowTimer = message == WM_TIMER && wParam == kWindowTimerId;
   if (message == kPollMessage || windowTimer) {
     if (auto* self = reinterpret_cast<TimerManager*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
@@ -88,7 +88,8 @@ LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wPar
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void CALLBACK TimerManager::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+void CALLBACK TimerManager::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_PTR,
+                                              DWORD_PTR) noexcept {
   // Runs on the system's timer thread: only the window handle is touched.
   ::PostMessageW(reinterpret_cast<HWND>(user), kPollMessage, 0, 0);
 }

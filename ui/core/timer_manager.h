@@ -77,9 +77,12 @@ class TimerManager {
 
   TimerManager();
   bool CreateTimerWindow();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Both are entered from the system. noexcept: a callback's exception ends the process where it
+  // was thrown instead of unwinding through the system's dispatch frames.
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept;
   static void CALLBACK OnMultimediaTimer(UINT id, UINT message, DWORD_PTR user, DWORD_PTR,
-                                         DWORD_PTR);
+                                         DWORD_PTR) noexcept;
 
   // Runs every due timer once, re-queues repeating ones and re-arms the wake-up.
   void Poll();
