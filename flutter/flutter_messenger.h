@@ -6,7 +6,9 @@
 //     message loop, one at a time and never nested inside a send or a response.
 //   - Send and SendWithReply belong on the platform thread; the engine logs a warning when they
 //     are called elsewhere but still delivers the message.
-//   - SendResponse may be called on any thread, exactly once per received message.
+//   - SendResponse may be called on any thread, exactly once per received message. A message
+//     callback that throws before responding gets an empty response from the engine, which
+//     reports the exception and goes on.
 //   - AddRef, Release, IsAvailable, Lock and Unlock may be called on any thread.
 //
 // Lifetime: the messenger outlives the engine while references are held. Once the engine has shut

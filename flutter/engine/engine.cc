@@ -110,6 +110,7 @@ Engine::Engine(const FlutterDesktopEngineProperties& properties, EngineOptions o
 }
 
 Engine::~Engine() {
+  *alive_ = false;
   // Plug-ins go first, while the messenger and textures still work for their clean-up.
   for (auto& [name, registrar] : registrars_) {
     if (registrar->destruction_handler) registrar->destruction_handler(registrar.get());
@@ -252,22 +253,24 @@ bool Engine::Send(const char* channel, const uint8_t* message, size_t message_si
 void Engine::SendResponse(const FlutterDesktopMessageResponseHandle* handle, const uint8_t* data,
                           size_t data_length) {
   const auto response_id = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
-  uint64_t dart_reply_id = 0;
-  {
-    std::lock_guard<std::mutex> lock(responses_mutex_);
-    auto it = open_responses_.find(response_id);
-    if (it == open_responses_.end()) {
-      WriteEngineNotice(
-          "error: a response was sent twice for one message, or for an unknown message; "
-          "ignored");
-      return;
-    }
-    dart_reply_id = it->second;
-    open_responses_.erase(it);
+  const std::optional<uint64_t> dart_reply_id = TakeOpenResponse(response_id);
+  if (!dart_reply_id) {
+    WriteEngineNotice(
+        "error: a response was sent twice for one message, or for an unknown message; ignored");
+    return;
   }
   std::vector<uint8_t> bytes;
   if (data && data_length > 0) bytes.assign(data, data + data_length);
-  if (isolate_) isolate_->DeliverReply(dart_reply_id, std::move(bytes));
+  if (isolate_) isolate_->DeliverReply(*dart_reply_id, std::move(bytes));
+}
+
+std::optional<uint64_t> Engine::TakeOpenResponse(uint64_t response_id) {
+  std::lock_guard<std::mutex> lock(responses_mutex_);
+  auto it = open_responses_.find(response_id);
+  if (it == open_responses_.end()) return std::nullopt;
+  const uint64_t dart_reply_id = it->second;
+  open_responses_.erase(it);
+  return dart_reply_id;
 }
 
 void Engine::SetCallback(const char* channel, FlutterDesktopMessageCallback callback,
@@ -311,8 +314,21 @@ void Engine::DispatchToHost(const std::string& channel, const std::vector<uint8_
   // response is recognised instead of touching freed memory.
   desktop_message.response_handle = reinterpret_cast<const FlutterDesktopMessageResponseHandle*>(
       static_cast<uintptr_t>(response_id));
-  // Last statement: the handler may shut the engine down.
-  handler.callback(messenger_, &desktop_message, handler.user_data);
+  const std::shared_ptr<bool> alive = alive_;
+  try {
+    // Last statement when it returns: the handler may shut the engine down.
+    handler.callback(messenger_, &desktop_message, handler.user_data);
+  } catch (...) {
+    // Every message gets one response: answer for a handler that failed before it did, so the
+    // Dart side is not left waiting. The task runner reports the failure.
+    if (*alive) SendEmptyResponseIfOpen(response_id);
+    throw;
+  }
+}
+
+void Engine::SendEmptyResponseIfOpen(uint64_t response_id) {
+  const std::optional<uint64_t> dart_reply_id = TakeOpenResponse(response_id);
+  if (dart_reply_id && isolate_) isolate_->DeliverReply(*dart_reply_id, {});
 }
 
 void Engine::DeliverReplyToHost(uint64_t host_reply_id, const std::vector<uint8_t>& response) {

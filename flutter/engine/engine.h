@@ -8,7 +8,8 @@
 // Message routing:
 //   Dart -> host: the isolate's message is posted to the platform task runner; the task calls the
 //   channel's host callback (or answers empty when there is none) with a response handle. The
-//   handle is an id, answered at most once (SendResponse, any thread) back to the isolate.
+//   handle is an id, answered exactly once (SendResponse, any thread) back to the isolate; when
+//   the callback throws before answering, the engine answers empty for it.
 //   host -> Dart: queued straight into the isolate; its answer is posted to the platform thread
 //   and handed to the reply callback there. Answers still owed at shutdown are given as empty.
 #ifndef FLUTTER_ENGINE_ENGINE_H_
@@ -21,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -145,12 +147,20 @@ class Engine : public DartIsolate::Host {
   // Platform thread: hands one Dart message to its host callback.
   void DispatchToHost(const std::string& channel, const std::vector<uint8_t>& message,
                       uint64_t dart_reply_id);
+  // Removes an open response; its Dart reply id, or nullopt when it was answered or is unknown.
+  std::optional<uint64_t> TakeOpenResponse(uint64_t response_id);
+  // Answers the Dart side's message with an empty response unless it has been answered.
+  void SendEmptyResponseIfOpen(uint64_t response_id);
   // Platform thread: hands the Dart answer to the host's reply callback.
   void DeliverReplyToHost(uint64_t host_reply_id, const std::vector<uint8_t>& response);
   // Raster thread: a frame was produced.
   void OnRasterFrame();
   // Platform thread: repaints and runs the next-frame callback.
   void OnFrameProduced();
+
+  // Cleared first by the destructor, so a host callback that destroyed the engine and then threw
+  // is not followed by a use of it.
+  const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
   const EngineOptions options_;
   std::wstring assets_path_;

@@ -214,6 +214,25 @@ TEST_F(MessengerTest, AHandlerThatThrowsIsAnsweredAndLaterCallsStillArrive) {
   EXPECT_EQ(output_.CountContaining("handler failed"), 1u);
 }
 
+TEST_F(MessengerTest, ARawHandlerThatThrowsBeforeReplyingIsAnsweredEmpty) {
+  StartEngine(
+      "sendbytes test/raw 01\n"
+      "wait reply 5000\n"
+      "sendbytes test/raw 02\n"
+      "wait reply 5000\n"
+      "echo end\n");
+  engine_->messenger()->SetMessageHandler(
+      "test/raw", [](const uint8_t* bytes, size_t size, flutter::BinaryReply reply) {
+        if (size == 1 && bytes[0] == 1) throw std::runtime_error("raw handler failed");
+        reply(bytes, size);
+      });
+  ASSERT_TRUE(output_.WaitFor("[dart] echo end"));
+  EXPECT_EQ(output_.CountContaining("timeout"), 0u) << "the Dart side was left waiting";
+  EXPECT_TRUE(output_.Has("[dart] reply 1 test/raw - empty"));
+  EXPECT_TRUE(output_.Has("[dart] reply 3 test/raw - value false"));
+  EXPECT_EQ(output_.CountContaining("raw handler failed"), 1u);
+}
+
 TEST_F(MessengerTest, UndecodableCallsGetAnEmptyReplyWithoutReachingTheHandler) {
   StartEngine("sendbytes test/ch ff 00\nwait reply\necho end\n");
   auto channel = MakeChannel("test/ch");
