@@ -145,7 +145,10 @@ TEST_F(ViewTest, TheViewIsARealChildWindowAndFramesCallTheNextFrameCallbackOnce)
   HostWindow host(600, 300);
   host.Embed(view);
   EXPECT_EQ(GetParent(view), host.hwnd());
-  PumpMessagesFor(std::chrono::milliseconds(50));  // Let the frame for the resize pass.
+  // Creating and sizing the view ask for a frame of their own; let one pass first.
+  bool settled = false;
+  controller->engine()->SetNextFrameCallback([&] { settled = true; });
+  ASSERT_TRUE(PumpMessagesUntil([&] { return settled; }));
 
   int first = 0;
   controller->engine()->SetNextFrameCallback([&] { ++first; });
