@@ -189,9 +189,12 @@ void Engine::RequestFrame() { textures_->RequestFrame(); }
 bool Engine::HandleTopLevelWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                       LRESULT* result) {
   // A copy: a delegate may unregister itself or others. One that is gone by its turn is skipped,
-  // since its user data may have gone with it.
+  // since its user data may have gone with it. A delegate may even destroy the engine (by
+  // destroying the host window); then nothing more is touched.
+  const std::shared_ptr<bool> alive = alive_;
   const std::vector<WindowProcDelegate> delegates = window_proc_delegates_;
   for (const WindowProcDelegate& delegate : delegates) {
+    if (!*alive) return false;
     if (FindWindowProcDelegate(delegate.registrar, delegate.callback) ==
         window_proc_delegates_.end()) {
       continue;

@@ -158,8 +158,8 @@ class Engine : public DartIsolate::Host {
   // Platform thread: repaints and runs the next-frame callback.
   void OnFrameProduced();
 
-  // Cleared first by the destructor, so a host callback that destroyed the engine and then threw
-  // is not followed by a use of it.
+  // Cleared first by the destructor, so that code running a host callback that may destroy the
+  // engine (a message handler that then throws, a window-procedure delegate) can tell afterwards.
   const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
   const EngineOptions options_;
