@@ -158,8 +158,14 @@ bool Engine::Run(const char* entry_point) {
   } else if (!options_.scenario_path.empty()) {
     WriteEngineNotice("error: cannot read the scenario \"" + Narrow(scenario_path) + "\"");
   }
-  isolate_ = std::make_unique<DartIsolate>(this, std::move(scenario), entrypoint_, arguments_,
-                                           [](const std::string& line) { WriteOutputLine(line); });
+  auto isolate = std::make_unique<DartIsolate>(
+      this, std::move(scenario), entrypoint_, arguments_,
+      [](const std::string& line) { WriteOutputLine(line); });
+  {
+    // Send and SendResponse read |isolate_| on any thread under the messenger's lock.
+    std::lock_guard<std::recursive_mutex> lock(messenger_->mutex);
+    isolate_ = std::move(isolate);
+  }
   isolate_->Start();
   return true;
 }

@@ -196,7 +196,8 @@ class Engine : public DartIsolate::Host {
   void* next_frame_user_data_ = nullptr;
   std::atomic<bool> frame_task_posted_{false};
 
-  // Last: stopped first, while everything it calls into still exists.
+  // Last: stopped first, while everything it calls into still exists. Set by Run under the
+  // messenger's lock, since sends from other threads read it under that lock.
   std::unique_ptr<DartIsolate> isolate_;
 };
 
