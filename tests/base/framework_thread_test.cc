@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,31 @@
 #include "base/message_loop/message_loop_proxy.h"
 #include "base/synchronization/waitable_event.h"
 #include "base/thread/thread_registry.h"
+#include "tests/base/foreign_pump_window_class.h"
 #include "tests/base/test_thread.h"
+
+namespace nbase {
+
+// Readable names for test listings ("UI" rather than the enum's bytes).
+void PrintTo(MessageLoopType type, std::ostream* os) {
+  switch (type) {
+    case MessageLoopType::kDefault:
+      *os << "Default";
+      return;
+    case MessageLoopType::kUI:
+      *os << "UI";
+      return;
+    case MessageLoopType::kIO:
+      *os << "IO";
+      return;
+    case MessageLoopType::kCustom:
+      *os << "Custom";
+      return;
+  }
+  *os << "Unknown";
+}
+
+}  // namespace nbase
 
 namespace {
 
@@ -97,7 +122,10 @@ TEST_P(FrameworkThreadLoopTypeTest, StartsStopsAndRestarts) {
 
 INSTANTIATE_TEST_SUITE_P(AllLoopTypes, FrameworkThreadLoopTypeTest,
                          testing::Values(MessageLoopType::kDefault, MessageLoopType::kUI,
-                                         MessageLoopType::kIO, MessageLoopType::kCustom));
+                                         MessageLoopType::kIO, MessageLoopType::kCustom),
+                         [](const testing::TestParamInfo<MessageLoopType>& info) {
+                           return testing::PrintToString(info.param);
+                         });
 
 TEST(FrameworkThreadTest, StopWithoutStartReturnsAndTasksQueuedBeforeStopStillRun) {
   HookedThread thread;
@@ -199,15 +227,12 @@ TEST(FrameworkThreadTest, ALoopThatCannotBeMadeFailsTheStart) {
   thread.SetCustomMessageLoopFactory(std::make_shared<NullLoopFactory>());
   EXPECT_FALSE(thread.StartWithLoop(MessageLoopType::kCustom));
 
-  // A foreign class under the pump window's name: the pump could never be woken.
-  WNDCLASSEXW foreign{};
-  foreign.cbSize = sizeof(foreign);
-  foreign.lpfnWndProc = &DefWindowProcW;
-  foreign.hInstance = GetModuleHandleW(nullptr);
-  foreign.lpszClassName = L"CorvaneMessagePumpWindow";
-  ASSERT_NE(RegisterClassExW(&foreign), 0);
-  EXPECT_FALSE(thread.StartWithLoop(MessageLoopType::kUI));
-  UnregisterClassW(L"CorvaneMessagePumpWindow", GetModuleHandleW(nullptr));
+  {
+    // A foreign class under the pump window's name: the pump could never be woken.
+    nbase_test::ForeignPumpWindowClass foreign;
+    ASSERT_TRUE(foreign.registered());
+    EXPECT_FALSE(thread.StartWithLoop(MessageLoopType::kUI));
+  }
 
   EXPECT_FALSE(init_ran);
   EXPECT_FALSE(thread.IsRunning());

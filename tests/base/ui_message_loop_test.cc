@@ -15,6 +15,7 @@
 
 #include "base/message_loop/message_loop_proxy.h"
 #include "base/synchronization/waitable_event.h"
+#include "tests/base/foreign_pump_window_class.h"
 
 namespace {
 
@@ -254,14 +255,10 @@ TEST(WinUIMessagePumpTest, ARefusedWakeUpDoesNotBlockLaterOnes) {
 }
 
 TEST(UIMessageLoopWindowClassTest, AForeignClassOfThePumpWindowsNameFailsTheLoop) {
-  WNDCLASSEXW foreign{};
-  foreign.cbSize = sizeof(foreign);
-  foreign.lpfnWndProc = &DefWindowProcW;
-  foreign.hInstance = GetModuleHandleW(nullptr);
-  foreign.lpszClassName = L"CorvaneMessagePumpWindow";
-  ASSERT_NE(RegisterClassExW(&foreign), 0);
+  nbase_test::ForeignPumpWindowClass foreign;
+  ASSERT_TRUE(foreign.registered());
   EXPECT_EQ(UIMessageLoop::Create(), nullptr);  // its window would never get the wake-ups
-  ASSERT_TRUE(UnregisterClassW(L"CorvaneMessagePumpWindow", GetModuleHandleW(nullptr)));
+  ASSERT_TRUE(foreign.Unregister());
 
   auto loop = UIMessageLoop::Create();
   ASSERT_NE(loop, nullptr);
