@@ -74,6 +74,18 @@ std::vector<std::uint8_t> EncoderFormatBytes() {
   return mic_test::WaveFormatBytes(mic::EncoderWaveFormat());
 }
 
+// Captures from `endpoint` until every queued packet was read, then stops. The callbacks go to
+// `recorder`; `log` gets what the capture wrote meanwhile.
+void CaptureUntilDrained(const std::shared_ptr<FakeAudioEndpoint>& endpoint, CallbackRecorder& recorder,
+                         std::string* log) {
+  CapturedLog captured;
+  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
+  ASSERT_TRUE(capture.Start()) << captured.Take();
+  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait)) << captured.Take();
+  capture.Stop();
+  *log = captured.Take();
+}
+
 TEST(MicCapture, DeviceTakingTheEncoderFormatIsCopiedWithoutConversion) {
   auto endpoint = FakeAudioEndpoint::Create();
   // 100 packets of 512 samples, 40 of them flagged silent; the others carry a tone peaking at
@@ -140,12 +152,8 @@ TEST(MicCapture, RefusedEncoderFormatFallsBackToTheMixFormatAndConverts) {
     endpoint->AddPacket(FloatPacket(interleaved, 2));
   }
   CallbackRecorder recorder;
-  CapturedLog log;
-  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
-  ASSERT_TRUE(capture.Start());
-  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait));
-  capture.Stop();
-  const std::string text = log.Take();
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(CaptureUntilDrained(endpoint, recorder, &text));
 
   EXPECT_EQ(mic_test::CountLines(text, "[MicAudioCapture] Initialize(requested) failed: 0x88890008, falling back to mix format"), 1) << text;
   EXPECT_EQ(mic_test::CountLines(text, "[MicAudioCapture] capture via mix format: 44100Hz 2ch 32bit, resample=yes"), 1);
@@ -175,12 +183,8 @@ TEST(MicCapture, MonoFloatMixFormatAt48kHzIsConvertedNotCopied) {
   endpoint->mixFormat = mic_test::PlainFormat(WAVE_FORMAT_IEEE_FLOAT, 48000, 1, 32);
   for (int p = 0; p < 60; ++p) endpoint->AddPacket(FloatPacket(std::vector<float>(1024, 0.25f), 1));
   CallbackRecorder recorder;
-  CapturedLog log;
-  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
-  ASSERT_TRUE(capture.Start());
-  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait));
-  capture.Stop();
-  const std::string text = log.Take();
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(CaptureUntilDrained(endpoint, recorder, &text));
 
   EXPECT_EQ(mic_test::CountLines(text, "capture via mix format: 48000Hz 1ch 32bit, resample=yes"), 1) << text;
   // 0.25 of full scale is 8191; the float's bytes read as 16-bit samples would peak at 16000.
@@ -211,12 +215,8 @@ TEST(MicCapture, PaddedMono16BitMixFormatIsConvertedNotCopied) {
     endpoint->AddPacket(packet);
   }
   CallbackRecorder recorder;
-  CapturedLog log;
-  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
-  ASSERT_TRUE(capture.Start());
-  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait));
-  capture.Stop();
-  const std::string text = log.Take();
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(CaptureUntilDrained(endpoint, recorder, &text));
 
   EXPECT_EQ(mic_test::CountLines(text, "capture via mix format: 48000Hz 1ch 16bit, resample=yes"), 1) << text;
   const auto levels = mic_test::LevelLines(text);
@@ -232,12 +232,8 @@ TEST(MicCapture, SilentPacketsAt16kHzFillTimeLikeSound) {
   // one sample per source frame would make only 17 frames and no level line.
   for (int p = 0; p < 110; ++p) endpoint->AddPacket(SilentPacket(160));
   CallbackRecorder recorder;
-  CapturedLog log;
-  MicAudioCapture capture(recorder.FrameCallback(), recorder.FailureCallback(), FakeSettings(endpoint));
-  ASSERT_TRUE(capture.Start());
-  ASSERT_TRUE(endpoint->WaitUntilDrained(kWait));
-  capture.Stop();
-  const std::string text = log.Take();
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(CaptureUntilDrained(endpoint, recorder, &text));
 
   const auto levels = mic_test::LevelLines(text);
   ASSERT_EQ(levels.size(), 1u) << text;
