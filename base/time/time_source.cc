@@ -22,7 +22,7 @@ TimeSource& DefaultTimeSource() {
 TimeSource::TimeSource(MillisecondCounter counter) : counter_(std::move(counter)) {}
 
 TimeMicros TimeSource::NowMicroseconds() {
-  std::lock_guard<Lock> hold(lock_);
+  std::lock_guard<TimeSourceLock> hold(lock_);
   const std::uint32_t reading = counter_();
   if (reading < last_reading_) rollover_ms_ += kCounterSpanMs;
   last_reading_ = reading;

@@ -24,6 +24,10 @@ namespace nbase {
 // Microseconds, the unit of every run time and delay in the base library.
 using TimeMicros = std::int64_t;
 
+// The lock of a clock's roll-over state: held for one reading only, and a leaf (nothing else is
+// locked while it is held), so it may be taken under any other lock.
+using TimeSourceLock = Lock;
+
 class TimeSource {
  public:
   // A 32-bit millisecond counter that may wrap.
@@ -38,7 +42,7 @@ class TimeSource {
 
  private:
   const MillisecondCounter counter_;
-  Lock lock_;  // TimeSourceLock: guards the two fields below
+  TimeSourceLock lock_;  // guards the two fields below
   std::uint32_t last_reading_ = 0;
   std::int64_t rollover_ms_ = 0;
 };
