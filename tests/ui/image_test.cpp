@@ -71,12 +71,12 @@ TEST(ImageAttributeTest, PairsAreJoinedBySingleBlanksAndQuotesMustClose) {
   EXPECT_EQ(a.file, L"file=\"a.png\"");
 }
 
-TEST(ImageAttributeTest, FadeKeepsItsLowEightBitsAndShortListsReadZero) {
+TEST(ImageAttributeTest, FadeIsClampedAndShortListsReadZero) {
   ImageAttribute a;
   a.SetImageString(L"file='a.png' fade='300'");
-  EXPECT_EQ(a.fade, 44);
+  EXPECT_EQ(a.fade, 255);
   a.SetImageString(L"file='a.png' fade='-5'");
-  EXPECT_EQ(a.fade, 251);
+  EXPECT_EQ(a.fade, 0);
   a.SetImageString(L"file='a.png' corner='1,2'");
   EXPECT_TRUE(SameRect(a.corner, RECT{1, 2, 0, 0}));
   a.SetImageString(L"file='a.png' corner='7,'");
@@ -221,7 +221,7 @@ TEST_F(ImageFileTest, DrawPlacesTheImageAtDestWithModifyAndFade) {
 
   ctx->Clear();
   ASSERT_TRUE(image.Draw(ctx.get(), RECT{0, 0, 60, 40}, control, L"", 999, L""));
-  EXPECT_EQ(uitest::PixelAt(ctx.get(), 30, 20) >> 24, 231u);  // The override's low 8 bits.
+  EXPECT_EQ(uitest::PixelAt(ctx.get(), 30, 20) >> 24, 255u);  // Override clamped to 255.
 }
 
 TEST_F(ImageFileTest, AnImageThatCannotLoadBecomesUnset) {

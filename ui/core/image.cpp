@@ -217,7 +217,8 @@ bool Image::Draw(IRenderContext* context, const RECT& paintRect, const RECT& con
   const std::shared_ptr<ImageInfo> info = info_;
   RECT source = attribute.source;
   if (attribute.HasWholeSource()) source = RECT{0, 0, info->GetWidth(), info->GetHeight()};
-  const BYTE fade = fadeOverride == -1 ? attribute.fade : static_cast<BYTE>(fadeOverride & 0xFF);
+  const BYTE fade = fadeOverride == -1 ? attribute.fade
+                                       : static_cast<BYTE>(std::clamp(fadeOverride, 0, 255));
   const size_t frame = current_frame_ >= 0 ? static_cast<size_t>(current_frame_) : 0;
 
   std::lock_guard<std::mutex> lock(info->DrawMutex());

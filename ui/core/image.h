@@ -119,7 +119,7 @@ class Image {
 
   // Draws the current frame into context, clipped by paintRect, at controlRect (or at the
   // attribute's dest offset by the control's top-left). modify is an attribute string applied for
-  // this draw only; the low 8 bits of fadeOverride replace the fade unless it is -1. When the file
+  // this draw only; fadeOverride (0-255, clamped) replaces the fade unless it is -1. When the file
   // cannot be loaded the attribute is reset to empty defaults, so the image counts as unset from
   // then on. Returns whether it drew.
   bool Draw(IRenderContext* context, const RECT& paintRect, const RECT& controlRect,

@@ -1,5 +1,6 @@
 #include "ui/core/image_attribute.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "ui/core/dpi_manager.h"
@@ -11,6 +12,7 @@ namespace {
 
 bool IsBlankOrControl(wchar_t c) { return c <= 32; }
 
+BYTE ClampToByte(long value) { return static_cast<BYTE>(std::clamp<long>(value, 0, 255)); }
 
 }  // namespace
 
@@ -64,7 +66,7 @@ void ImageAttribute::Parse(const std::wstring& text) {
       } else if (key == L"corner") {
         corner = ReadRect(value.c_str());
       } else if (key == L"fade") {
-        fade = static_cast<BYTE>(std::wcstol(value.c_str(), nullptr, 10) & 0xFF);  // Low 8 bits.
+        fade = ClampToByte(std::wcstol(value.c_str(), nullptr, 10));
       } else if (key == L"xtiled") {
         xTiled = value == L"true";
       } else if (key == L"ytiled") {

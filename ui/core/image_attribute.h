@@ -7,11 +7,10 @@
 //   "file='../public/bk/bk_shadow.png' corner='30,30,30,30' fade='200' xtiled='true'"
 //
 // Keys: "file"/"res" (file name), "dest", "source", "corner" (four numbers; "dest" DPI-scaled
-// unless a "destscale" other than "true" came before it), "fade" (a number of which only the low
-// 8 bits are kept: 300 is 44), "xtiled"/"ytiled" (true only for "true"), "playcount" (-1 plays
-// for ever). Unknown keys are ignored; a pair followed by anything but one blank (a comma, a tab,
-// two characters...) ends the parse after that pair; a value without its closing quote is dropped
-// and ends the parse.
+// unless a "destscale" other than "true" came before it), "fade" (0-255, larger values clamped),
+// "xtiled"/"ytiled" (true only for "true"), "playcount" (-1 plays for ever). Unknown keys are
+// ignored; a pair followed by anything but one blank (a comma, a tab, two characters...) ends the
+// parse after that pair; a value without its closing quote is dropped and ends the parse.
 //
 // Thread affinity: none (a value type).
 #ifndef UI_CORE_IMAGE_ATTRIBUTE_H_
