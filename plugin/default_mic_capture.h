@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "plugin/zuvor_ivado_manager.h"
+#include "plugin/mic_capture.h"
 
 std::unique_ptr<MicCapture> MakeDefaultMicCapture(MicCapture::FrameCallback onFrame,
                                                   MicCapture::FailureCallback onFailure);

@@ -55,30 +55,13 @@
 #include "flutter/standard_method_codec.h"
 #include "flutter/texture_registrar.h"
 #include "plugin/callback_gate.h"
+#include "plugin/mic_capture.h"
 #include "plugin/phone_window_port.h"
 #include "plugin/platform_thread_waker.h"
 #include "plugin/session_clock.h"
 #include "plugin/zuvor_ivado_config.h"
 #include "plugin/zuvor_ivado_event.h"
 #include "plugin/zuvor_ivado_instance.h"
-
-class MicAudioCapture;
-
-// The microphone as the manager uses it (MicAudioCapture in production).
-class MicCapture {
- public:
-  // (configuration bytes, configuration length, frame bytes, frame length); one pair is set per
-  // call. Called on the capture thread.
-  using FrameCallback = std::function<void(const uint8_t* config, int configLength,
-                                           const uint8_t* frame, int frameLength)>;
-  // The capture ended by itself (not by Stop). Called on the capture thread.
-  using FailureCallback = std::function<void()>;
-
-  virtual ~MicCapture() = default;
-  virtual bool Start() = 0;
-  virtual void Stop() = 0;
-  virtual bool IsRunning() const = 0;
-};
 
 class ZuvorIvadoManager {
  public:
