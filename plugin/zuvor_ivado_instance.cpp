@@ -35,11 +35,6 @@ const VideoLevel kVideoLevels[4] = {
 // Delay before reconnection attempt `retry` (1-based): 500, 1000, 2000 ms.
 int BackoffMs(int retry) { return kFirstBackoffMs << (retry - 1); }
 
-template <typename F, typename... Args>
-void Fire(const F& callback, Args&&... args) {
-  if (callback) callback(std::forward<Args>(args)...);
-}
-
 }  // namespace
 
 ZuvorIvadoInstance::ZuvorIvadoInstance(const ZuvorIvadoConfig& config, SessionServices services)
@@ -92,26 +87,13 @@ int ZuvorIvadoInstance::InitializeLocked() {
     player_->setDataSource(nullptr);
     Retire(std::move(dataSource_));
   }
-  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
-  dataSource_->setBusinessType(1);
-  dataSource_->setInstanceType(1);
-  const int result = dataSource_->setServerToken(
-      config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
-      config_.appId.empty() ? nullptr : config_.appId.c_str(), config_.carrierType,
-      config_.domestic ? nullptr : kConnectEndpoint);
+  const int result = MakeDataSource();
   if (result != 0) {
     Log("setServerToken failed: " + padCode_ + " ret=" + std::to_string(result));
     Retire(std::move(dataSource_));
     return result;
   }
-  const VideoLevel& l0 = videoLevels_[0];
-  dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
-                             l0.values[4], l0.values[5], l0.values[6], l0.values[7], l0.values[8],
-                             3, 2, 0);
-  dataSource_->setVideoLevels(videoLevels_, 4);
-  dataSource_->setVideoLevel(videoLevel_);
-  dataSource_->setReconnectable(true);
-  player_->setDataSource(dataSource_);
+  ConfigurePlayback(videoLevel_);
   initialized_ = true;
   return 0;
 }
@@ -173,14 +155,22 @@ void ZuvorIvadoInstance::StopPlay(int64_t generation) {
   // Checked under the lock, so a request that bumps the generation either comes before (and
   // this stop does nothing) or after (and starts afresh).
   if (generation != 0 && generation != stopGeneration_.load()) return;
+  RequestStopLocked();
+}
+
+void ZuvorIvadoInstance::RequestStopLocked() {
   stopRequested_ = true;
   InterruptWaits();
+  StopCastingLocked();
+  connected_ = false;
+  LeaveConnecting();
+}
+
+void ZuvorIvadoInstance::StopCastingLocked() {
   if (std::shared_ptr<DataSource> source = PlayerSource()) {
     source->screenCast(0);
     player_->stop();
   }
-  connected_ = false;
-  LeaveConnecting();
 }
 
 void ZuvorIvadoInstance::Shutdown() {
@@ -243,10 +233,7 @@ void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds, uint64_t waitE
 
 void ZuvorIvadoInstance::OnConnectTimeout() {
   Log("connect timeout: " + padCode_);
-  if (std::shared_ptr<DataSource> source = PlayerSource()) {
-    source->screenCast(0);
-    player_->stop();
-  }
+  StopCastingLocked();
   connected_ = false;
   if (retryCount_ < kMaxRetries) {
     ++retryCount_;
@@ -256,15 +243,8 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
     return;
   }
   retryCount_ = 0;
-  stopRequested_ = true;
-  InterruptWaits();
-  if (std::shared_ptr<DataSource> source = PlayerSource()) {
-    source->screenCast(0);
-    player_->stop();
-  }
-  connected_ = false;
+  RequestStopLocked();
   initialized_ = false;
-  LeaveConnecting();
   Fire(callbacks.connectTimeout, padCode_, kConnectTimeoutCode);
 }
 
@@ -289,17 +269,22 @@ void ZuvorIvadoInstance::Reconnect() {
   if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(0);
   if (player_) player_->stop();
   Retire(std::move(dataSource_));
-  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
-  ConfigureDataSource(0);
+  // The token's result is not used here: a refused token shows up as a failed connection.
+  MakeDataSource();
+  ConfigurePlayback(0);
 }
 
-void ZuvorIvadoInstance::ConfigureDataSource(int videoLevel) {
+int ZuvorIvadoInstance::MakeDataSource() {
+  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
   dataSource_->setBusinessType(1);
   dataSource_->setInstanceType(1);
-  // The result is not used here: a refused token shows up as a failed connection.
-  dataSource_->setServerToken(config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
-                              config_.appId.empty() ? nullptr : config_.appId.c_str(),
-                              config_.carrierType, config_.domestic ? nullptr : kConnectEndpoint);
+  return dataSource_->setServerToken(
+      config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
+      config_.appId.empty() ? nullptr : config_.appId.c_str(), config_.carrierType,
+      config_.domestic ? nullptr : kConnectEndpoint);
+}
+
+void ZuvorIvadoInstance::ConfigurePlayback(int videoLevel) {
   const VideoLevel& l0 = videoLevels_[0];
   dataSource_->setPlayParams("", l0.values[0], l0.values[1], l0.values[2], l0.values[3],
                              l0.values[4], l0.values[5], l0.values[6], l0.values[7], l0.values[8],
@@ -376,14 +361,8 @@ void ZuvorIvadoInstance::onConnected() {
   if (connected) Fire(callbacks.connected, padCode_, width, height);
   if (stopRequested_) {
     Locked locked(*this);
-    stopRequested_ = true;
-    if (std::shared_ptr<DataSource> source = PlayerSource()) {
-      source->screenCast(0);
-      player_->stop();
-    }
-    connected_ = false;
+    RequestStopLocked();
     initialized_ = false;
-    LeaveConnecting();
   }
 }
 
@@ -463,8 +442,7 @@ bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nomina
   return WaitFor(kind, nominal, CurrentWaitEpoch());
 }
 
-bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal,
-                                 uint64_t epoch) {
+bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal, uint64_t epoch) {
   const auto delay = clock_->RealDelay(kind, nominal);
   std::unique_lock<std::mutex> lock(waitMutex_);
   return !waitWake_.wait_for(lock, delay, [&] { return waitsShutDown_ || waitEpoch_ != epoch; });
@@ -507,32 +485,19 @@ void ZuvorIvadoInstance::Retire(std::shared_ptr<void> object) {
 
 // ----- State for tests -----
 
-bool ZuvorIvadoInstance::IsConnected() {
+template <typename T>
+T ZuvorIvadoInstance::ReadLocked(const T& field) {
   Locked locked(*this);
-  return connected_;
+  return field;
 }
 
-bool ZuvorIvadoInstance::IsInitialized() {
-  Locked locked(*this);
-  return initialized_;
-}
-
-int ZuvorIvadoInstance::DisplayMode() {
-  Locked locked(*this);
-  return displayMode_;
-}
+bool ZuvorIvadoInstance::IsConnected() { return ReadLocked(connected_); }
+bool ZuvorIvadoInstance::IsInitialized() { return ReadLocked(initialized_); }
+int ZuvorIvadoInstance::DisplayMode() { return ReadLocked(displayMode_); }
+int ZuvorIvadoInstance::VideoWidth() { return ReadLocked(videoWidth_); }
+int ZuvorIvadoInstance::VideoHeight() { return ReadLocked(videoHeight_); }
 
 ZuvorIvadoTexture* ZuvorIvadoInstance::texture() {
   Locked locked(*this);
   return texture_.get();
-}
-
-int ZuvorIvadoInstance::VideoWidth() {
-  Locked locked(*this);
-  return videoWidth_;
-}
-
-int ZuvorIvadoInstance::VideoHeight() {
-  Locked locked(*this);
-  return videoHeight_;
 }

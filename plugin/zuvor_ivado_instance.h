@@ -43,9 +43,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flutter/texture_registrar.h"
+#include "plugin/phone_window_link.h"
 #include "plugin/phone_window_port.h"
 #include "plugin/session_clock.h"
 #include "plugin/zuvor_ivado_callbacks.h"
@@ -167,7 +169,6 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
  private:
   class Locked;
   class TryLocked;
-  struct WindowLink;
 
   // Lifecycle steps; the caller holds `lock` unless the name says otherwise.
   int InitializeLocked();
@@ -178,7 +179,15 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void OnConnectTimeout();
   void ScheduleReconnect(int delayMs);
   void Reconnect();
-  void ConfigureDataSource(int videoLevel);
+  // A new data source with its id, types and server token; the token's result.
+  int MakeDataSource();
+  // Play parameters, the level table and `videoLevel` on the data source, which then goes to
+  // the player.
+  void ConfigurePlayback(int videoLevel);
+  // Requests a stop: ends the waits, stops casting and playing, leaves the connecting count.
+  void RequestStopLocked();
+  // screenCast(0) and the player's stop, when the player has a data source.
+  void StopCastingLocked();
   void StopStreamLocked();
   void ReleaseLibraryObjectsLocked();
   // Requests a stop, ends the waits, stops and releases the library's objects, clears the state
@@ -194,17 +203,26 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   int SwitchToWindow(int themeMode, int rotation, int playType);  // no lock held
   void SetPlayType(int type);
   // Makes a window through the factory; no lock held (it waits for the window thread).
-  std::shared_ptr<WindowLink> OpenWindowUnlocked(PhoneWindowFactory* factory, int themeMode,
-                                                 const std::string& title);
+  std::shared_ptr<PhoneWindowLink> OpenWindowUnlocked(PhoneWindowFactory* factory, int themeMode,
+                                                      const std::string& title);
   // Makes `link` the session's window (lock held); false when it cannot be.
-  bool InstallWindow(const std::shared_ptr<WindowLink>& link);
+  bool InstallWindow(const std::shared_ptr<PhoneWindowLink>& link);
   std::string WindowTitle() const;
-  PhoneWindowCallbacks MakeWindowCallbacks(const std::shared_ptr<WindowLink>& link);
-  void OnWindowClosed(const std::shared_ptr<WindowLink>& link);
+  PhoneWindowCallbacks MakeWindowCallbacks(const std::shared_ptr<PhoneWindowLink>& link);
+  void OnWindowClosed(const std::shared_ptr<PhoneWindowLink>& link);
   void OnWindowKeyButton(int code);
-  // The window's native handle, or null.
+  // The session's window: whether it is open, its native handle and video control (or null).
+  bool WindowOpen();
   HWND WindowHandle();
   VideoDisplay* WindowDisplay();
+  // Runs `f(window)` when the session's window is open.
+  template <typename F>
+  void WithOpenWindow(F&& f) {
+    if (!window_) return;
+    window_->With([&](PhoneWindow* window) {
+      if (window) f(*window);
+    });
+  }
   void ChangeDisplay(VideoDisplay* display);
   void BindDisplay(VideoDisplay* display);
   void UnbindIfBound(VideoDisplay* gone);
@@ -226,8 +244,16 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   bool StartWorker(std::function<void(ZuvorIvadoInstance&)> body);
   // Keeps a library object alive until `lock` is let go by its outermost holder.
   void Retire(std::shared_ptr<void> object);
+  // A copy of `field` read under `lock`.
+  template <typename T>
+  T ReadLocked(const T& field);
 
   void Log(const std::string& text) const;
+  // Calls one of `callbacks` unless it is empty.
+  template <typename Callback, typename... Args>
+  static void Fire(const Callback& callback, Args&&... args) {
+    if (callback) callback(std::forward<Args>(args)...);
+  }
 
   const std::string padCode_;
   const std::shared_ptr<SessionClock> clock_;
@@ -245,7 +271,7 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   int connectGeneration_ = 0;
   std::shared_ptr<SWPlayer> player_;
   std::shared_ptr<SWDataSource> dataSource_;
-  std::shared_ptr<WindowLink> window_;  // the open pop-out window, or null
+  std::shared_ptr<PhoneWindowLink> window_;  // the open pop-out window, or null
   std::unique_ptr<ZuvorIvadoTexture> texture_;
   VideoDisplay* boundDisplay_ = nullptr;  // what the player renders into, as far as we set it
   VideoLevel videoLevels_[4];

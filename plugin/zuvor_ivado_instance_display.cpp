@@ -2,7 +2,6 @@
 // and the window operations the plug-in's methods call.
 #include <windows.h>
 
-
 #include "plugin/plugin_log.h"
 #include "plugin/zuvor_ivado_instance.h"
 #include "plugin/zuvor_ivado_instance_lock.h"
@@ -20,28 +19,17 @@ constexpr int kKeyPress = 3;
 
 constexpr int kWindowIconResource = 102;
 
-template <typename F, typename... Args>
-void Fire(const F& callback, Args&&... args) {
-  if (callback) callback(std::forward<Args>(args)...);
-}
-
 }  // namespace
 
-HWND ZuvorIvadoInstance::WindowHandle() {
-  if (!window_) return nullptr;
-  return window_->With([](PhoneWindow* w) { return w ? w->GetHandle() : HWND(nullptr); });
-}
+bool ZuvorIvadoInstance::WindowOpen() { return window_ && window_->IsOpen(); }
 
-VideoDisplay* ZuvorIvadoInstance::WindowDisplay() {
-  if (!window_) return nullptr;
-  return window_->With([](PhoneWindow* w) {
-    return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr);
-  });
-}
+HWND ZuvorIvadoInstance::WindowHandle() { return window_ ? window_->Handle() : nullptr; }
+
+VideoDisplay* ZuvorIvadoInstance::WindowDisplay() { return window_ ? window_->Display() : nullptr; }
 
 bool ZuvorIvadoInstance::HasWindow() {
   Locked locked(*this);
-  return window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
+  return WindowOpen();
 }
 
 std::string ZuvorIvadoInstance::WindowTitle() const {
@@ -74,8 +62,7 @@ void ZuvorIvadoInstance::UnbindIfBound(VideoDisplay* gone) {
 
 void ZuvorIvadoInstance::BindDisplayForMode() {
   std::shared_ptr<DataSource> source = PlayerSource();
-  const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
-  if (displayMode_ == 1 && hasWindow) {
+  if (displayMode_ == 1 && WindowOpen()) {
     if (source) {
       source->setVideoLevels(videoLevels_, 4);
       source->setVideoLevel(1);
@@ -91,7 +78,7 @@ void ZuvorIvadoInstance::SetPlayType(int type) {
   std::shared_ptr<DataSource> source = PlayerSource();
   if (!source) return;
   if (type == 1) {
-    if (!window_ || !window_->With([](PhoneWindow* w) { return w != nullptr; })) return;
+    if (!WindowOpen()) return;
     source->setVideoLevels(videoLevels_, 4);
     source->setVideoLevel(1);
     source->screenCast(screenCastMode_);
@@ -117,9 +104,8 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
   stopRequested_ = false;
   switch (mode) {
     case 0:
-      if (std::shared_ptr<DataSource> source = PlayerSource()) {
-        source->screenCast(0);
-        player_->stop();
+      if (PlayerSource()) {
+        StopCastingLocked();
         BindDisplay(nullptr);
         displayMode_ = 0;
       }
@@ -160,13 +146,12 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
     stopRequested_ = false;
     // A window already open is reused: a second one would be orphaned, and closing it later
     // would stop this session.
-    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
-    if (!hasWindow) factory = windowFactory_;
+    if (!WindowOpen()) factory = windowFactory_;
     title = WindowTitle();
   }
   // Making the window waits for a window thread, whose callbacks may wait for this session's
   // lock: no lock is held here.
-  std::shared_ptr<WindowLink> opened =
+  std::shared_ptr<PhoneWindowLink> opened =
       factory ? OpenWindowUnlocked(factory, themeMode, title) : nullptr;
   HWND front = nullptr;
   {
@@ -178,11 +163,7 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
     front = WindowHandle();
     themeMode_ = themeMode;
     rotation_ = rotation;
-    if (rotation != 1 && window_) {
-      window_->With([rotation](PhoneWindow* w) {
-        if (w) w->PostRotation(rotation);
-      });
-    }
+    if (rotation != 1) WithOpenWindow([rotation](PhoneWindow& w) { w.PostRotation(rotation); });
     if (initialized_ && connected_) {
       screenCastMode_ = playType;
       SetPlayType(1);
@@ -201,17 +182,17 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
 
 // ----- Pop-out window -----
 
-std::shared_ptr<ZuvorIvadoInstance::WindowLink> ZuvorIvadoInstance::OpenWindowUnlocked(
-    PhoneWindowFactory* factory, int themeMode, const std::string& title) {
-  auto link = std::make_shared<WindowLink>();
+std::shared_ptr<PhoneWindowLink> ZuvorIvadoInstance::OpenWindowUnlocked(PhoneWindowFactory* factory,
+                                                                        int themeMode,
+                                                                        const std::string& title) {
+  auto link = std::make_shared<PhoneWindowLink>();
   PhoneWindow* w = factory->OpenPhoneWindow(themeMode, title, MakeWindowCallbacks(link));
   if (!w || !link->Attach(w)) return nullptr;
   return link;
 }
 
-bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<WindowLink>& link) {
-  const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
-  if (shutDown_ || hasWindow) return false;
+bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<PhoneWindowLink>& link) {
+  if (shutDown_ || WindowOpen()) return false;
   window_ = link;
   link->With([this](PhoneWindow* w) {
     if (!w) return;
@@ -231,7 +212,7 @@ bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<WindowLink>& link) 
 }
 
 PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
-    const std::shared_ptr<WindowLink>& link) {
+    const std::shared_ptr<PhoneWindowLink>& link) {
   // Callbacks hold the session weakly: a window may outlive its session.
   std::weak_ptr<ZuvorIvadoInstance> weak = weak_from_this();
   PhoneWindowCallbacks cb;
@@ -320,7 +301,7 @@ void ZuvorIvadoInstance::OnWindowKeyButton(int code) {
   if (synced_) Fire(callbacks.key, padCode_, kKeyPress, code);
 }
 
-void ZuvorIvadoInstance::OnWindowClosed(const std::shared_ptr<WindowLink>& link) {
+void ZuvorIvadoInstance::OnWindowClosed(const std::shared_ptr<PhoneWindowLink>& link) {
   const int64_t generation = stopGeneration_.load();
   // From here on nothing calls the window through the link; it is still alive until this
   // callback returns, which is when its video control must be unbound at the latest.
@@ -344,7 +325,7 @@ void ZuvorIvadoInstance::OnWindowClosed(const std::shared_ptr<WindowLink>& link)
 }
 
 void ZuvorIvadoInstance::SetThemeMode(int mode) {
-  std::shared_ptr<WindowLink> old;
+  std::shared_ptr<PhoneWindowLink> old;
   RECT oldRect{};
   bool hadRect = false;
   bool wasPinned = false;
@@ -352,8 +333,7 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
   std::string title;
   {
     Locked locked(*this);
-    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
-    if (!hasWindow) {
+    if (!WindowOpen()) {
       themeMode_ = mode;
       return;
     }
@@ -370,22 +350,20 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
     factory = windowFactory_;
     title = WindowTitle();
   }
-  std::shared_ptr<WindowLink> fresh = factory ? OpenWindowUnlocked(factory, mode, title) : nullptr;
+  std::shared_ptr<PhoneWindowLink> fresh =
+      factory ? OpenWindowUnlocked(factory, mode, title) : nullptr;
   {
     Locked locked(*this);
     if (fresh && !InstallWindow(fresh)) {
       fresh->CloseWindow();
       fresh.reset();
     }
-    const bool hasWindow = window_ && window_->With([](PhoneWindow* w) { return w != nullptr; });
-    if (rotation_ != 1 && window_) {
+    if (rotation_ != 1) {
       const int rotation = rotation_;
-      window_->With([rotation](PhoneWindow* w) {
-        if (w) w->PostRotation(rotation);
-      });
+      WithOpenWindow([rotation](PhoneWindow& w) { w.PostRotation(rotation); });
     }
     std::shared_ptr<DataSource> source = PlayerSource();
-    if (initialized_ && displayMode_ == 1 && source && hasWindow) {
+    if (initialized_ && displayMode_ == 1 && source && WindowOpen()) {
       source->setVideoLevels(videoLevels_, 4);
       source->setVideoLevel(1);
       source->screenCast(screenCastMode_);
@@ -393,9 +371,7 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
       displayMode_ = 1;
     }
     // Whatever happened above, the old window's video control must not stay bound.
-    UnbindIfBound(old->With([](PhoneWindow* w) {
-      return w ? w->GetVideoDisplay() : static_cast<VideoDisplay*>(nullptr);
-    }));
+    UnbindIfBound(old->Display());
   }
   // Closing runs on the window thread, whose callbacks take the lock: it is let go first.
   old->CloseWindow();
@@ -403,11 +379,7 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
   {
     Locked locked(*this);
     handle = WindowHandle();
-    if (wasPinned && window_) {
-      window_->With([](PhoneWindow* w) {
-        if (w) w->SetPinned(true);
-      });
-    }
+    if (wasPinned) WithOpenWindow([](PhoneWindow& w) { w.SetPinned(true); });
   }
   if (handle && hadRect) {
     SetWindowPos(handle, nullptr, oldRect.left, oldRect.top, 0, 0,
@@ -438,15 +410,16 @@ bool ZuvorIvadoInstance::GetWindowRect(RECT* rect) {
 
 bool ZuvorIvadoInstance::GetTileSize(int* width, int* height) {
   Locked locked(*this);
-  return window_ &&
-         window_->With([&](PhoneWindow* w) { return w && w->GetTileSize(width, height); });
+  bool known = false;
+  WithOpenWindow([&](PhoneWindow& w) { known = w.GetTileSize(width, height); });
+  return known;
 }
 
 bool ZuvorIvadoInstance::GetFrameInsets(int* left, int* top, int* right, int* bottom) {
   Locked locked(*this);
-  return window_ && window_->With([&](PhoneWindow* w) {
-    return w && w->GetFrameInsets(left, top, right, bottom);
-  });
+  bool known = false;
+  WithOpenWindow([&](PhoneWindow& w) { known = w.GetFrameInsets(left, top, right, bottom); });
+  return known;
 }
 
 void ZuvorIvadoInstance::MoveWindowTo(int x, int y) {
@@ -455,12 +428,11 @@ void ZuvorIvadoInstance::MoveWindowTo(int x, int y) {
   bool hasSize = false;
   {
     Locked locked(*this);
-    if (!window_) return;
-    window_->With([&](PhoneWindow* w) {
-      if (!w || !(handle = w->GetHandle())) return;
-      hasSize = w->GetTileSize(&width, &height);
+    WithOpenWindow([&](PhoneWindow& w) {
+      if (!(handle = w.GetHandle())) return;
+      hasSize = w.GetTileSize(&width, &height);
       int left = 0, top = 0, right = 0, bottom = 0;
-      if (w->GetFrameInsets(&left, &top, &right, &bottom)) {
+      if (w.GetFrameInsets(&left, &top, &right, &bottom)) {
         x -= left;
         y -= top;
       }
@@ -475,11 +447,7 @@ void ZuvorIvadoInstance::MoveWindowTo(int x, int y) {
 void ZuvorIvadoInstance::SetRotation(int rotation) {
   Locked locked(*this);
   rotation_ = rotation;
-  if (window_) {
-    window_->With([rotation](PhoneWindow* w) {
-      if (w) w->PostRotation(rotation);
-    });
-  }
+  WithOpenWindow([rotation](PhoneWindow& w) { w.PostRotation(rotation); });
   if (texture_) texture_->SetRotated((rotation & 1) != 0);
 }
 
