@@ -2,10 +2,10 @@
 // connecting slots, stops and shutdown.
 #include "plugin/zuvor_ivado_instance.h"
 
-#include <system_error>
 #include <thread>
 #include <utility>
 
+#include "plugin/detached_thread.h"
 #include "plugin/plugin_log.h"
 #include "plugin/zuvor_ivado_instance_lock.h"
 
@@ -465,18 +465,17 @@ bool ZuvorIvadoInstance::StartWorker(std::function<void(ZuvorIvadoInstance&)> bo
   std::shared_ptr<ZuvorIvadoInstance> self = weak_from_this().lock();
   if (!self) return false;
   g_workers.fetch_add(1);
-  try {
-    std::thread([self = std::move(self), body = std::move(body)]() mutable {
-      body(*self);
-      self.reset();
-      g_workers.fetch_sub(1);
-    }).detach();
-  } catch (const std::system_error& error) {
+  const bool started =
+      StartDetachedThread([self = std::move(self), body = std::move(body)]() mutable {
+        body(*self);
+        self.reset();
+        g_workers.fetch_sub(1);
+      });
+  if (!started) {
     g_workers.fetch_sub(1);
-    Log(std::string("cannot start a worker thread: ") + error.what());
-    return false;
+    Log("cannot start a worker thread: " + padCode_);
   }
-  return true;
+  return started;
 }
 
 void ZuvorIvadoInstance::Retire(std::shared_ptr<void> object) {

@@ -1,12 +1,12 @@
 #include "plugin/zuvor_ivado_manager.h"
 
 #include <chrono>
-#include <system_error>
 #include <utility>
 
 #include "flutter/engine_method_result.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "plugin/default_mic_capture.h"
+#include "plugin/detached_thread.h"
 #include "plugin/method_args.h"
 #include "plugin/plugin_log.h"
 #include "plugin/window_tiling.h"
@@ -664,17 +664,15 @@ void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
 
 bool ZuvorIvadoManager::StartDetached(std::function<void()> body) {
   g_detached.fetch_add(1);
-  try {
-    std::thread([body = std::move(body)] {
-      body();
-      g_detached.fetch_sub(1);
-    }).detach();
-  } catch (const std::system_error& error) {
+  const bool started = StartDetachedThread([body = std::move(body)] {
+    body();
     g_detached.fetch_sub(1);
-    Log(std::string("cannot start a thread: ") + error.what());
-    return false;
+  });
+  if (!started) {
+    g_detached.fetch_sub(1);
+    Log("cannot start a thread");
   }
-  return true;
+  return started;
 }
 
 int ZuvorIvadoManager::RunningThreads() { return g_detached.load(); }

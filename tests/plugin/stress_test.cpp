@@ -1,10 +1,13 @@
 // Many sessions at once: 100 simulated phones connect, drop, reconnect and stop at random while
 // the Dart side keeps calling methods and input arrives from other threads. Every event raised
 // must reach the Dart side once and in order per session; nothing may deadlock; the connecting
-// count must come back to 0; and destroying the manager in the middle must end cleanly.
+// count must come back to 0; and destroying the manager in the middle must end cleanly. Also the
+// detached threads underneath: under load, every one started runs its task exactly once.
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "plugin/detached_thread.h"
 
 #include "tests/plugin/plugin_test_support.h"
 
@@ -290,6 +293,59 @@ TEST(PluginStress, DestroyingTheManagerInTheMiddleEndsCleanly) {
   EXPECT_EQ(swsim_live_count('S'), 0);
   EXPECT_EQ(swsim_live_count('P'), 0);
   rig.reset();
+}
+
+// Workers start workers and end at once (a reconnection arms a watchdog), while other threads are
+// created and joined around them: every task must run exactly once.
+TEST(DetachedThread, EveryTaskRunsOnceAlsoInChainsOfShortThreads) {
+  constexpr int kChains = 64, kLinks = 32;
+  struct Chains {
+    std::mutex mutex;
+    std::condition_variable done;
+    int runs[kChains][kLinks] = {};
+    int total = 0;
+    std::atomic<int> refused{0};
+    void Start(int chain, int link) {
+      const bool started = StartDetachedThread([this, chain, link] { Run(chain, link); });
+      if (!started) refused.fetch_add(1);
+    }
+    void Run(int chain, int link) {
+      if (link + 1 < kLinks) Start(chain, link + 1);
+      std::thread([] {}).join();  // as a data source's notification thread is let go
+      std::lock_guard<std::mutex> lock(mutex);
+      ++runs[chain][link];
+      ++total;
+      done.notify_all();
+    }
+  } chains;
+  const std::thread::id self = std::this_thread::get_id();
+  std::thread::id ranOn = self;
+  {
+    std::mutex mutex;
+    std::condition_variable ran;
+    bool finished = false;
+    ASSERT_TRUE(StartDetachedThread([&] {
+      std::lock_guard<std::mutex> lock(mutex);
+      ranOn = std::this_thread::get_id();
+      finished = true;
+      ran.notify_all();
+    }));
+    std::unique_lock<std::mutex> lock(mutex);
+    ASSERT_TRUE(ran.wait_for(lock, std::chrono::seconds(10), [&] { return finished; }));
+  }
+  EXPECT_NE(ranOn, self);
+
+  for (int chain = 0; chain < kChains; ++chain) chains.Start(chain, 0);
+  std::unique_lock<std::mutex> lock(chains.mutex);
+  chains.done.wait_for(lock, std::chrono::seconds(60),
+                       [&] { return chains.total == kChains * kLinks; });
+  EXPECT_EQ(chains.refused.load(), 0);
+  EXPECT_EQ(chains.total, kChains * kLinks);
+  for (int chain = 0; chain < kChains; ++chain) {
+    for (int link = 0; link < kLinks; ++link) {
+      ASSERT_EQ(chains.runs[chain][link], 1) << "chain " << chain << " link " << link;
+    }
+  }
 }
 
 }  // namespace
