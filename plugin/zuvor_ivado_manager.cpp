@@ -55,12 +55,7 @@ ZuvorIvadoManager::~ZuvorIvadoManager() {
   gate_->Close();
   // 2. Every session stops; textures are unregistered while the engine still exists. Worker
   //    threads may keep their sessions alive, but reach nothing of this manager any more.
-  std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions;
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    for (auto& entry : sessions_) sessions.push_back(entry.second);
-  }
-  for (auto& session : sessions) session->Shutdown();
+  for (auto& session : Sessions()) session->Shutdown();
   // 3. The channels.
   if (messenger_) {
     messenger_->SetMessageHandler(kMethodChannel, nullptr);
@@ -237,6 +232,22 @@ std::shared_ptr<ZuvorIvadoInstance> ZuvorIvadoManager::FindInstance(const std::s
   return it == sessions_.end() ? nullptr : it->second;
 }
 
+bool ZuvorIvadoManager::WithSessionLocked(const std::string& padCode,
+                                          const std::function<void(ZuvorIvadoInstance&)>& call) {
+  std::lock_guard<std::mutex> lock(sessionMutex_);
+  auto it = sessions_.find(padCode);
+  if (it == sessions_.end()) return false;
+  call(*it->second);
+  return true;
+}
+
+std::vector<std::shared_ptr<ZuvorIvadoInstance>> ZuvorIvadoManager::Sessions() {
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions;
+  std::lock_guard<std::mutex> lock(sessionMutex_);
+  for (auto& entry : sessions_) sessions.push_back(entry.second);
+  return sessions;
+}
+
 void ZuvorIvadoManager::InstallCallbacks(ZuvorIvadoInstance& session) {
   // Every callback passes the gate before it touches the manager; once the destructor has closed
   // the gate they do nothing, so the plain back pointer is never used after destruction.
@@ -346,34 +357,28 @@ void ZuvorIvadoManager::OnConnect(const Args& args, Result result) {
     result->Error("-1", "Missing required param: padCode");
     return;
   }
-  std::lock_guard<std::mutex> lock(sessionMutex_);
-  auto it = sessions_.find(pad);
-  if (it == sessions_.end()) {
-    result->Error("-2", "Instance not found. Call initialize first.");
-    return;
-  }
-  const int code = it->second->Connect(playType);
-  if (code == 0) {
-    result->Success();
-  } else {
-    result->Error(std::to_string(code), "Failed to connect");
-  }
+  const bool found = WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) {
+    const int code = session.Connect(playType);
+    if (code == 0) {
+      result->Success();
+    } else {
+      result->Error(std::to_string(code), "Failed to connect");
+    }
+  });
+  if (!found) result->Error("-2", "Instance not found. Call initialize first.");
 }
 
 void ZuvorIvadoManager::OnPlay(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
-  std::lock_guard<std::mutex> lock(sessionMutex_);
-  auto it = sessions_.find(pad);
-  if (it == sessions_.end()) {
-    result->Error("-1", "Instance not found");
-    return;
-  }
-  const int code = it->second->Play();
-  if (code == 0) {
-    result->Success();
-  } else {
-    result->Error(std::to_string(code), "Failed to play");
-  }
+  const bool found = WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) {
+    const int code = session.Play();
+    if (code == 0) {
+      result->Success();
+    } else {
+      result->Error(std::to_string(code), "Failed to play");
+    }
+  });
+  if (!found) result->Error("-1", "Instance not found");
 }
 
 void ZuvorIvadoManager::OnSwitchPlayMode(const Args& args, Result result) {
@@ -456,11 +461,7 @@ void ZuvorIvadoManager::OnSyncDevices(const Args& args, Result result) {
 void ZuvorIvadoManager::OnSetScreenCast(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int playType = GetInt(args, "playType", 1);
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    auto it = sessions_.find(pad);
-    if (it != sessions_.end()) it->second->SetScreenCast(playType);
-  }
+  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetScreenCast(playType); });
   result->Success();
 }
 
@@ -470,11 +471,7 @@ void ZuvorIvadoManager::OnFocusWindow(const Args& args, Result result) {
     result->Error("-1", "Missing required param: padCode");
     return;
   }
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    auto it = sessions_.find(pad);
-    if (it != sessions_.end()) it->second->FocusWindow();
-  }
+  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.FocusWindow(); });
   result->Success();
 }
 
@@ -514,34 +511,21 @@ void ZuvorIvadoManager::OnTileWindows(Result result) {
 
 void ZuvorIvadoManager::OnSetThemeMode(const Args& args, Result result) {
   const int themeMode = GetInt(args, "themeMode", 2);
-  std::vector<std::shared_ptr<ZuvorIvadoInstance>> sessions;
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    for (auto& entry : sessions_) sessions.push_back(entry.second);
-  }
-  for (auto& session : sessions) session->SetThemeMode(themeMode);
+  for (auto& session : Sessions()) session->SetThemeMode(themeMode);
   result->Success();
 }
 
 void ZuvorIvadoManager::OnSetRotation(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int rotation = GetInt(args, "rotation", 1);
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    auto it = sessions_.find(pad);
-    if (it != sessions_.end()) it->second->SetRotation(rotation);
-  }
+  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetRotation(rotation); });
   result->Success();
 }
 
 void ZuvorIvadoManager::OnSetVideoQuality(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int level = GetInt(args, "level", 0);
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    auto it = sessions_.find(pad);
-    if (it != sessions_.end()) it->second->SetVideoQuality(level);
-  }
+  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetVideoQuality(level); });
   result->Success();
 }
 

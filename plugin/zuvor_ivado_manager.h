@@ -144,6 +144,14 @@ class ZuvorIvadoManager {
   void OnSetVideoQuality(const Args& args, Result result);
   void OnSetVoiceEnabled(const Args& args, Result result);
 
+  // Calls `call` on the session of `padCode` with the session-map mutex held (the lock order lets
+  // the session take its own lock inside); false when there is none. Platform thread.
+  bool WithSessionLocked(const std::string& padCode,
+                         const std::function<void(ZuvorIvadoInstance&)>& call);
+  // References to every session, taken under the session-map mutex; the caller drops them
+  // without it.
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> Sessions();
+
   // Session callbacks bound to this manager through the gate.
   void InstallCallbacks(ZuvorIvadoInstance& session);
   void ForwardToGroup(const std::string& origin,
