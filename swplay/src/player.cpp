@@ -37,6 +37,15 @@ void PlayerCore::ReportError(int code, bool hasText, const std::string& text) {
   if (errorListener) errorListener->onError(code, hasText ? text.c_str() : nullptr);
 }
 
+void PlayerCore::SwitchDisplay(VideoDisplay* next) {
+  RenderGuard guard(*this);
+  std::lock_guard<std::mutex> lock(mutex);
+  if (display && display != next) DisplayAccess::Unbind(display, this);
+  display = next;
+  if (next) DisplayAccess::Bind(next, shared_from_this(), sourceCore);
+  wake.notify_all();
+}
+
 void PlayerCore::ForgetDisplay(VideoDisplay* gone) {
   RenderGuard guard(*this);
   std::lock_guard<std::mutex> lock(mutex);
@@ -177,14 +186,7 @@ std::shared_ptr<DataSource> SWPlayer::getDataSource() const {
 
 void SWPlayer::setDisplay(VideoDisplay* display) {
   core_->Record("setDisplay(" + DisplayName(display) + ")");
-  RenderGuard guard(*core_);
-  std::lock_guard<std::mutex> lock(core_->mutex);
-  if (core_->display && core_->display != display) {
-    DisplayAccess::Unbind(core_->display, core_.get());
-  }
-  core_->display = display;
-  if (display) DisplayAccess::Bind(display, core_, core_->sourceCore);
-  core_->wake.notify_all();
+  core_->SwitchDisplay(display);
 }
 
 int SWPlayer::changeDisplay(VideoDisplay* display) {
@@ -199,14 +201,7 @@ int SWPlayer::changeDisplay(VideoDisplay* display) {
     const int scripted = sourceCore->ScriptCopy().changeResult;
     if (scripted != 0) return scripted;  // a failed change keeps the old display
   }
-  RenderGuard guard(*core_);
-  std::lock_guard<std::mutex> lock(core_->mutex);
-  if (core_->display && core_->display != display) {
-    DisplayAccess::Unbind(core_->display, core_.get());
-  }
-  core_->display = display;
-  if (display) DisplayAccess::Bind(display, core_, core_->sourceCore);
-  core_->wake.notify_all();
+  core_->SwitchDisplay(display);
   return 0;
 }
 

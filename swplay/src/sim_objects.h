@@ -80,6 +80,8 @@ struct PlayerCore : std::enable_shared_from_this<PlayerCore> {
   bool OnRenderThread() const { return std::this_thread::get_id() == renderThreadId; }
   // Calls the error listener, if any (a library thread).
   void ReportError(int code, bool hasText, const std::string& text);
+  // Binds `display` (null: none) in place of the bound one, waiting out a frame in flight.
+  void SwitchDisplay(VideoDisplay* display);
   // Unbinds `display` if it is the bound one (a display being destroyed).
   void ForgetDisplay(VideoDisplay* display);
   void RenderLoop();

@@ -217,7 +217,7 @@ Script ParseScript(const std::string& token) {
       if (f.size() == 2 && ParseInt(f[1], &n) && n >= 0) s.blockMs[f[0]] = n;
     } else {
       TimedItem t;
-      if (key != "notices" && ParseTimedItem(item, &t)) s.afterConnect.push_back(std::move(t));
+      if (ParseTimedItem(item, &t)) s.afterConnect.push_back(std::move(t));
     }
   }
   return s;
