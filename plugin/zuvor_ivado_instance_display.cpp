@@ -331,13 +331,16 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
   bool wasPinned = false;
   PhoneWindowFactory* factory = nullptr;
   std::string title;
+  int oldMode = 0;
   {
     Locked locked(*this);
+    if (shutDown_) return;
     if (!WindowOpen()) {
       themeMode_ = mode;
       return;
     }
     if (themeMode_ == mode) return;
+    oldMode = themeMode_;
     themeMode_ = mode;
     stopGeneration_.fetch_add(1);
     // No longer the session's window: when it closes, that stops nothing.
@@ -357,6 +360,12 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
     if (fresh && !InstallWindow(fresh)) {
       fresh->CloseWindow();
       fresh.reset();
+    }
+    if (!fresh && !window_ && old->IsOpen()) {
+      // No new window could be made: the old one stays the session's, in its own theme.
+      window_ = std::move(old);
+      themeMode_ = oldMode;
+      return;
     }
     if (rotation_ != 1) {
       const int rotation = rotation_;

@@ -340,6 +340,7 @@ void FakePhoneWindow::OnWindowThread(const std::function<void(PhoneWindowCallbac
 
 PhoneWindow* FakeWindowFactory::OpenPhoneWindow(int themeMode, const std::string& titleUtf8,
                                                 PhoneWindowCallbacks callbacks) {
+  if (refuseNext_.exchange(false)) return nullptr;
   auto window = std::make_unique<FakePhoneWindow>(themeMode, titleUtf8, std::move(callbacks));
   std::lock_guard<std::mutex> lock(mutex_);
   windows_.push_back(std::move(window));

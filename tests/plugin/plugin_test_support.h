@@ -205,10 +205,13 @@ class FakeWindowFactory : public PhoneWindowFactory {
   std::vector<FakePhoneWindow*> windows() const;
   FakePhoneWindow* last() const;
   int opened() const;
+  // Makes the next window fail to open (null).
+  void RefuseNext() { refuseNext_ = true; }
 
  private:
   mutable std::mutex mutex_;
   std::vector<std::unique_ptr<FakePhoneWindow>> windows_;
+  std::atomic<bool> refuseNext_{false};
 };
 
 // A microphone that starts when told to and delivers what the test gives it.

@@ -121,6 +121,26 @@ TEST(PluginWindow, ThemeSwitchReplacesTheWindowAndClosingTheOldOneStopsNothing) 
   EXPECT_EQ(rig.windows.opened(), 2);
 }
 
+TEST(PluginWindow, AThemeSwitchThatCannotOpenANewWindowKeepsTheOldOne) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=0;fps=60");
+  FakePhoneWindow* old = OpenWindow(rig, "t", token);
+  auto* display = static_cast<CountingDisplay*>(old->GetVideoDisplay());
+  rig.windows.RefuseNext();
+  rig.messenger.CallSwplay("setThemeMode", Args({{"themeMode", EncodableValue(1)}}));
+  EXPECT_FALSE(old->closeRequested);
+  auto session = rig.manager->FindInstance("t");
+  EXPECT_TRUE(session->HasWindow());
+  const int frames = display->frames();
+  ASSERT_TRUE(PumpUntil([&] { return display->frames() > frames + 2; }));  // still showing
+  // The theme it did not get is not recorded: asking again makes the window.
+  rig.messenger.CallSwplay("setThemeMode", Args({{"themeMode", EncodableValue(1)}}));
+  ASSERT_EQ(rig.windows.opened(), 2);
+  EXPECT_EQ(rig.windows.last()->themeMode, 1);
+  EXPECT_TRUE(old->closeRequested);
+}
+
 TEST(PluginWindow, ToolbarAndInputCallbacksReachThePhone) {
   PluginRig rig;
   rig.messenger.Listen();
