@@ -55,13 +55,8 @@ class CallbackGate {
     idle_.wait(lock, [this] { return inside_ == 0; });
   }
 
-  bool closed() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return closed_;
-  }
-
  private:
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable idle_;
   int inside_ = 0;
   bool closed_ = false;

@@ -26,9 +26,8 @@ class PlatformThreadWaker {
   PlatformThreadWaker(const PlatformThreadWaker&) = delete;
   PlatformThreadWaker& operator=(const PlatformThreadWaker&) = delete;
 
+  // Does nothing when the window could not be made.
   void Wake();
-  // False when the window could not be made (Wake then does nothing).
-  bool valid() const { return window_ != nullptr; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam,

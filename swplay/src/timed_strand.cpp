@@ -17,7 +17,6 @@ bool TimedStrand::Post(int delayMs, std::function<void()> task) {
   if (!thread_.joinable()) {
     SimState::Get().liveThreads++;
     thread_ = std::thread([self = shared_from_this()] { self->Run(); });
-    threadId_ = thread_.get_id();
   }
   wake_.notify_one();
   return true;
@@ -38,11 +37,6 @@ void TimedStrand::Shutdown() {
   } else {
     thread.join();
   }
-}
-
-bool TimedStrand::IsCurrentThread() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return threadId_ == std::this_thread::get_id();
 }
 
 void TimedStrand::Run() {

@@ -31,20 +31,18 @@ class TimedStrand : public std::enable_shared_from_this<TimedStrand> {
   // Runs `task` on the strand's thread `delayMs` from now. False after Shutdown.
   bool Post(int delayMs, std::function<void()> task);
   void Shutdown();
-  bool IsCurrentThread() const;
 
  private:
   using Clock = std::chrono::steady_clock;
   void Run();
 
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable wake_;
   // Key: due time, then posting order.
   std::map<std::pair<Clock::time_point, uint64_t>, std::function<void()>> tasks_;
   uint64_t posted_ = 0;
   bool shutDown_ = false;
   std::thread thread_;
-  std::thread::id threadId_;
 };
 
 }  // namespace swplay_internal
