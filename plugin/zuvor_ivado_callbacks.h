@@ -2,8 +2,9 @@
 //
 // Each callable is optional (skipped when empty) and runs on the thread that fires it: SDK
 // threads, the session's worker threads, window threads or the platform thread. The first
-// argument is always the session's pad code. A callback must not wait for another thread that
-// needs the firing session's lock (some are fired with it held).
+// argument is always the session's pad code. Some are fired with the session's lock held, so a
+// callback must not wait for another thread that needs that lock, nor for the plug-in's
+// session-map mutex (the lock order puts it before a session's lock).
 #pragma once
 
 #include <functional>

@@ -22,7 +22,8 @@
 //     state. Lock order: the plug-in's session-map mutex first, then `lock`.
 //   - Input and audio sends take `lock` with tryLock and drop their input when it is busy.
 //   - Callbacks fire on the thread that raises them, sometimes with `lock` held; they must not
-//     wait for another thread that needs `lock`.
+//     wait for another thread that needs `lock`, nor for the plug-in's session-map mutex (which
+//     is taken before `lock`).
 //   - Library objects are released only after `lock` is let go: a data source's destructor waits
 //     for a notification in flight, which may itself be waiting for `lock`. For the same reason a
 //     caller must not hold a lock that callbacks take (the plug-in's session-map mutex) while it
@@ -113,6 +114,8 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   int SwitchPlayMode(int mode, int themeMode, int rotation, int playType);
   // The texture's id; -1 without one. Any thread.
   int64_t GetTextureId() const { return textureId_.load(); }
+  // Replaces an open window of another theme by one in `mode`, at the same place and pinned as
+  // it was (the old one stays when no new one can be made); without a window only remembers it.
   void SetThemeMode(int mode);
   void SetRotation(int rotation);
   void SetScreenCast(int mode);
