@@ -31,13 +31,18 @@
 // together with either. No session is disconnected or destroyed while the session-map mutex is
 // held: that releases library objects, which wait for their notifications in flight, whose
 // callbacks may take the session-map mutex.
+//
+// The class is spread over one file per idea: zuvor_ivado_manager.cpp (registration, dispatch,
+// the session map, detached threads), _sessions.cpp (the session lifecycle methods),
+// _windows.cpp (window and display methods, tiling), _sync.cpp (the sync group and its
+// forwarders), _events.cpp (the event channel and the events sessions raise), _voice.cpp (the
+// microphone and its configuration).
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,6 +60,7 @@
 #include "flutter/standard_method_codec.h"
 #include "flutter/texture_registrar.h"
 #include "plugin/callback_gate.h"
+#include "plugin/event_queue.h"
 #include "plugin/mic_capture.h"
 #include "plugin/phone_window_port.h"
 #include "plugin/platform_thread_waker.h"
@@ -152,14 +158,19 @@ class ZuvorIvadoManager {
   // without it.
   std::vector<std::shared_ptr<ZuvorIvadoInstance>> Sessions();
 
-  // Session callbacks bound to this manager through the gate.
-  void InstallCallbacks(ZuvorIvadoInstance& session);
+  // Session callbacks bound to this manager through the gate: the events a session raises, and
+  // the forwarders of its window input to the sync group.
+  void InstallEventCallbacks(ZuvorIvadoCallbacks& callbacks);
+  void InstallForwarders(ZuvorIvadoCallbacks& callbacks);
+  // Calls `send` on every other session of the sync group, after letting go of the map mutex.
   void ForwardToGroup(const std::string& origin,
                       const std::function<void(ZuvorIvadoInstance&)>& send);
   void OnMicFailure();
   bool OnPlatformThread() const;
   // Starts a detached thread; false (logged) when none could start.
   static bool StartDetached(std::function<void()> body);
+  // One "[ZuvorIvadoManager] " line of the plug-in's log.
+  static void Log(const std::string& text);
 
   // Shared with the callbacks handed to sessions and the capture, so they never reach a
   // destroyed manager.
@@ -167,13 +178,10 @@ class ZuvorIvadoManager {
   const Options options_;
 
   std::mutex sessionMutex_;  // guards the session map, the sync set and the saved configuration
-  std::mutex eventMutex_;    // guards the event queue only
-  std::deque<ZuvorIvadoEvent> eventQueue_;
-  std::function<void(const ZuvorIvadoEvent&)> eventObserver_;  // tests only
-  flutter::TextureRegistrar* textureRegistrar_ = nullptr;      // not owned
-  flutter::BinaryMessenger* messenger_ = nullptr;  // not owned; null before registration
+  EventQueue events_;        // its own mutex is never held together with sessionMutex_
+  flutter::TextureRegistrar* textureRegistrar_ = nullptr;  // not owned
+  flutter::BinaryMessenger* messenger_ = nullptr;          // not owned; null before registration
   const flutter::StandardMethodCodec* codec_ = nullptr;
-  bool listening_ = false;  // platform thread
   std::thread::id platformThread_;
   std::map<std::string, std::shared_ptr<ZuvorIvadoInstance>> sessions_;
   std::set<std::string> syncSet_;

@@ -1,0 +1,129 @@
+// Voice: "setVoiceEnabled", the rule that runs the microphone exactly while voice is on and a
+// pop-out window is open, and the delivery of the microphone's frames and configuration to the
+// phones.
+#include <chrono>
+#include <utility>
+
+#include "plugin/default_mic_capture.h"
+#include "plugin/method_args.h"
+#include "plugin/zuvor_ivado_manager.h"
+
+namespace {
+
+constexpr int kMicConfigAttempts = 40;
+constexpr auto kMicConfigRetry = std::chrono::milliseconds(50);
+
+}  // namespace
+
+void ZuvorIvadoManager::OnSetVoiceEnabled(const Args& args, Result result) {
+  const bool enabled = method_args::GetBool(args, "enabled", false);
+  voiceEnabled_ = enabled;
+  if (enabled && !mic_) {
+    const std::shared_ptr<CallbackGate> gate = gate_;
+    ZuvorIvadoManager* const self = this;
+    auto onFrame = [gate, self](const uint8_t* config, int configLength, const uint8_t* frame,
+                                int frameLength) {
+      CallbackGate::Pass pass(*gate);
+      if (pass) self->DispatchMicFrames(config, configLength, frame, frameLength);
+    };
+    auto onFailure = [gate, self] {
+      CallbackGate::Pass pass(*gate);
+      if (pass) self->OnMicFailure();
+    };
+    mic_ = options_.micFactory ? options_.micFactory(std::move(onFrame), std::move(onFailure))
+                               : MakeDefaultMicCapture(std::move(onFrame), std::move(onFailure));
+  }
+  if (SyncVoice()) {
+    result->Success();
+  } else {
+    voiceEnabled_ = false;
+    result->Error("-1", "Mic capture failed to start");
+  }
+}
+
+bool ZuvorIvadoManager::SyncVoice() {
+  if (!mic_) return true;
+  bool anyWindow = false;
+  {
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    for (auto& entry : sessions_) {
+      if (entry.second->HasWindow()) {
+        anyWindow = true;
+        break;
+      }
+    }
+  }
+  if (!voiceEnabled_ || !anyWindow) {
+    if (mic_->IsRunning()) mic_->Stop();
+    return true;
+  }
+  if (mic_->IsRunning() || mic_->Start()) return true;
+  voiceEnabled_ = false;
+  QueueEvent("voiceStopped", flutter::EncodableMap());
+  return false;
+}
+
+void ZuvorIvadoManager::OnMicFailure() {
+  voiceEnabled_ = false;
+  QueueEvent("voiceStopped", flutter::EncodableMap());
+}
+
+void ZuvorIvadoManager::DispatchMicFrames(const uint8_t* config, int configLength,
+                                          const uint8_t* frame, int frameLength) {
+  const bool hasConfig = config && configLength > 0;
+  const bool hasFrame = frame && frameLength > 0;
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> targets;
+  {
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    if (hasConfig) savedMicConfig_.assign(config, config + configLength);
+    for (auto& entry : sessions_) targets.push_back(entry.second);
+  }
+  for (auto& session : targets) {
+    if (hasConfig && !session->SendAudio(0, config, configLength)) {
+      DeliverMicConfig(session->padCode());
+    }
+    if (hasFrame) {
+      const int count = ++micDeliveries_;
+      if (count == 1 || count % 100 == 0) {
+        Log("mic frames dispatched: " + std::to_string(count) +
+            " (targets=" + std::to_string(targets.size()) + ")");
+      }
+      session->SendAudio(1, frame, frameLength);
+    }
+  }
+}
+
+void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
+  // The "connected" callback calls this, sometimes with its session's lock held; the platform
+  // thread takes the session map before a session's lock. So nothing here waits for the map on
+  // the calling thread: even the copy of the saved configuration is made on the delivery thread.
+  const std::shared_ptr<CallbackGate> gate = gate_;
+  const std::shared_ptr<SessionClock> clock =
+      options_.clock ? options_.clock : SessionClock::RealTime();
+  ZuvorIvadoManager* const self = this;
+  StartDetached([gate, clock, self, padCode] {
+    std::vector<uint8_t> config;
+    {
+      CallbackGate::Pass pass(*gate);
+      if (!pass) return;
+      std::lock_guard<std::mutex> lock(self->sessionMutex_);
+      config = self->savedMicConfig_;
+    }
+    if (config.empty()) return;
+    for (int attempt = 0; attempt < kMicConfigAttempts; ++attempt) {
+      {
+        // One try at a time inside the gate: the manager may go between tries.
+        CallbackGate::Pass pass(*gate);
+        if (!pass) return;
+        std::lock_guard<std::mutex> lock(self->sessionMutex_);
+        auto it = self->sessions_.find(padCode);
+        if (it == self->sessions_.end()) return;
+        if (it->second->SendAudio(0, config.data(), static_cast<int>(config.size()))) return;
+      }
+      if (attempt + 1 < kMicConfigAttempts) {
+        std::this_thread::sleep_for(clock->RealDelay(WaitKind::kConfigRetry, kMicConfigRetry));
+      }
+    }
+    Log("mic cfg delivery TIMEOUT: " + padCode);
+  });
+}
