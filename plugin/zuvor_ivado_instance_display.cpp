@@ -96,10 +96,26 @@ void ZuvorIvadoInstance::SetPlayType(int type) {
 // ----- Mode switch -----
 
 int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, int playType) {
+  // A switch that fails changes nothing, neither the mode nor a stop that is on its way: the mode
+  // is checked and the texture registered before the stop generation moves on. That happens
+  // before waiting for `lock`, as a stop may be waiting for it too. The texture and the
+  // registrar change only on this (the platform) thread, so they are read here without it.
+  if (mode < 0 || mode > 2) return -1;
+  std::unique_ptr<ZuvorIvadoTexture> made;  // before `locked`: an unused one goes after it
+  int64_t madeId = -1;
+  if (mode == 2 && textureId_.load() < 0 && textureRegistrar_) {
+    made = std::make_unique<ZuvorIvadoTexture>();
+    madeId = made->Register(textureRegistrar_);
+    if (madeId < 0) return -1;  // `made` goes, never having been bound
+  }
   stopGeneration_.fetch_add(1);  // a stop started earlier no longer applies
   if (mode == 1) return SwitchToWindow(themeMode, rotation, playType);
   Locked locked(*this);
   if (shutDown_) return -1;
+  if (made && !texture_) {
+    texture_ = std::move(made);
+    textureId_ = madeId;
+  }
   displayMode_ = mode;
   stopRequested_ = false;
   switch (mode) {
@@ -111,13 +127,6 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
       }
       return 0;
     case 2: {
-      if (!texture_ && textureRegistrar_) {
-        auto texture = std::make_unique<ZuvorIvadoTexture>();
-        const int64_t id = texture->Register(textureRegistrar_);
-        if (id < 0) return -1;  // `texture` goes, never having been bound
-        texture_ = std::move(texture);
-        textureId_ = id;
-      }
       rotation_ = rotation;
       if (texture_) texture_->SetRotated((rotation & 1) != 0);
       if (initialized_ && connected_) {

@@ -85,6 +85,12 @@ void ZuvorIvadoManager::OnSwitchPlayMode(const Args& args, Result result) {
     result->Error("-1", "Missing required param: padCode");
     return;
   }
+  if (mode < 0 || mode > 2) {
+    // Not a mode (0 none, 1 pop-out window, 2 texture): the session's own answer, and no
+    // session is made or renamed for it.
+    result->Error("-1", "Failed to switch play mode");
+    return;
+  }
   std::shared_ptr<ZuvorIvadoInstance> session = GetOrCreateInstance(config);
   session->SetName(config.name);
   const int code = session->SwitchPlayMode(mode, themeMode, rotation, playType);

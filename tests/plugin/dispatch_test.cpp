@@ -169,6 +169,33 @@ TEST(PluginDispatch, SwitchPlayModeDefaultsAndTextureIds) {
   ExpectError(rig.SwitchPlayMode("b", 2), "-1", "Failed to switch play mode");
 }
 
+TEST(PluginDispatch, AModeSwitchThatFailsChangesNothing) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=0");
+  OpenWindow(rig, "w", token);
+  auto session = rig.manager->FindInstance("w");
+  // Audio goes only to a connected session shown in its pop-out window.
+  const uint8_t config[2] = {0x11, 0x88};
+  ASSERT_TRUE(session->SendAudio(0, config, 2));
+  // A stop is on its way: its generation is taken, its thread has not run yet.
+  const int64_t pending = session->NextStopGeneration();
+
+  ExpectError(rig.SwitchPlayMode("w", 5), "-1", "Failed to switch play mode");
+  rig.textures.RefuseNext();
+  ExpectError(rig.SwitchPlayMode("w", 2), "-1", "Failed to switch play mode");
+  EXPECT_TRUE(session->SendAudio(0, config, 2));  // still in the window
+  EXPECT_EQ(session->GetTextureId(), -1);
+  // No session is made for a mode that does not exist.
+  ExpectError(rig.SwitchPlayMode("new", -1), "-1", "Failed to switch play mode");
+  EXPECT_EQ(rig.manager->FindInstance("new"), nullptr);
+
+  // The stop still applies.
+  session->StopPlay(pending);
+  EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 1u);
+  EXPECT_FALSE(session->SendAudio(0, config, 2));
+}
+
 TEST(PluginDispatch, WithoutTextureRegistrarTheTextureIdIsMinusOne) {
   PluginRig rig(/*withRegistrar=*/false);
   Reply reply = rig.SwitchPlayMode("a", 2);
