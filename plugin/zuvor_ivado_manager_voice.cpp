@@ -43,14 +43,13 @@ void ZuvorIvadoManager::OnSetVoiceEnabled(const Args& args, Result result) {
 
 bool ZuvorIvadoManager::SyncVoice() {
   if (!mic_) return true;
+  // Each session is asked after the map mutex is let go: asking waits for the session's lock,
+  // which a slow library call may hold, and nothing that waits for the map should wait for it.
   bool anyWindow = false;
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    for (auto& entry : sessions_) {
-      if (entry.second->HasWindow()) {
-        anyWindow = true;
-        break;
-      }
+  for (auto& session : Sessions()) {
+    if (session->HasWindow()) {
+      anyWindow = true;
+      break;
     }
   }
   if (!voiceEnabled_ || !anyWindow) {

@@ -2,6 +2,7 @@
 // the encoder configuration go to the phones; failures become "voiceStopped".
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 
 #include "tests/plugin/plugin_test_support.h"
@@ -13,6 +14,43 @@ namespace {
 Reply SetVoice(PluginRig& rig, bool on) {
   return rig.messenger.CallSwplay("setVoiceEnabled", Args({{"enabled", EncodableValue(on)}}));
 }
+
+// Keeps a session busy: a thread of its own holds the session's lock (inside the window's size
+// query) until Release.
+class BusySession {
+ public:
+  BusySession(FakePhoneWindow& window, std::shared_ptr<ZuvorIvadoInstance> session)
+      : window_(window), released_(release_.get_future().share()) {
+    window_.onTileSize = [this] {
+      if (held_.exchange(true)) return;
+      holding_.set_value();
+      released_.wait();
+    };
+    thread_ = std::thread([session] {
+      int width = 0, height = 0;
+      session->GetTileSize(&width, &height);
+    });
+    holding_.get_future().wait();
+  }
+  ~BusySession() { Release(); }
+  BusySession(const BusySession&) = delete;
+  BusySession& operator=(const BusySession&) = delete;
+
+  void Release() {
+    if (!thread_.joinable()) return;
+    release_.set_value();
+    thread_.join();
+    window_.onTileSize = nullptr;
+  }
+
+ private:
+  FakePhoneWindow& window_;
+  std::promise<void> holding_;
+  std::promise<void> release_;
+  std::shared_future<void> released_;
+  std::atomic<bool> held_{false};
+  std::thread thread_;
+};
 
 TEST(PluginVoice, TheMicrophoneRunsOnlyWhileVoiceIsOnAndAWindowIsOpen) {
   PluginRig rig;
@@ -168,6 +206,30 @@ TEST(PluginVoice, TheConnectedCallbackNeverWaitsForTheSessionMap) {
   // The configuration still reaches the phone: once from the capture, once for the new connection.
   EXPECT_TRUE(
       PumpUntil([&] { return CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)") == 2; }));
+}
+
+TEST(PluginVoice, TheVoiceCheckLetsGoOfTheSessionMapBeforeAskingTheSessions) {
+  // The voice check asks each session whether its window is open, which waits for a session
+  // that is busy. Everything else that needs the session map (input forwarding, frame dispatch,
+  // the platform thread's handlers) must not wait with it.
+  PluginRig rig;
+  rig.messenger.Listen();
+  FakePhoneWindow* window = OpenWindow(rig, "a", Token("connect=0"));
+  ASSERT_EQ(SetVoice(rig, true).kind, Reply::Kind::kSuccess);
+  ASSERT_TRUE(WaitForPluginThreads());
+  auto session = rig.manager->FindInstance("a");
+  BusySession busy(*window, session);
+
+  const long references = session.use_count();
+  std::thread check([&] { rig.manager->SyncVoice(); });
+  // Definite point: the check holds its snapshot of the sessions and asks the busy one.
+  EXPECT_TRUE(PumpUntil([&] { return session.use_count() > references; }));
+  auto lookup = std::async(std::launch::async, [&] { return rig.manager->FindInstance("a"); });
+  EXPECT_EQ(lookup.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  busy.Release();
+  check.join();
+  EXPECT_EQ(lookup.get(), session);
+  EXPECT_TRUE(rig.mic->running);
 }
 
 }  // namespace
