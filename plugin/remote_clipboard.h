@@ -7,10 +7,10 @@
 //   std::string text = remote_clipboard::ExtractContent(data, length);
 //   if (!text.empty()) remote_clipboard::PutText(nbase::UTF8ToUTF16(text));
 //
-// Malformed input never reads past `length`: a truncated or invalid escape (with its four digit
-// places, short of the closing quote), and a surrogate without its partner, give nothing for that
-// escape; a message without the quoted key "content", its colon or the opening quote of its value
-// gives empty text.
+// Malformed input never reads past `length`: a truncated or invalid escape (with the hex digits
+// it has; what follows them is text again), and a surrogate without its partner, give nothing for
+// that escape; a message without the quoted key "content", its colon or the opening quote of its
+// value gives empty text. Valid UTF-8 in gives valid UTF-8 out.
 //
 // Thread-safety: ExtractContent is pure; PutText may be called from any thread (it opens the
 // clipboard without an owner window).

@@ -211,7 +211,9 @@ TEST(RemoteClipboard, MalformedInputGivesNothingForTheBadPartAndNeverReadsPastTh
   EXPECT_EQ(Extract(R"({"content":"ab\u00)"), "ab");         // cut inside the digits
   EXPECT_EQ(Extract(R"({"content":"ab\ud83d\ude)"), "ab");   // cut inside the pair
   EXPECT_EQ(Extract(R"({"content":"ab\)"), "ab");            // lone backslash at the end
-  EXPECT_EQ(Extract(R"({"content":"a\u00g1b"})"), "ab");     // not hexadecimal
+  EXPECT_EQ(Extract(R"({"content":"a\u00g1b"})"), "ag1b");   // not hexadecimal: "\u00" goes
+  // The character after the digits stays whole: here a tab and U+FE79 (3 bytes).
+  EXPECT_EQ(Extract("{\"content\":\"\\u0\t\xEF\xB9\xB9\"}"), "\t\xEF\xB9\xB9");
   EXPECT_EQ(Extract(R"({"content":"a\u1","x":"y"})"), "a");  // the closing quote still ends it
   EXPECT_EQ(Extract(R"({"text":"no content key"})"), "");
   EXPECT_EQ(Extract(R"({"content" "missing colon"})"), "");
