@@ -144,6 +144,10 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // Type 0 the encoder's AudioSpecificConfig, other types a coded frame. True when it was sent
   // (whatever the library answered), false when dropped.
   bool SendAudio(int type, const uint8_t* data, int length);
+  // The one send that waits: the AudioSpecificConfig as SendAudio(0, ...) sends it, once `lock`
+  // is free, however long it is busy. False when the session does not take audio (not connected
+  // in the pop-out window). Call it holding no lock, on a thread nobody waits for.
+  bool SendAudioConfigWhenFree(const uint8_t* config, int length);
 
   // ----- Library notifications (library threads) -----
 
@@ -172,6 +176,8 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
  private:
   class Locked;
   class TryLocked;
+
+  bool SendAudioLocked(int type, const uint8_t* data, int length);
 
   // Lifecycle steps; the caller holds `lock` unless the name says otherwise.
   int InitializeLocked();

@@ -64,6 +64,15 @@ void ZuvorIvadoInstance::SendTouch(int action, int pointerCount, float fx, float
 bool ZuvorIvadoInstance::SendAudio(int type, const uint8_t* data, int length) {
   TryLocked locked(*this);
   if (!locked) return false;
+  return SendAudioLocked(type, data, length);
+}
+
+bool ZuvorIvadoInstance::SendAudioConfigWhenFree(const uint8_t* config, int length) {
+  Locked locked(*this);
+  return SendAudioLocked(0, config, length);
+}
+
+bool ZuvorIvadoInstance::SendAudioLocked(int type, const uint8_t* data, int length) {
   std::shared_ptr<DataSource> source = PlayerSource();
   if (!connected_ || displayMode_ != 1 || !source) return false;
   if (type == 0) {

@@ -120,8 +120,9 @@ class ZuvorIvadoManager {
   // Capture thread: hands a configuration or a frame to every session.
   void DispatchMicFrames(const uint8_t* config, int configLength, const uint8_t* frame,
                          int frameLength);
-  // Delivers the saved microphone configuration to `padCode` on a thread of its own, retrying.
-  // Never waits for a lock on the calling thread, which may hold a session's lock.
+  // Delivers the saved microphone configuration to `padCode` on a thread of its own, as soon as
+  // the session is free, while voice is on and the session is in the map. Never waits for a lock
+  // on the calling thread, which may hold a session's lock.
   void DeliverMicConfig(const std::string& padCode);
 
   // Detached threads of all managers still running (configuration delivery, stops).

@@ -1,19 +1,11 @@
 // Voice: "setVoiceEnabled", the rule that runs the microphone exactly while voice is on and a
 // pop-out window is open, and the delivery of the microphone's frames and configuration to the
 // phones.
-#include <chrono>
 #include <utility>
 
 #include "plugin/default_mic_capture.h"
 #include "plugin/method_args.h"
 #include "plugin/zuvor_ivado_manager.h"
-
-namespace {
-
-constexpr int kMicConfigAttempts = 40;
-constexpr auto kMicConfigRetry = std::chrono::milliseconds(50);
-
-}  // namespace
 
 void ZuvorIvadoManager::OnSetVoiceEnabled(const Args& args, Result result) {
   const bool enabled = method_args::GetBool(args, "enabled", false);
@@ -94,35 +86,28 @@ void ZuvorIvadoManager::DispatchMicFrames(const uint8_t* config, int configLengt
 
 void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
   // The "connected" callback calls this, sometimes with its session's lock held; the platform
-  // thread takes the session map before a session's lock. So nothing here waits for the map on
-  // the calling thread: even the copy of the saved configuration is made on the delivery thread.
+  // thread takes the session map before a session's lock. So nothing here waits on the calling
+  // thread: even the copy of the saved configuration is made on the delivery thread.
   const std::shared_ptr<CallbackGate> gate = gate_;
-  const std::shared_ptr<SessionClock> clock =
-      options_.clock ? options_.clock : SessionClock::RealTime();
   ZuvorIvadoManager* const self = this;
-  StartDetached([gate, clock, self, padCode] {
+  StartDetached([gate, self, padCode] {
+    std::shared_ptr<ZuvorIvadoInstance> session;
     std::vector<uint8_t> config;
     {
       CallbackGate::Pass pass(*gate);
-      if (!pass) return;
+      if (!pass || !self->voiceEnabled_) return;
       std::lock_guard<std::mutex> lock(self->sessionMutex_);
+      auto it = self->sessions_.find(padCode);
+      if (it == self->sessions_.end()) return;
+      session = it->second;
       config = self->savedMicConfig_;
     }
-    if (config.empty()) return;
-    for (int attempt = 0; attempt < kMicConfigAttempts; ++attempt) {
-      {
-        // One try at a time inside the gate: the manager may go between tries.
-        CallbackGate::Pass pass(*gate);
-        if (!pass) return;
-        std::lock_guard<std::mutex> lock(self->sessionMutex_);
-        auto it = self->sessions_.find(padCode);
-        if (it == self->sessions_.end()) return;
-        if (it->second->SendAudio(0, config.data(), static_cast<int>(config.size()))) return;
-      }
-      if (attempt + 1 < kMicConfigAttempts) {
-        std::this_thread::sleep_for(clock->RealDelay(WaitKind::kConfigRetry, kMicConfigRetry));
-      }
+    // The session may be busy for long (a connection step, a slow library call): the delivery
+    // waits for it, holding neither the gate nor the map, so it stalls nobody and the manager
+    // may go meanwhile. A session that does not take audio now gets the configuration at its
+    // next "connected".
+    if (!config.empty()) {
+      session->SendAudioConfigWhenFree(config.data(), static_cast<int>(config.size()));
     }
-    Log("mic cfg delivery TIMEOUT: " + padCode);
   });
 }
