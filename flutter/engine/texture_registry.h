@@ -24,7 +24,7 @@
 #include <thread>
 #include <vector>
 
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_texture_registrar.h>
 
 namespace flutter {
 namespace engine {

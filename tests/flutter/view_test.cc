@@ -254,9 +254,10 @@ TEST(ViewLayoutTest, TilesFormANearSquareGridAndFramesKeepTheirAspect) {
 
 TEST_F(ViewTest, AFailingEngineOrViewLeavesTheControllerWithout) {
   {
+    // The failed view took its engine with it: the wrapper hands out neither.
     ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"view");
     auto controller = MakeController();
-    EXPECT_NE(controller->engine(), nullptr);
+    EXPECT_EQ(controller->engine(), nullptr);
     EXPECT_EQ(controller->view(), nullptr);
   }
   {
@@ -267,6 +268,25 @@ TEST_F(ViewTest, AFailingEngineOrViewLeavesTheControllerWithout) {
     controller->ForceRedraw();  // Harmless without a controller.
   }
   EXPECT_EQ(output_.CountContaining("refused"), 2u);
+}
+
+TEST_F(ViewTest, AFailedViewControllerTakesItsEngineDownWithIt) {
+  ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"view");
+  FlutterDesktopEngineProperties properties = {};
+  properties.assets_path = L"data\\flutter_assets";
+  properties.icu_data_path = L"data\\icudtl.dat";
+  properties.aot_library_path = L"data\\app.so";
+  FlutterDesktopEngineRef engine = FlutterDesktopEngineCreate(&properties);
+  ASSERT_NE(engine, nullptr);
+  // The messenger outlives its engine and tells whether the engine still runs.
+  FlutterDesktopMessengerRef messenger =
+      FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
+  EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
+  EXPECT_EQ(FlutterDesktopViewControllerCreate(100, 100, engine), nullptr);
+  const bool engine_left = FlutterDesktopMessengerIsAvailable(messenger);
+  EXPECT_FALSE(engine_left) << "the engine was left to the caller of a failed controller";
+  if (engine_left) FlutterDesktopEngineDestroy(engine);
+  FlutterDesktopMessengerRelease(messenger);
 }
 
 TEST_F(ViewTest, AViewWithoutFramesNeverCallsTheNextFrameCallback) {

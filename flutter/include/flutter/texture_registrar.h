@@ -20,7 +20,7 @@
 #include <utility>
 #include <variant>
 
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_texture_registrar.h>
 
 namespace flutter {
 
