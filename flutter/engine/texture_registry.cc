@@ -42,9 +42,10 @@ bool TextureRegistry::MarkFrameAvailable(int64_t texture_id) {
 void TextureRegistry::Unregister(int64_t texture_id, void (*callback)(void*), void* user_data) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    const uint64_t after_frame = frames_started_ + (frame_wanted_ ? 1 : 0);
     if (textures_.erase(texture_id) > 0) WantFrameLocked();  // One tile less.
     if (!stopping_ && !IsRasterThread()) {
-      unregistrations_.push_back({callback, user_data});
+      unregistrations_.push_back({callback, user_data, after_frame});
       work_ready_.notify_one();
       return;
     }
@@ -100,16 +101,19 @@ bool TextureRegistry::WantFrameLocked() {
 void TextureRegistry::RasterLoop() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (true) {
-    // A frame that is due comes before confirmations, so a confirmation also tells that every
-    // frame wanted and due before its unregistration has been produced.
     if (frame_wanted_ && !stopping_ && Clock::now() >= next_frame_at_) {
       ProduceFrame(&lock);
       continue;
     }
-    if (!unregistrations_.empty()) {
-      // Between frames no copy runs, and the textures are gone from the map.
-      std::deque<Unregistration> confirmed;
-      confirmed.swap(unregistrations_);
+    // Between frames no copy runs, and the textures are gone from the map. A confirmation waits
+    // for the frames wanted before its unregistration (all of them are dropped when stopping).
+    std::deque<Unregistration> confirmed;
+    while (!unregistrations_.empty() &&
+           (stopping_ || unregistrations_.front().after_frame <= frames_started_)) {
+      confirmed.push_back(unregistrations_.front());
+      unregistrations_.pop_front();
+    }
+    if (!confirmed.empty()) {
       lock.unlock();
       for (const Unregistration& unregistration : confirmed) {
         if (unregistration.callback) unregistration.callback(unregistration.user_data);
@@ -129,6 +133,7 @@ void TextureRegistry::RasterLoop() {
 
 void TextureRegistry::ProduceFrame(std::unique_lock<std::mutex>* lock) {
   frame_wanted_ = false;
+  ++frames_started_;
   next_frame_at_ = Clock::now() + frame_interval_;
   std::vector<int64_t> marked;
   for (auto& [id, texture] : textures_) {

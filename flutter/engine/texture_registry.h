@@ -6,8 +6,9 @@
 // since the last one (calling the host's copy callback, taking the pixels, calling the buffer's
 // release callback), then runs the frame callback. Marks made in between merge into one copy.
 //
-// Unregistration removes the texture at once; its callback runs on the raster thread once the
-// frame that may be copying the texture has finished, so never while a copy of it runs.
+// Unregistration removes the texture at once; its callback runs on the raster thread once every
+// frame wanted before it has been produced, so never while a copy of the texture runs. (So the
+// confirmation of an unknown id tells that the frames wanted so far are done.)
 //
 // Copied pixels are kept per texture as the latest frame, converted to the B, G, R, A order that
 // GDI draws, for the view to paint on the platform thread. A copy whose host callback throws is
@@ -95,6 +96,7 @@ class TextureRegistry {
   struct Unregistration {
     void (*callback)(void*) = nullptr;
     void* user_data = nullptr;
+    uint64_t after_frame = 0;  // Confirmed once this many frames have been produced.
   };
 
   void RasterLoop();
@@ -115,6 +117,8 @@ class TextureRegistry {
   std::map<int64_t, Texture> textures_;          // Guarded by |mutex_|.
   std::deque<Unregistration> unregistrations_;  // Not yet confirmed; guarded by |mutex_|.
   bool frame_wanted_ = false;                    // Guarded by |mutex_|.
+  // Frames begun; confirmations run between frames, so every begun frame has also finished then.
+  uint64_t frames_started_ = 0;  // Guarded by |mutex_|.
   Clock::time_point next_frame_at_;              // Earliest start of the next frame; same guard.
   int64_t next_id_ = 1;                          // Guarded by |mutex_|.
   bool stopping_ = false;                        // Guarded by |mutex_|.
