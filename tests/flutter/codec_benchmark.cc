@@ -1,7 +1,7 @@
 // Speed of the standard codec, encode and decode measured apart, for four messages: the
 // "connected" event envelope and the "connect" method call that the plug-in exchanges most, a
 // 256 KiB byte list (a picture) and a list of 1,000 doubles (many small values). Prints the time
-// per message (best of several rounds) and the throughput.
+// per message (best of many short rounds) and the throughput.
 
 #include <algorithm>
 #include <chrono>
@@ -25,15 +25,15 @@ using Clock = std::chrono::steady_clock;
 
 volatile size_t g_sink = 0;
 
-// Nanoseconds per call of |operation|: the best of five rounds of about 0.2 s each, so that a
-// moment of load on a shared machine does not count.
+// Nanoseconds per call of |operation|: the best of twenty rounds of about 50 ms each, so that the
+// load of a shared machine counts as little as it can.
 double NanosecondsPerCall(const std::function<void()>& operation) {
   double best = 0;
-  for (int round = 0; round < 5; ++round) {
+  for (int round = 0; round < 20; ++round) {
     size_t calls = 0;
     const auto start = Clock::now();
     auto elapsed = Clock::duration::zero();
-    while (elapsed < std::chrono::milliseconds(200)) {
+    while (elapsed < std::chrono::milliseconds(50)) {
       for (int i = 0; i < 64; ++i) operation();
       calls += 64;
       elapsed = Clock::now() - start;
@@ -66,7 +66,7 @@ void MeasureMessage(const char* name, const EncodableValue& value) {
 int main() {
   const auto& methods = flutter::StandardMethodCodec::GetInstance();
 
-  std::printf("standard codec, time per message (best of 5 rounds):\n");
+  std::printf("standard codec, time per message (best of 20 rounds):\n");
 
   const EncodableValue event(EncodableMap{
       {EncodableValue("event"), EncodableValue("connected")},
