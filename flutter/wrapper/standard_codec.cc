@@ -98,7 +98,6 @@ const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
 }
 
 EncodableValue StandardCodecSerializer::ReadValue(ByteStreamReader* stream) const {
-  if (stream->Failed()) return EncodableValue();
   if (stream->nesting_depth_ >= kMaxNestingDepth) {
     stream->Fail();
     return EncodableValue();
@@ -110,7 +109,7 @@ EncodableValue StandardCodecSerializer::ReadValue(ByteStreamReader* stream) cons
     ~DepthScope() { --stream->nesting_depth_; }
     ByteStreamReader* stream;
   } depth(stream);
-  const uint8_t type = stream->ReadByte();
+  const uint8_t type = stream->ReadByte();  // On a failed stream: 0, and it stays failed.
   if (stream->Failed()) return EncodableValue();
   return ReadValueOfType(type, stream);
 }
