@@ -1,5 +1,8 @@
 #include "plugin/zuvor_ivado_texture.h"
 
+#include <future>
+#include <memory>
+
 #include "plugin/frame_convert.h"
 
 ZuvorIvadoTexture::ZuvorIvadoTexture() {
@@ -10,9 +13,14 @@ ZuvorIvadoTexture::~ZuvorIvadoTexture() {
   const int64_t id = textureId_.exchange(-1);
   flutter::TextureRegistrar* registrar = registrar_.exchange(nullptr);
   if (registrar && id >= 0) {
-    // Blocks until no copy callback for the texture runs or will run; afterwards nothing of the
-    // engine refers to the buffers. False only when the engine is gone, which reads nothing more.
-    registrar->UnregisterTexture(id);
+    // The engine may still be copying the texture when UnregisterTexture returns; it confirms
+    // (on its raster thread) once no copy callback for it runs or will run. Until then the copy
+    // callback, this object and its buffers must stay.
+    // The callback owns the promise: it may still be returning from set_value when this wait ends.
+    auto confirmed = std::make_shared<std::promise<void>>();
+    std::future<void> confirmation = confirmed->get_future();
+    registrar->UnregisterTexture(id, [confirmed] { confirmed->set_value(); });
+    confirmation.wait();
   }
 }
 

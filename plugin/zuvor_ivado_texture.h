@@ -12,7 +12,8 @@
 //   player->setDisplay(texture.get());
 //   ...
 //   player->setDisplay(nullptr);                  // never destroy a bound display
-//   texture.reset();                              // unregisters, waits for the engine
+//   texture.reset();                              // unregisters, waits for the engine's
+//                                                 // confirmation, then frees
 //
 // Buffers: three RGBA buffers. The render thread writes one that is neither the published one
 // nor one the engine still reads (between CopyPixelBuffer and the buffer's release callback), so
@@ -44,8 +45,8 @@ class ZuvorIvadoTexture : public VideoDisplayWinBase {
   static constexpr int kFrameShort = 288;
 
   ZuvorIvadoTexture();
-  // Unregisters the texture and waits until the engine no longer reads it, then frees the
-  // buffers.
+  // Unregisters the texture and waits for the engine's confirmation that it no longer reads it,
+  // then frees the buffers.
   ~ZuvorIvadoTexture() override;
 
   // Registers a pixel-buffer texture with `registrar` (kept, not owned; it must outlive this

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 
 namespace {
 

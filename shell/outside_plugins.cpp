@@ -1,6 +1,6 @@
 #include "shell/outside_plugins.h"
 
-#include "flutter/plugins/outside_plugins.h"
+#include <outside_plugins/outside_plugins.h>
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "shell/win32_window.h"
 
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
+
 #include "shell/resource.h"
 #include "shell/window_theme.h"
 

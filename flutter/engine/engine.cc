@@ -1,6 +1,7 @@
 #include "flutter/engine/engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "flutter/engine/engine_output.h"
@@ -20,6 +21,16 @@ FlutterDesktopTextureRegistrar* NewTextureHandle() {
   std::lock_guard<std::mutex> lock(mutex);
   handles.push_back(std::make_unique<FlutterDesktopTextureRegistrar>());
   return handles.back().get();
+}
+
+// The display's refresh period: frames are produced no faster. 0 and 1 mean the hardware's
+// default rate, which is taken as 60 Hz, as are rates no display has.
+std::chrono::nanoseconds DisplayFrameInterval() {
+  HDC screen = GetDC(nullptr);
+  int hertz = screen ? GetDeviceCaps(screen, VREFRESH) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  if (hertz < 24 || hertz > 480) hertz = 60;
+  return std::chrono::nanoseconds(1000000000 / hertz);
 }
 
 std::wstring ExecutableDirectory() {
@@ -98,7 +109,8 @@ Engine::Engine(const FlutterDesktopEngineProperties& properties, EngineOptions o
       runner_(std::make_unique<PlatformTaskRunner>()),
       messenger_(new FlutterDesktopMessenger()),
       texture_handle_(NewTextureHandle()),
-      textures_(std::make_shared<TextureRegistry>([this] { OnRasterFrame(); })) {
+      textures_(std::make_shared<TextureRegistry>([this] { OnRasterFrame(); },
+                                                  DisplayFrameInterval())) {
   for (int i = 0; i < properties.dart_entrypoint_argc; ++i) {
     const char* argument = properties.dart_entrypoint_argv ? properties.dart_entrypoint_argv[i]
                                                            : nullptr;

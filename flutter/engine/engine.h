@@ -31,7 +31,7 @@
 #include "flutter/engine/engine_options.h"
 #include "flutter/engine/platform_task_runner.h"
 #include "flutter/engine/texture_registry.h"
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 
 namespace flutter {
 namespace engine {

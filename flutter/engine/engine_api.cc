@@ -8,8 +8,8 @@
 #include "flutter/engine/engine_options.h"
 #include "flutter/engine/engine_output.h"
 #include "flutter/engine/view_window.h"
-#include "flutter/flutter_windows.h"
-#include "flutter/flutter_windows_testing.h"
+#include <flutter_windows.h>
+#include "flutter/engine/flutter_windows_testing.h"
 
 using flutter::engine::Engine;
 using flutter::engine::EngineOptions;
@@ -77,23 +77,25 @@ UINT SystemDpiForMonitor(HMONITOR monitor) {
 
 FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, int height,
                                                                    FlutterDesktopEngineRef engine) {
-  if (!engine) return nullptr;
-  if (engine->options().failure == EngineOptions::Failure::kView) {
+  // Taken in every case: a failure below shuts the engine down with |owned|.
+  std::unique_ptr<FlutterDesktopEngine> owned(engine);
+  if (!owned) return nullptr;
+  if (owned->options().failure == EngineOptions::Failure::kView) {
     WriteEngineNotice("view creation refused (FERNHOLD_FLUTTER_FAIL=view)");
     return nullptr;
   }
-  auto view = std::make_unique<FlutterDesktopView>(width, height, engine->texture_registry(),
+  auto view = std::make_unique<FlutterDesktopView>(width, height, owned->texture_registry(),
                                                    [engine] { engine->RequestFrame(); });
   if (!view->hwnd()) {
     WriteEngineNotice("error: cannot create the view window (error " +
                       std::to_string(GetLastError()) + ")");
     return nullptr;
   }
-  if (!engine->running() && !engine->Run(nullptr)) return nullptr;
+  if (!owned->running() && !owned->Run(nullptr)) return nullptr;
   auto controller = std::make_unique<FlutterDesktopViewControllerState>();
-  engine->SetView(view.get());
+  owned->SetView(view.get());
   controller->view = std::move(view);
-  controller->engine.reset(engine);  // Owned from here on.
+  controller->engine = std::move(owned);
   return controller.release();
 }
 

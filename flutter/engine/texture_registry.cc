@@ -10,8 +10,11 @@
 namespace flutter {
 namespace engine {
 
-TextureRegistry::TextureRegistry(std::function<void()> on_frame)
-    : on_frame_(std::move(on_frame)), raster_thread_([this] { RasterLoop(); }) {}
+TextureRegistry::TextureRegistry(std::function<void()> on_frame,
+                                 std::chrono::nanoseconds frame_interval)
+    : on_frame_(std::move(on_frame)),
+      frame_interval_(std::chrono::duration_cast<Clock::duration>(frame_interval)),
+      raster_thread_([this] { RasterLoop(); }) {}
 
 TextureRegistry::~TextureRegistry() { Shutdown(); }
 
@@ -24,6 +27,7 @@ int64_t TextureRegistry::Register(FlutterDesktopPixelBufferTextureCallback callb
   Texture& texture = textures_[id];
   texture.callback = callback;
   texture.user_data = user_data;
+  WantFrameLocked();  // The view shows one tile more.
   return id;
 }
 
@@ -31,18 +35,18 @@ bool TextureRegistry::MarkFrameAvailable(int64_t texture_id) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = textures_.find(texture_id);
   if (it == textures_.end()) return false;
-  if (!it->second.copy_queued && QueueLocked({Work::Kind::kCopy, texture_id})) {
-    it->second.copy_queued = true;
-  }
+  if (WantFrameLocked()) it->second.marked = true;
   return true;
 }
 
 void TextureRegistry::Unregister(int64_t texture_id, void (*callback)(void*), void* user_data) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    textures_.erase(texture_id);
-    if (!IsRasterThread() &&
-        QueueLocked({Work::Kind::kUnregistered, texture_id, callback, user_data})) {
+    const uint64_t after_frame = frames_started_ + (frame_wanted_ ? 1 : 0);
+    if (textures_.erase(texture_id) > 0) WantFrameLocked();  // One tile less.
+    if (!stopping_ && !IsRasterThread()) {
+      unregistrations_.push_back({callback, user_data, after_frame});
+      work_ready_.notify_one();
       return;
     }
   }
@@ -52,7 +56,7 @@ void TextureRegistry::Unregister(int64_t texture_id, void (*callback)(void*), vo
 
 void TextureRegistry::RequestFrame() {
   std::lock_guard<std::mutex> lock(mutex_);
-  QueueLocked({Work::Kind::kFrame});
+  WantFrameLocked();
 }
 
 void TextureRegistry::SetRequestedSize(size_t width, size_t height) {
@@ -85,36 +89,61 @@ bool TextureRegistry::IsRasterThread() const {
   return std::this_thread::get_id() == raster_thread_.get_id();
 }
 
-bool TextureRegistry::QueueLocked(Work work) {
+bool TextureRegistry::WantFrameLocked() {
   if (stopping_) return false;
-  queue_.push_back(work);
-  work_ready_.notify_one();
+  if (!frame_wanted_) {
+    frame_wanted_ = true;
+    work_ready_.notify_one();
+  }
   return true;
 }
 
 void TextureRegistry::RasterLoop() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (true) {
-    work_ready_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-    if (queue_.empty()) return;  // Stopping, and nothing left to complete.
-    const Work work = queue_.front();
-    queue_.pop_front();
-    if (stopping_ && work.kind != Work::Kind::kUnregistered) continue;
-    lock.unlock();
-    switch (work.kind) {
-      case Work::Kind::kCopy:
-        CopyTextureGuarded(work.texture_id);
-        on_frame_();
-        break;
-      case Work::Kind::kFrame:
-        on_frame_();
-        break;
-      case Work::Kind::kUnregistered:
-        if (work.callback) work.callback(work.user_data);
-        break;
+    if (frame_wanted_ && !stopping_ && Clock::now() >= next_frame_at_) {
+      ProduceFrame(&lock);
+      continue;
     }
-    lock.lock();
+    // Between frames no copy runs, and the textures are gone from the map. A confirmation waits
+    // for the frames wanted before its unregistration (all of them are dropped when stopping).
+    std::deque<Unregistration> confirmed;
+    while (!unregistrations_.empty() &&
+           (stopping_ || unregistrations_.front().after_frame <= frames_started_)) {
+      confirmed.push_back(unregistrations_.front());
+      unregistrations_.pop_front();
+    }
+    if (!confirmed.empty()) {
+      lock.unlock();
+      for (const Unregistration& unregistration : confirmed) {
+        if (unregistration.callback) unregistration.callback(unregistration.user_data);
+      }
+      lock.lock();
+      continue;
+    }
+    if (stopping_) return;
+    if (frame_wanted_) {
+      // Not before the display's next refresh; marks made meanwhile join this frame.
+      work_ready_.wait_until(lock, next_frame_at_);
+    } else {
+      work_ready_.wait(lock);
+    }
   }
+}
+
+void TextureRegistry::ProduceFrame(std::unique_lock<std::mutex>* lock) {
+  frame_wanted_ = false;
+  ++frames_started_;
+  next_frame_at_ = Clock::now() + frame_interval_;
+  std::vector<int64_t> marked;
+  for (auto& [id, texture] : textures_) {
+    if (texture.marked) marked.push_back(id);
+    texture.marked = false;
+  }
+  lock->unlock();
+  for (const int64_t id : marked) CopyTextureGuarded(id);
+  on_frame_();
+  lock->lock();
 }
 
 void TextureRegistry::CopyTextureGuarded(int64_t texture_id) noexcept {
@@ -140,7 +169,6 @@ void TextureRegistry::CopyTexture(int64_t texture_id) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = textures_.find(texture_id);
     if (it == textures_.end()) return;  // Unregistered after it was marked.
-    it->second.copy_queued = false;
     callback = it->second.callback;
     user_data = it->second.user_data;
     width = requested_width_;

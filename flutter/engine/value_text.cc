@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "flutter/standard_codec_serializer.h"
+
 namespace flutter {
 namespace engine {
 
@@ -34,7 +36,7 @@ class Parser {
 
   std::optional<EncodableValue> Value(int depth = 0) {
     SkipBlanks();
-    if (depth > kMaxDepth) return Fail("values nested too deeply");
+    if (depth >= kMaxDepth) return Fail("values nested too deeply");
     if (AtEnd()) return Fail("a value is missing");
     const char c = text_[pos_];
     if (c == '"') {
@@ -75,7 +77,8 @@ class Parser {
   }
 
  private:
-  static constexpr int kMaxDepth = 64;
+  // As deep as the standard codec reads: whatever the Dart side may receive, it can print.
+  static constexpr int kMaxDepth = StandardCodecSerializer::kMaxNestingDepth;
 
   std::string_view Word() {
     const size_t start = pos_;
@@ -162,9 +165,15 @@ class Parser {
     std::vector<T> list;
     if (!Sequence(']', [&] {
           SkipBlanks();
-          std::optional<EncodableValue> v = Number();
-          if (!v) return false;
-          std::optional<T> element = Convert<T>(*v);
+          std::optional<T> element;
+          if constexpr (std::is_floating_point_v<T>) {
+            element = FloatingItem<T>();
+            if (!element) return false;
+          } else {
+            std::optional<EncodableValue> v = Number();
+            if (!v) return false;
+            element = Convert<T>(*v);
+          }
           if (!element) {
             Fail("number does not fit the list's element type");
             return false;
@@ -177,20 +186,39 @@ class Parser {
     return EncodableValue(std::move(list));
   }
 
+  // An integer item of an integer list, when it fits the element type.
   template <typename T>
   static std::optional<T> Convert(const EncodableValue& v) {
-    if constexpr (std::is_floating_point_v<T>) {
-      if (const auto* d = std::get_if<double>(&v)) return static_cast<T>(*d);
-      return static_cast<T>(v.LongValue());
-    } else {
-      if (std::holds_alternative<double>(v)) return std::nullopt;
-      const int64_t n = v.LongValue();
-      if (n < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
-          n > static_cast<int64_t>(std::numeric_limits<T>::max())) {
-        return std::nullopt;
-      }
-      return static_cast<T>(n);
+    if (std::holds_alternative<double>(v)) return std::nullopt;
+    const int64_t n = v.LongValue();
+    if (n < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
+        n > static_cast<int64_t>(std::numeric_limits<T>::max())) {
+      return std::nullopt;
     }
+    return static_cast<T>(n);
+  }
+
+  // An item of a float list: a number, inf, -inf or nan, read straight into T so that it is
+  // rounded once (through a double first, an f32 item can round twice). A number beyond T's
+  // range fails with the element-type error.
+  template <typename T>
+  std::optional<T> FloatingItem() {
+    const size_t start = pos_;
+    if (Word() == "nan") return std::numeric_limits<T>::quiet_NaN();
+    pos_ = start;
+    if (!Number()) return std::nullopt;  // Checks the form and moves past it.
+    std::string_view number = text_.substr(start, pos_ - start);
+    if (number.front() == '+') number.remove_prefix(1);  // from_chars takes no '+'.
+    if (number.back() == 'L') number.remove_suffix(1);
+    T value = 0;
+    const char* last = number.data() + number.size();
+    const auto [end, ec] = std::from_chars(number.data(), last, value);
+    if (ec != std::errc() || end != last) {
+      pos_ = start;
+      Fail("number does not fit the list's element type");
+      return std::nullopt;
+    }
+    return value;
   }
 
   // A number: integer (int32, or int64 when large or suffixed with L) or double.

@@ -8,8 +8,9 @@
 //   "text"       string; escapes \" \\ \n \r \t \xHH; other bytes (UTF-8) as they are
 //   [1, "a"]     list
 //   {"k": 1}     map (keys may be any value; a repeated key is an error)
-//   u8[1, 2] i32[1] i64[1] f32[1.5] f64[1.5]   typed lists
+//   u8[1, 2] i32[1] i64[1] f32[1.5] f64[1.5]   typed lists (float items also inf, -inf, nan)
 //
+// Values nest as deep as the standard codec reads them (its kMaxNestingDepth levels).
 // Printing orders map entries as the map does (by type, then value), so output is stable.
 #ifndef FLUTTER_ENGINE_VALUE_TEXT_H_
 #define FLUTTER_ENGINE_VALUE_TEXT_H_

@@ -65,8 +65,7 @@ void DrawFrame(HDC dc, const TextureFrame& frame, const RECT& target) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetStretchBltMode(dc, HALFTONE);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
+  SetStretchBltMode(dc, COLORONCOLOR);
   StretchDIBits(dc, target.left, target.top, target.right - target.left,
                 target.bottom - target.top, 0, 0, static_cast<int>(frame.width),
                 static_cast<int>(frame.height), frame.bgra.data(), &info, DIB_RGB_COLORS,

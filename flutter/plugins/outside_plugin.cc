@@ -2,7 +2,8 @@
 // OUTSIDE_PLUGIN_NAME set to the plug-in's name, into a library of the plug-in's own file name;
 // its one entry point records the registrar it got.
 
-#include "flutter/plugins/outside_plugins.h"
+#include <outside_plugins/outside_plugins.h>
+
 #include "flutter/plugins/registration_record.h"
 
 #ifndef OUTSIDE_PLUGIN_NAME

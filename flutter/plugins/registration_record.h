@@ -7,7 +7,7 @@
 
 #include <stddef.h>
 
-#include "flutter/flutter_plugin_registrar.h"
+#include <flutter_plugin_registrar.h>
 
 #ifdef OUTSIDE_PLUGIN_RECORD_LIBRARY
 #define OUTSIDE_PLUGIN_RECORD_EXPORT __declspec(dllexport)

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "flutter/binary_messenger.h"
-#include "flutter/flutter_messenger.h"
+#include <flutter_messenger.h>
 
 namespace flutter {
 

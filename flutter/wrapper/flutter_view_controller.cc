@@ -10,13 +10,14 @@ FlutterViewController::FlutterViewController(int width, int height, const DartPr
     engine_.reset();
     return;
   }
-  controller_ = FlutterDesktopViewControllerCreate(width, height, engine_->engine());
+  // The C controller takes the engine whether it succeeds or not.
+  controller_ = FlutterDesktopViewControllerCreate(width, height, engine_->RelinquishEngine());
   if (!controller_) {
-    // The engine stayed with its wrapper, which shuts it down when destroyed.
+    // The engine has been destroyed with the failed controller: its wrapper must not hand it out.
     std::cerr << "Failed to create view controller." << std::endl;
+    engine_.reset();
     return;
   }
-  engine_->RelinquishEngine();
   engine_->has_been_run_ = true;
   view_ = std::make_unique<FlutterView>(FlutterDesktopViewControllerGetView(controller_));
 }

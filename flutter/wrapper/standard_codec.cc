@@ -41,25 +41,33 @@ enum class Tag : uint8_t {
 constexpr uint8_t kEnvelopeSuccess = 0;
 constexpr uint8_t kEnvelopeError = 1;
 
-// Nesting depth of the ReadValue calls running on this thread. Decoding is synchronous, so a
-// thread-local counter bounds the recursion without threading state through the virtual calls.
-thread_local int t_read_depth = 0;
+// First capacity of an encoded message: the messages the host sends most (events, replies, calls)
+// fit, so the buffer is allocated once instead of growing by doubling from empty.
+constexpr size_t kInitialEncodeCapacity = 256;
 
-class ReadDepthScope {
- public:
-  ReadDepthScope() { ++t_read_depth; }
-  ~ReadDepthScope() { --t_read_depth; }
-  ReadDepthScope(const ReadDepthScope&) = delete;
-  ReadDepthScope& operator=(const ReadDepthScope&) = delete;
-};
+std::unique_ptr<std::vector<uint8_t>> NewEncodeBuffer() {
+  auto buffer = std::make_unique<std::vector<uint8_t>>();
+  buffer->reserve(kInitialEncodeCapacity);
+  return buffer;
+}
 
 void WriteTag(Tag tag, ByteStreamWriter* stream) { stream->WriteByte(static_cast<uint8_t>(tag)); }
 
-// Reads |count| elements of T after aligning; refuses counts larger than the bytes left.
+}  // namespace
+
+// Bytes left in |stream| that the value being read may use: what the lists and maps around it
+// still need for their later elements is not its to take.
+size_t StandardCodecSerializer::BytesAvailable(const ByteStreamReader* stream) {
+  const size_t remaining = stream->BytesRemaining();
+  return remaining > stream->bytes_owed_ ? remaining - stream->bytes_owed_ : 0;
+}
+
+// Reads |count| elements of T after aligning; refuses counts larger than the bytes available.
 template <typename T>
-std::vector<T> ReadTypedList(size_t count, uint8_t alignment, ByteStreamReader* stream) {
+std::vector<T> StandardCodecSerializer::ReadTypedList(size_t count, uint8_t alignment,
+                                                      ByteStreamReader* stream) {
   if (alignment > 1) stream->ReadAlignment(alignment);
-  if (stream->Failed() || count > stream->BytesRemaining() / sizeof(T)) {
+  if (stream->Failed() || count > BytesAvailable(stream) / sizeof(T)) {
     stream->Fail();
     return {};
   }
@@ -67,6 +75,8 @@ std::vector<T> ReadTypedList(size_t count, uint8_t alignment, ByteStreamReader* 
   stream->ReadBytes(reinterpret_cast<uint8_t*>(list.data()), count * sizeof(T));
   return list;
 }
+
+namespace {
 
 // Reads one whole value and requires that nothing follows it.
 bool ReadWholeValue(const StandardCodecSerializer& serializer, ByteBufferStreamReader* reader,
@@ -88,13 +98,18 @@ const StandardCodecSerializer& StandardCodecSerializer::GetInstance() {
 }
 
 EncodableValue StandardCodecSerializer::ReadValue(ByteStreamReader* stream) const {
-  if (stream->Failed()) return EncodableValue();
-  if (t_read_depth >= kMaxNestingDepth) {
+  if (stream->nesting_depth_ >= kMaxNestingDepth) {
     stream->Fail();
     return EncodableValue();
   }
-  ReadDepthScope depth;
-  const uint8_t type = stream->ReadByte();
+  // The depth lives in the stream, not in a thread-local: on Windows builds with emulated TLS
+  // every thread-local access is a function call, and this runs once per value.
+  struct DepthScope {
+    explicit DepthScope(ByteStreamReader* stream) : stream(stream) { ++stream->nesting_depth_; }
+    ~DepthScope() { --stream->nesting_depth_; }
+    ByteStreamReader* stream;
+  } depth(stream);
+  const uint8_t type = stream->ReadByte();  // On a failed stream: 0, and it stays failed.
   if (stream->Failed()) return EncodableValue();
   return ReadValueOfType(type, stream);
 }
@@ -118,7 +133,7 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case Tag::kLargeInt:  // The Dart side reads this as text too.
     case Tag::kString: {
       const size_t size = ReadSize(stream);
-      if (stream->Failed() || size > stream->BytesRemaining()) {
+      if (stream->Failed() || size > BytesAvailable(stream)) {
         stream->Fail();
         return EncodableValue();
       }
@@ -137,33 +152,44 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
     case Tag::kFloat32List:
       return EncodableValue(ReadTypedList<float>(ReadSize(stream), 4, stream));
     case Tag::kList: {
+      // Every element takes at least one byte. The elements are claimed from the bytes available
+      // before any is read, so lists nested in this one cannot claim the same bytes again: all
+      // lists open at once together reserve no more elements than the message has bytes left.
       const size_t count = ReadSize(stream);
-      // Every element takes at least one byte.
-      if (stream->Failed() || count > stream->BytesRemaining()) {
+      if (stream->Failed() || count > BytesAvailable(stream)) {
         stream->Fail();
         return EncodableValue();
       }
+      const size_t owed_before = stream->bytes_owed_;
+      stream->bytes_owed_ += count;
       EncodableList list;
       list.reserve(count);
       for (size_t i = 0; i < count && !stream->Failed(); ++i) {
+        --stream->bytes_owed_;  // This element's byte is its own to read.
         list.push_back(ReadValue(stream));
       }
+      stream->bytes_owed_ = owed_before;
       if (stream->Failed()) return EncodableValue();
       return EncodableValue(std::move(list));
     }
     case Tag::kMap: {
+      // Every key and every value takes at least one byte; claimed as for lists.
       const size_t count = ReadSize(stream);
-      // Every key and every value takes at least one byte.
-      if (stream->Failed() || count > stream->BytesRemaining() / 2) {
+      if (stream->Failed() || count > BytesAvailable(stream) / 2) {
         stream->Fail();
         return EncodableValue();
       }
+      const size_t owed_before = stream->bytes_owed_;
+      stream->bytes_owed_ += 2 * count;
       EncodableMap map;
       for (size_t i = 0; i < count && !stream->Failed(); ++i) {
+        --stream->bytes_owed_;
         EncodableValue key = ReadValue(stream);
+        --stream->bytes_owed_;
         EncodableValue value = ReadValue(stream);
         map.emplace(std::move(key), std::move(value));
       }
+      stream->bytes_owed_ = owed_before;
       if (stream->Failed()) return EncodableValue();
       return EncodableValue(std::move(map));
     }
@@ -306,7 +332,7 @@ std::unique_ptr<EncodableValue> StandardMessageCodec::DecodeMessageInternal(
 
 std::unique_ptr<std::vector<uint8_t>> StandardMessageCodec::EncodeMessageInternal(
     const EncodableValue& message) const {
-  auto encoded = std::make_unique<std::vector<uint8_t>>();
+  auto encoded = NewEncodeBuffer();
   ByteBufferStreamWriter writer(encoded.get());
   serializer_->WriteValue(message, &writer);
   return encoded;
@@ -345,7 +371,7 @@ std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCal
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInternal(
     const MethodCall<EncodableValue>& method_call) const {
-  auto encoded = std::make_unique<std::vector<uint8_t>>();
+  auto encoded = NewEncodeBuffer();
   ByteBufferStreamWriter writer(encoded.get());
   serializer_->WriteValue(EncodableValue(method_call.method_name()), &writer);
   if (method_call.arguments()) {
@@ -358,7 +384,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInter
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelopeInternal(
     const EncodableValue* result) const {
-  auto encoded = std::make_unique<std::vector<uint8_t>>();
+  auto encoded = NewEncodeBuffer();
   ByteBufferStreamWriter writer(encoded.get());
   writer.WriteByte(kEnvelopeSuccess);
   serializer_->WriteValue(result ? *result : EncodableValue(), &writer);
@@ -368,7 +394,7 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelope
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelopeInternal(
     const std::string& error_code, const std::string& error_message,
     const EncodableValue* error_details) const {
-  auto encoded = std::make_unique<std::vector<uint8_t>>();
+  auto encoded = NewEncodeBuffer();
   ByteBufferStreamWriter writer(encoded.get());
   writer.WriteByte(kEnvelopeError);
   serializer_->WriteValue(EncodableValue(error_code), &writer);

@@ -1,6 +1,5 @@
 #include "flutter/wrapper/texture_registrar_impl.h"
 
-#include <future>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -50,10 +49,8 @@ void TextureRegistrarImpl::UnregisterTexture(int64_t texture_id, std::function<v
 }
 
 bool TextureRegistrarImpl::UnregisterTexture(int64_t texture_id) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  UnregisterTexture(texture_id, [done] { done->set_value(); });
-  finished.wait();
+  FlutterDesktopTextureRegistrarUnregisterExternalTexture(texture_registrar_ref_, texture_id,
+                                                          nullptr, nullptr);
   return true;
 }
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_texture_registrar.h>
 #include "flutter/texture_registrar.h"
 
 namespace flutter {

@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <outside_plugins/outside_plugins.h>
+
 #include <string>
 
 #include "flutter/dart_project.h"
 #include "flutter/flutter_engine.h"
-#include "flutter/plugins/outside_plugins.h"
 #include "flutter/plugins/registration_record.h"
 
 namespace {

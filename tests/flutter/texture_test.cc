@@ -1,5 +1,5 @@
-// External textures: the copy callback on the raster thread, unregistration against running
-// copies, and unusable buffers.
+// External textures: the copy callback on the raster thread, unregistration confirmed after
+// running copies, unusable buffers, and frames paced by the display.
 
 #include <windows.h>
 
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "flutter/dart_project.h"
+#include "flutter/engine/texture_registry.h"
 #include "flutter/flutter_engine.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "flutter/texture_registrar.h"
@@ -108,6 +109,14 @@ class TextureTest : public ::testing::Test {
     return textures_->RegisterTexture(texture);
   }
 
+  // Unregisters and waits for the engine's confirmation, after which the texture may go.
+  bool UnregisterAndWait(int64_t id) {
+    auto confirmed = std::make_shared<std::promise<void>>();
+    std::future<void> done = confirmed->get_future();
+    textures_->UnregisterTexture(id, [confirmed] { confirmed->set_value(); });
+    return done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  }
+
   OutputRecorder output_;
   ScopedScenario scenario_{"echo ready\n"};
   std::unique_ptr<flutter::FlutterEngine> engine_;
@@ -132,33 +141,30 @@ TEST_F(TextureTest, CopiesRunOnTheRasterThreadAndReleaseTheirBuffer) {
   EXPECT_NE(probe.threads()[0], std::this_thread::get_id());
 
   EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id + 1000));
-  EXPECT_TRUE(textures_->UnregisterTexture(id));
+  EXPECT_TRUE(UnregisterAndWait(id));
 }
 
-TEST_F(TextureTest, UnregisterWaitsForARunningCopyAndNoCopyFollows) {
+TEST_F(TextureTest, UnregistrationIsConfirmedOnTheRasterThreadOnceARunningCopyHasFinished) {
   CopyProbe probe;
   flutter::TextureVariant texture(flutter::PixelBufferTexture(nullptr));
   const int64_t id = Register(&probe, &texture);
   probe.Hold();
   ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
   ASSERT_TRUE(probe.WaitForCopies(1));  // The copy is now running, held at the gate.
-  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));  // Queues a second copy.
+  ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));  // Wants a second copy.
 
-  std::promise<void> unregistered;
-  std::future<void> done = unregistered.get_future();
-  std::thread unregistering([&] {
-    textures_->UnregisterTexture(id);
-    unregistered.set_value();
-  });
-  EXPECT_EQ(done.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
-      << "unregister returned while a copy was running";
+  std::promise<std::thread::id> confirmed;
+  std::future<std::thread::id> confirmation = confirmed.get_future();
+  // Returns at once, as the engine's does: the confirmation comes later.
+  textures_->UnregisterTexture(id, [&] { confirmed.set_value(std::this_thread::get_id()); });
+  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id)) << "the texture is gone at once";
+  // The raster thread is still inside the held copy, so it cannot have confirmed yet.
+  EXPECT_EQ(confirmation.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
+      << "confirmed while a copy was running";
   probe.Release();
-  EXPECT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  unregistering.join();
-
-  // The queued copy was dropped, and the texture is gone for good.
-  EXPECT_EQ(probe.copies(), 1);
-  EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
+  ASSERT_EQ(confirmation.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(confirmation.get(), probe.threads()[0]) << "not confirmed on the raster thread";
+  EXPECT_EQ(probe.copies(), 1) << "the wanted second copy was made after the unregistration";
 }
 
 TEST_F(TextureTest, ACopyCallbackMayUnregisterItsOwnTexture) {
@@ -177,6 +183,8 @@ TEST_F(TextureTest, ACopyCallbackMayUnregisterItsOwnTexture) {
   ASSERT_EQ(unregistered.get_future().wait_for(std::chrono::seconds(10)),
             std::future_status::ready);
   EXPECT_FALSE(textures_->MarkTextureFrameAvailable(id));
+  // A later confirmation tells that the copy callback above has returned.
+  EXPECT_TRUE(UnregisterAndWait(id));
   EXPECT_EQ(copies, 1);
 }
 
@@ -190,8 +198,8 @@ TEST_F(TextureTest, MarksMadeWhileACopyIsPendingMergeIntoOne) {
   for (int i = 0; i < 50; ++i) textures_->MarkTextureFrameAvailable(id);
   probe.Release();
   ASSERT_TRUE(probe.WaitForCopies(2));
-  // Unregistration completes after every copy queued before it.
-  textures_->UnregisterTexture(id);
+  // Unregistration is confirmed after every copy wanted before it.
+  EXPECT_TRUE(UnregisterAndWait(id));
   EXPECT_EQ(probe.copies(), 2);
 }
 
@@ -214,7 +222,7 @@ TEST_F(TextureTest, UnusableBuffersAreSkippedAndStillReleased) {
   probe.SetBuffer(nullptr);  // No frame at all.
   textures_->MarkTextureFrameAvailable(id);
   ASSERT_TRUE(probe.WaitForCopies(5));
-  textures_->UnregisterTexture(id);
+  EXPECT_TRUE(UnregisterAndWait(id));
   EXPECT_EQ(output_.CountContaining("pixel buffer skipped"), 4u);
 }
 
@@ -239,7 +247,7 @@ TEST_F(TextureTest, ACopyCallbackThatThrowsCostsOneFrameNotTheRasterThread) {
   // The raster thread goes on: the next frame is copied and its buffer released.
   ASSERT_TRUE(textures_->MarkTextureFrameAvailable(id));
   EXPECT_TRUE(probe.WaitForReleases(1));
-  EXPECT_TRUE(textures_->UnregisterTexture(id));
+  EXPECT_TRUE(UnregisterAndWait(id));
 }
 
 TEST_F(TextureTest, UnregisteringUnknownTexturesAndAfterShutdownCompletes) {
@@ -263,6 +271,86 @@ TEST_F(TextureTest, UnregisteringUnknownTexturesAndAfterShutdownCompletes) {
   flutter::TextureVariant another(flutter::PixelBufferTexture(nullptr));
   EXPECT_EQ(Register(&probe, &another), -1);
   EXPECT_EQ(probe.copies(), 0);
+}
+
+// ----- Frame pacing, on the registry itself -----
+
+// Counts frames and copies; waits for confirmations.
+class RasterRecord {
+ public:
+  static const FlutterDesktopPixelBuffer* Copy(size_t, size_t, void* user_data) {
+    auto* self = static_cast<RasterRecord*>(user_data);
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    ++self->copies_;
+    return nullptr;
+  }
+  void OnFrame() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++frames_;
+    changed_.notify_all();
+  }
+  bool WaitForFrames(int count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return frames_ >= count; });
+  }
+  int frames() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frames_;
+  }
+  int copies() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return copies_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int frames_ = 0;
+  int copies_ = 0;
+};
+
+// A definite point on the raster thread: the confirmation of an unregistration comes after every
+// frame wanted before it.
+bool PassRasterThread(flutter::engine::TextureRegistry* registry) {
+  std::promise<void> passed;
+  registry->Unregister(
+      -1, [](void* promise) { static_cast<std::promise<void>*>(promise)->set_value(); }, &passed);
+  return passed.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+}
+
+TEST(TexturePacingTest, AFrameWantedWithinTheFrameIntervalWaitsForItsEnd) {
+  RasterRecord record;
+  flutter::engine::TextureRegistry registry([&] { record.OnFrame(); }, std::chrono::hours(1));
+  const int64_t first = registry.Register(&RasterRecord::Copy, &record);
+  ASSERT_TRUE(record.WaitForFrames(1));  // The new texture's tile.
+  const int64_t second = registry.Register(&RasterRecord::Copy, &record);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(registry.MarkFrameAvailable(first));
+    EXPECT_TRUE(registry.MarkFrameAvailable(second));
+  }
+  registry.RequestFrame();
+  registry.Shutdown();  // Joins the raster thread; a wanted frame that was not due is dropped.
+  EXPECT_EQ(record.frames(), 1) << "a frame came before the display's next refresh";
+  EXPECT_EQ(record.copies(), 0);
+}
+
+TEST(TexturePacingTest, FramesComeOnlyForAChangeAndCopyOnlyMarkedTextures) {
+  RasterRecord record;
+  flutter::engine::TextureRegistry registry([&] { record.OnFrame(); }, std::chrono::milliseconds(1));
+  const int64_t first = registry.Register(&RasterRecord::Copy, &record);
+  registry.Register(&RasterRecord::Copy, &record);
+  ASSERT_TRUE(record.WaitForFrames(1));
+  ASSERT_TRUE(PassRasterThread(&registry));
+  const int frames = record.frames();  // One or two, as the registrations fell.
+  ASSERT_TRUE(PassRasterThread(&registry));
+  EXPECT_EQ(record.frames(), frames) << "a frame without a change";
+  EXPECT_EQ(record.copies(), 0);
+
+  ASSERT_TRUE(registry.MarkFrameAvailable(first));
+  ASSERT_TRUE(record.WaitForFrames(frames + 1));
+  ASSERT_TRUE(PassRasterThread(&registry));
+  EXPECT_EQ(record.frames(), frames + 1);
+  EXPECT_EQ(record.copies(), 1) << "only the marked texture is copied";
 }
 
 }  // namespace

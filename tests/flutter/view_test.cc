@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "flutter/flutter_view_controller.h"
 #include "flutter/plugin_registrar_windows.h"
 #include "flutter/texture_registrar.h"
+#include "tests/flutter/paint_counter.h"
 #include "tests/support/engine_output.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/scoped_environment.h"
@@ -23,7 +25,6 @@ namespace {
 
 using flutter::engine::ViewWindow;
 using test_support::OutputRecorder;
-using test_support::PumpMessagesFor;
 using test_support::PumpMessagesUntil;
 using test_support::ScopedEnvironment;
 using test_support::ScopedScenario;
@@ -223,6 +224,56 @@ TEST_F(ViewTest, TexturesArePaintedTiledAndScaledIntoTheirTiles) {
   textures->UnregisterTexture(blue_id);
 }
 
+// A definite point for the view: every frame due so far has been produced (an unregistration is
+// confirmed on the raster thread only after them), and the platform thread has handled what they
+// posted, repaints included (the queue is empty).
+void SettleFrames(FlutterDesktopTextureRegistrarRef textures) {
+  std::promise<void> passed;
+  FlutterDesktopTextureRegistrarUnregisterExternalTexture(
+      textures, -1, [](void* promise) { static_cast<std::promise<void>*>(promise)->set_value(); },
+      &passed);
+  ASSERT_EQ(passed.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+TEST_F(ViewTest, TheViewRepaintsForNewFramesOnly) {
+  auto controller = MakeController();
+  ASSERT_NE(controller->view(), nullptr);
+  HostWindow host(600, 300);
+  HWND view = controller->view()->GetNativeWindow();
+  host.Embed(view);
+  ShowWindow(host.hwnd(), SW_SHOWNOACTIVATE);
+  FlutterDesktopPluginRegistrarRef plugin = controller->engine()->GetRegistrarForPlugin("painter");
+  FlutterDesktopTextureRegistrarRef c_textures = FlutterDesktopRegistrarGetTextureRegistrar(plugin);
+  flutter::PluginRegistrarWindows registrar(plugin);
+  flutter::TextureRegistrar* textures = registrar.texture_registrar();
+  std::vector<uint8_t> pixels(64 * 32 * 4, 200);
+  FlutterDesktopPixelBuffer buffer = {pixels.data(), 64, 32, nullptr, nullptr};
+  flutter::TextureVariant texture(
+      flutter::PixelBufferTexture([&](size_t, size_t) { return &buffer; }));
+  SettleFrames(c_textures);
+
+  flutter_test::PaintCounter counter(view);
+  const int64_t id = textures->RegisterTexture(&texture);
+  SettleFrames(c_textures);
+  const int registered = counter.paints();
+  EXPECT_GE(registered, 1) << "the new texture's tile was not painted";
+  SettleFrames(c_textures);
+  EXPECT_EQ(counter.paints(), registered) << "repainted without a new frame";
+
+  ASSERT_TRUE(textures->MarkTextureFrameAvailable(id));
+  SettleFrames(c_textures);
+  const int marked = counter.paints();
+  EXPECT_GT(marked, registered) << "a new frame was not painted";
+  SettleFrames(c_textures);
+  EXPECT_EQ(counter.paints(), marked) << "repainted without a new frame";
+
+  std::promise<void> confirmed;
+  textures->UnregisterTexture(id, [&] { confirmed.set_value(); });
+  confirmed.get_future().wait();
+}
+
 TEST(ViewLayoutTest, TilesFormANearSquareGridAndFramesKeepTheirAspect) {
   const std::vector<RECT> one = ViewWindow::TileRects(1, RECT{0, 0, 100, 50});
   ASSERT_EQ(one.size(), 1u);
@@ -254,9 +305,10 @@ TEST(ViewLayoutTest, TilesFormANearSquareGridAndFramesKeepTheirAspect) {
 
 TEST_F(ViewTest, AFailingEngineOrViewLeavesTheControllerWithout) {
   {
+    // The failed view took its engine with it: the wrapper hands out neither.
     ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"view");
     auto controller = MakeController();
-    EXPECT_NE(controller->engine(), nullptr);
+    EXPECT_EQ(controller->engine(), nullptr);
     EXPECT_EQ(controller->view(), nullptr);
   }
   {
@@ -269,6 +321,25 @@ TEST_F(ViewTest, AFailingEngineOrViewLeavesTheControllerWithout) {
   EXPECT_EQ(output_.CountContaining("refused"), 2u);
 }
 
+TEST_F(ViewTest, AFailedViewControllerTakesItsEngineDownWithIt) {
+  ScopedEnvironment fail(L"FERNHOLD_FLUTTER_FAIL", L"view");
+  FlutterDesktopEngineProperties properties = {};
+  properties.assets_path = L"data\\flutter_assets";
+  properties.icu_data_path = L"data\\icudtl.dat";
+  properties.aot_library_path = L"data\\app.so";
+  FlutterDesktopEngineRef engine = FlutterDesktopEngineCreate(&properties);
+  ASSERT_NE(engine, nullptr);
+  // The messenger outlives its engine and tells whether the engine still runs.
+  FlutterDesktopMessengerRef messenger =
+      FlutterDesktopMessengerAddRef(FlutterDesktopEngineGetMessenger(engine));
+  EXPECT_TRUE(FlutterDesktopMessengerIsAvailable(messenger));
+  EXPECT_EQ(FlutterDesktopViewControllerCreate(100, 100, engine), nullptr);
+  const bool engine_left = FlutterDesktopMessengerIsAvailable(messenger);
+  EXPECT_FALSE(engine_left) << "the engine was left to the caller of a failed controller";
+  if (engine_left) FlutterDesktopEngineDestroy(engine);
+  FlutterDesktopMessengerRelease(messenger);
+}
+
 TEST_F(ViewTest, AViewWithoutFramesNeverCallsTheNextFrameCallback) {
   ScopedEnvironment no_frame(L"FERNHOLD_FLUTTER_NO_FRAME", L"1");
   auto controller = MakeController();
@@ -278,8 +349,9 @@ TEST_F(ViewTest, AViewWithoutFramesNeverCallsTheNextFrameCallback) {
   int frames = 0;
   controller->engine()->SetNextFrameCallback([&] { ++frames; });
   controller->ForceRedraw();
-  ASSERT_TRUE(output_.WaitFor("[dart] echo ready"));
-  PumpMessagesFor(std::chrono::milliseconds(500));
+  // The raster thread has passed the frame asked for, and the platform thread what it posted.
+  SettleFrames(FlutterDesktopRegistrarGetTextureRegistrar(
+      controller->engine()->GetRegistrarForPlugin("observer")));
   EXPECT_EQ(frames, 0);
 }
 

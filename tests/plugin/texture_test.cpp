@@ -1,10 +1,17 @@
 // The texture display: the frame conversion's exact mapping, the first-frame format request,
 // publishing and frame-available marks, buffers that stay still while the engine reads them,
-// and textures without a registrar.
+// textures without a registrar, and teardown that waits for the engine's confirmation.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <numeric>
 #include <random>
+#include <thread>
 
 #include "plugin/frame_convert.h"
 #include "plugin/zuvor_ivado_texture.h"
@@ -233,6 +240,75 @@ TEST(PluginTexture, DestructionUnregistersFirst) {
   }
   EXPECT_FALSE(registrar.registered(id));
   EXPECT_EQ(registrar.unregistrations(), 1);
+}
+
+// An engine that confirms unregistrations only when told, as the engine's raster thread does
+// some time after UnregisterTexture has returned. Until then it may still copy the texture.
+class LateConfirmingRegistrar : public FakeTextureRegistrar {
+ public:
+  void UnregisterTexture(int64_t, std::function<void()> callback) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    confirm_ = std::move(callback);
+    asked_ = true;
+    changed_.notify_all();
+  }
+  bool UnregisterTexture(int64_t) override {
+    unconfirmed_.fetch_add(1);  // Nothing waits for this one's confirmation.
+    return true;
+  }
+
+  bool WaitUntilAsked() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(30), [this] { return asked_; });
+  }
+  void Confirm() {
+    std::function<void()> confirm;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      confirm = std::move(confirm_);
+    }
+    if (confirm) confirm();
+  }
+  int unconfirmed() const { return unconfirmed_.load(); }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::function<void()> confirm_;
+  bool asked_ = false;
+  std::atomic<int> unconfirmed_{0};
+};
+
+TEST(PluginTexture, TeardownFreesNothingBeforeTheEngineConfirmsTheUnregistration) {
+  LateConfirmingRegistrar registrar;
+  auto texture = std::make_unique<ZuvorIvadoTexture>();
+  const int64_t id = texture->Register(&registrar);
+  VideoFrame frame;
+  frame.width = 432;
+  frame.height = 768;
+  texture->render(frame);
+  texture->render(frame);
+  FakeTextureRegistrar::Frame published;
+  ASSERT_TRUE(registrar.Fetch(id, &published));
+
+  std::atomic<bool> destroyed{false};
+  std::thread owner([&] {
+    texture.reset();
+    destroyed = true;
+  });
+  const bool asked = registrar.WaitUntilAsked();
+  EXPECT_TRUE(asked) << "the texture did not ask for a confirmation";
+  if (asked) {
+    // Unregistered, not yet confirmed: the engine may still copy the texture, and finds it whole.
+    EXPECT_FALSE(destroyed.load()) << "the texture went before the confirmation";
+    FakeTextureRegistrar::Frame during;
+    EXPECT_TRUE(registrar.Fetch(id, &during));
+    EXPECT_EQ(during.pixels, published.pixels);
+    registrar.Confirm();
+  }
+  owner.join();
+  EXPECT_TRUE(destroyed.load());
+  EXPECT_EQ(registrar.unconfirmed(), 0);
 }
 
 }  // namespace

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <outside_plugins/outside_plugins.h>
+
 #include "flutter/dart_project.h"
-#include "flutter/plugins/outside_plugins.h"
 #include "flutter/plugins/registration_record.h"
 #include "shell/flutter_window.h"
 #include "tests/support/engine_output.h"

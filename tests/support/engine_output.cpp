@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "flutter/flutter_windows_testing.h"
+#include "flutter/engine/flutter_windows_testing.h"
 #include "tests/support/message_pump.h"
 
 namespace test_support {

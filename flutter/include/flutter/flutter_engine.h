@@ -20,7 +20,7 @@
 
 #include "flutter/binary_messenger.h"
 #include "flutter/dart_project.h"
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 #include "flutter/plugin_registry.h"
 
 namespace flutter {

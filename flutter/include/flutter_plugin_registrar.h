@@ -6,9 +6,9 @@
 #ifndef FLUTTER_FLUTTER_PLUGIN_REGISTRAR_H_
 #define FLUTTER_FLUTTER_PLUGIN_REGISTRAR_H_
 
-#include "flutter/flutter_export.h"
-#include "flutter/flutter_messenger.h"
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_export.h>
+#include <flutter_messenger.h>
+#include <flutter_texture_registrar.h>
 
 #if defined(__cplusplus)
 extern "C" {

@@ -6,11 +6,14 @@
 //   ... on each new frame, from any thread:
 //   registrar->MarkTextureFrameAvailable(id);
 //   ... before |texture| goes away:
-//   registrar->UnregisterTexture(id);   // waits until the copy callback no longer runs
+//   registrar->UnregisterTexture(id, [] { /* now |texture| may go */ });
 //
-// Thread affinity: every method may be called on any thread. The copy callback runs on the
-// engine's raster thread. The blocking UnregisterTexture must not be called while holding a lock
-// that the copy callback takes.
+// Unregistration is confirmed later: the engine may still be copying the texture when
+// UnregisterTexture returns, and calls the callback (on its raster thread) once no copy callback
+// for it runs any more. Only then may the texture and its buffers go.
+//
+// Thread affinity: every method may be called on any thread. The copy callback and the
+// unregistration callback run on the engine's raster thread.
 #ifndef FLUTTER_TEXTURE_REGISTRAR_H_
 #define FLUTTER_TEXTURE_REGISTRAR_H_
 
@@ -20,7 +23,7 @@
 #include <utility>
 #include <variant>
 
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_texture_registrar.h>
 
 namespace flutter {
 
@@ -57,12 +60,12 @@ class TextureRegistrar {
   virtual bool MarkTextureFrameAvailable(int64_t texture_id) = 0;
 
   // Unregisters the texture; |callback| (may be empty) runs on the raster thread once no copy
-  // callback for it runs any more.
+  // callback for it runs any more (at once when the engine has shut down, or when called from
+  // inside the texture's own copy callback).
   virtual void UnregisterTexture(int64_t texture_id, std::function<void()> callback) = 0;
 
-  // Unregisters the texture and waits until no copy callback for it runs any more; returns true
-  // then. After the engine has shut down it returns at once, since nothing runs any more. Called
-  // from inside the texture's own copy callback it completes without waiting.
+  // Unregisters the texture without waiting for the confirmation: a copy callback may still be
+  // running, or about to run, when this returns. Returns true.
   virtual bool UnregisterTexture(int64_t texture_id) = 0;
 };
 

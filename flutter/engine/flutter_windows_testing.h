@@ -3,7 +3,7 @@
 #ifndef FLUTTER_FLUTTER_WINDOWS_TESTING_H_
 #define FLUTTER_FLUTTER_WINDOWS_TESTING_H_
 
-#include "flutter/flutter_export.h"
+#include <flutter_export.h>
 
 #if defined(__cplusplus)
 extern "C" {

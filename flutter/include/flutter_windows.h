@@ -9,8 +9,8 @@
 // Typical use:
 //   FlutterDesktopEngineRef engine = FlutterDesktopEngineCreate(&properties);
 //   FlutterDesktopViewControllerRef controller =
-//       FlutterDesktopViewControllerCreate(width, height, engine);
-//   if (!controller) FlutterDesktopEngineDestroy(engine);   // ownership stayed with the caller
+//       FlutterDesktopViewControllerCreate(width, height, engine);   // takes the engine
+//   if (!controller) return;                                // the engine is gone too
 //   SetParent(FlutterDesktopViewGetHWND(FlutterDesktopViewControllerGetView(controller)), host);
 //   ... run the message loop ...
 //   FlutterDesktopViewControllerDestroy(controller);        // destroys the engine too
@@ -22,10 +22,10 @@
 #include <stdint.h>
 #include <windows.h>
 
-#include "flutter/flutter_export.h"
-#include "flutter/flutter_messenger.h"
-#include "flutter/flutter_plugin_registrar.h"
-#include "flutter/flutter_texture_registrar.h"
+#include <flutter_export.h>
+#include <flutter_messenger.h>
+#include <flutter_plugin_registrar.h>
+#include <flutter_texture_registrar.h>
 
 #if defined(__cplusplus)
 extern "C" {
@@ -48,8 +48,10 @@ typedef struct {
 
 // ----- View controller -----
 
-// Creates a view of |width| x |height| physical pixels and runs |engine| in it. On success the
-// controller owns the engine. On failure null is returned and the engine stays with the caller.
+// Creates a view of |width| x |height| physical pixels and runs |engine| in it. Takes ownership of
+// |engine| in every case: on success the controller owns it (FlutterDesktopViewControllerDestroy
+// destroys it); on failure null is returned and the engine has already been destroyed, so the
+// caller must not use or destroy it again.
 FLUTTER_EXPORT FlutterDesktopViewControllerRef
 FlutterDesktopViewControllerCreate(int width, int height, FlutterDesktopEngineRef engine);
 

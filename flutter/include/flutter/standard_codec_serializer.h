@@ -18,7 +18,8 @@
 //
 // Reading is safe against any input: a truncated or malformed stream marks the reader failed and
 // ReadValue returns null; nothing is read past the end, no size in the input is trusted for an
-// allocation larger than the bytes left, and nesting deeper than kMaxNestingDepth fails.
+// allocation larger than the bytes left (the lists open at once together reserve no more elements
+// than the bytes left can hold), and nesting deeper than kMaxNestingDepth fails.
 //
 // Thread-safety: the serializer is stateless; GetInstance() may be used from any thread.
 #ifndef FLUTTER_STANDARD_CODEC_SERIALIZER_H_
@@ -26,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "flutter/byte_streams.h"
 #include "flutter/encodable_value.h"
@@ -59,6 +61,11 @@ class StandardCodecSerializer {
 
   // Writes a size in the 1/3/5-byte form.
   void WriteSize(size_t size, ByteStreamWriter* stream) const;
+
+ private:
+  static size_t BytesAvailable(const ByteStreamReader* stream);
+  template <typename T>
+  static std::vector<T> ReadTypedList(size_t count, uint8_t alignment, ByteStreamReader* stream);
 };
 
 }  // namespace flutter

@@ -53,6 +53,15 @@ class ByteStreamReader {
     ReadBytes(reinterpret_cast<uint8_t*>(&value), sizeof(value));
     return value;
   }
+
+ private:
+  friend class StandardCodecSerializer;
+
+  // Where the standard codec is in the value it reads from this stream: how deeply nested, and
+  // how many bytes the lists and maps around it still need at least for their elements not yet
+  // read. Kept with the stream, since one decode reads one stream.
+  int nesting_depth_ = 0;
+  size_t bytes_owed_ = 0;
 };
 
 class ByteStreamWriter {

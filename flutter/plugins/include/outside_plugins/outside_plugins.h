@@ -10,7 +10,7 @@
 #ifndef FLUTTER_PLUGINS_OUTSIDE_PLUGINS_H_
 #define FLUTTER_PLUGINS_OUTSIDE_PLUGINS_H_
 
-#include "flutter/flutter_plugin_registrar.h"
+#include <flutter_plugin_registrar.h>
 
 // Each plug-in library defines OUTSIDE_PLUGIN_NAME and exports its own entry point.
 #ifdef OUTSIDE_PLUGIN_NAME

@@ -18,7 +18,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "flutter/flutter_export.h"
+#include <flutter_export.h>
 
 #if defined(__cplusplus)
 extern "C" {

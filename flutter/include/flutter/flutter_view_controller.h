@@ -17,20 +17,21 @@
 #include "flutter/dart_project.h"
 #include "flutter/flutter_engine.h"
 #include "flutter/flutter_view.h"
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 
 namespace flutter {
 
 class FlutterViewController {
  public:
   // Creates an engine for |project| and runs it in a view of |width| x |height| physical pixels.
-  // On failure engine() or view() (or both) is null; the reason is logged.
+  // On failure engine() and view() are null (a view that cannot be made takes its engine with
+  // it); the reason is logged.
   FlutterViewController(int width, int height, const DartProject& project);
   virtual ~FlutterViewController();
   FlutterViewController(const FlutterViewController&) = delete;
   FlutterViewController& operator=(const FlutterViewController&) = delete;
 
-  // Null when the engine could not be made.
+  // Null when the engine or the view could not be made.
   FlutterEngine* engine() const { return engine_.get(); }
 
   // Null when the view could not be made.

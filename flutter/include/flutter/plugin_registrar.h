@@ -17,7 +17,7 @@
 #include <set>
 
 #include "flutter/binary_messenger.h"
-#include "flutter/flutter_plugin_registrar.h"
+#include <flutter_plugin_registrar.h>
 #include "flutter/texture_registrar.h"
 
 namespace flutter {

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "flutter/flutter_view.h"
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 #include "flutter/plugin_registrar.h"
 
 namespace flutter {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "flutter/flutter_plugin_registrar.h"
+#include <flutter_plugin_registrar.h>
 
 namespace flutter {
 

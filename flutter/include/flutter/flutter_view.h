@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "flutter/flutter_windows.h"
+#include <flutter_windows.h>
 
 namespace flutter {
 
