@@ -21,7 +21,9 @@
 // service (made on first use, destroyed when the thread ends), and its callbacks run on that
 // thread, from its message loop. So a window, its controls and its timers are only ever touched
 // on the window's own thread, and an owner destroyed there between polls is never called. The
-// thread must run a Windows message loop. A service refuses timers added from another thread.
+// thread must run a Windows message loop that dispatches what it takes from the queue: a poll
+// message taken out and dropped would leave the service waiting for it. A service refuses timers
+// added from another thread.
 #ifndef UI_CORE_TIMER_MANAGER_H_
 #define UI_CORE_TIMER_MANAGER_H_
 
