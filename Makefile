@@ -1,12 +1,14 @@
 # Two entry points over CMake; both install what a fresh Debian machine lacks, then build.
 #   make run    builds and runs the program (under Wine, on a virtual display when there is none)
 #   make test   builds and runs every test
+#   make fuzz   fuzzes the portable parsers natively with clang (FUZZ_SECONDS each, default 120)
 BUILD ?= build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 120
 # Tests and benchmarks run on a virtual display of their own, as `make run` does without one.
 XVFB := tools/wine/own-display
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench fuzz clean
 
 all: build
 
@@ -29,6 +31,11 @@ test: build
 
 bench: build
 	@$(XVFB) cmake --build $(BUILD) --target bench
+
+fuzz:
+	@tools/fuzz/markup.sh $(FUZZ_SECONDS) $(BUILD)
+	@tests/plugin/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz
+	@FUZZ_OUT=$(BUILD)/fuzz/value-text tests/flutter/fuzz/run_value_text_fuzzer.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -96,13 +96,17 @@ void RotateCcwSwapRedBlue(const uint8_t* src, int width, int height, uint8_t* ds
   }
 }
 
-void CopySwapRedBlue(const uint8_t* src, size_t pixels, uint8_t* dst) {
-  size_t i = 0;
-  for (; i + 4 <= pixels; i += 4) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * 4), SwapLanes(v));
+void CopySwapRedBlue(const uint8_t* src, size_t pixels, uint8_t* dst, Simd simd) {
+  const size_t pixels4 = pixels & ~size_t{3};
+  if (simd == Simd::kBest && HasSsse3()) {
+    CopySwapBlocksSsse3(src, pixels, dst);
+  } else {
+    for (size_t i = 0; i < pixels4; i += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * 4), SwapLanes(v));
+    }
   }
-  for (; i < pixels; ++i) Store(dst + i * 4, SwapPixel(Load(src + i * 4)));
+  for (size_t i = pixels4; i < pixels; ++i) Store(dst + i * 4, SwapPixel(Load(src + i * 4)));
 }
 
 }  // namespace frame_convert

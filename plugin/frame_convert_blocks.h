@@ -5,14 +5,11 @@
 
 #include <emmintrin.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 namespace frame_convert {
 namespace {
-
-constexpr int kStrip = 16;  // source columns per strip: one 64-byte cache line
 
 // One 4 x 4 block: source rows s, s + stride, ... (4 pixels each) become the 4 destination rows
 // d, d - dstStride, ... (4 pixels each), with red and blue swapped by `swap`.
@@ -34,30 +31,31 @@ inline void TurnBlock(const uint8_t* s, size_t srcStride, uint8_t* d, size_t dst
 }
 
 // The blocked turn of everything that fills 4 x 8 blocks (4 source columns, 8 source rows:
-// two blocks stacked, so each destination row gets 32 contiguous bytes per step).
+// two blocks stacked, so each destination row gets 32 contiguous bytes per step). The blocks go
+// in bands of eight source rows, left to right: a band's source rows stay in the first-level
+// cache while it is read 16 bytes a row at a time.
 template <typename Swap>
 inline void TurnBlocks(const uint8_t* src, int width, int height, uint8_t* dst, Swap swap) {
   const int width4 = width & ~3;
   const int height8 = height & ~7;
   const size_t srcStride = size_t(width) * 4;
   const size_t dstStride = size_t(height) * 4;
-  for (int strip = 0; strip < width4; strip += kStrip) {
-    const int stripEnd = std::min(strip + kStrip, width4);
-    for (int y = 0; y < height8; y += 8) {
-      const uint8_t* row = src + size_t(y) * srcStride;
-      for (int x = strip; x < stripEnd; x += 4) {
-        // Source column x lands on destination row width - 1 - x, from column y on.
-        uint8_t* d = dst + size_t(width - 1 - x) * dstStride + size_t(y) * 4;
-        TurnBlock(row + size_t(x) * 4, srcStride, d, dstStride, swap);
-        TurnBlock(row + 4 * srcStride + size_t(x) * 4, srcStride, d + 16, dstStride, swap);
-      }
+  for (int y = 0; y < height8; y += 8) {
+    const uint8_t* row = src + size_t(y) * srcStride;
+    for (int x = 0; x < width4; x += 4) {
+      // Source column x lands on destination row width - 1 - x, from column y on.
+      uint8_t* d = dst + size_t(width - 1 - x) * dstStride + size_t(y) * 4;
+      TurnBlock(row + size_t(x) * 4, srcStride, d, dstStride, swap);
+      TurnBlock(row + 4 * srcStride + size_t(x) * 4, srcStride, d + 16, dstStride, swap);
     }
   }
 }
 
 }  // namespace
 
-// The SSSE3 build of the blocks (frame_convert_ssse3.cpp); call only when the processor has it.
+// The SSSE3 builds (frame_convert_ssse3.cpp); call only when the processor has it.
 void TurnBlocksSsse3(const uint8_t* src, int width, int height, uint8_t* dst);
+// Copies the first `pixels` & ~3 pixels with the swap; the caller copies the rest.
+void CopySwapBlocksSsse3(const uint8_t* src, size_t pixels, uint8_t* dst);
 
 }  // namespace frame_convert

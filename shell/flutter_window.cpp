@@ -4,7 +4,9 @@
 
 #include "shell/outside_plugins.h"
 
-FlutterWindow::FlutterWindow(const flutter::DartProject& project) : project_(project) {}
+FlutterWindow::FlutterWindow(const flutter::DartProject& project,
+                             std::chrono::milliseconds showFallbackDelay)
+    : project_(project), show_fallback_delay_(showFallbackDelay) {}
 
 FlutterWindow::~FlutterWindow() { ReleaseEngine(); }
 
@@ -46,7 +48,7 @@ bool FlutterWindow::OnCreate() {
   flutter_controller_->ForceRedraw();
 
   ::SetTimer(GetHandle(), kShowFallbackTimerId,
-             static_cast<UINT>(kShowFallbackDelay.count()), nullptr);
+             static_cast<UINT>(show_fallback_delay_.count()), nullptr);
   return true;
 }
 

@@ -3,7 +3,7 @@
 // On creation it starts the engine's view controller at the size of its client area, registers the
 // outside plug-ins and the cloud-phone plug-in, embeds the Flutter view as its content, opens the
 // app channel "fernhold/app" (AppChannel), and shows itself at the first rendered frame, or after
-// kShowFallbackDelay when the engine produces no frame, whichever comes first.
+// kShowFallbackDelay (2 s) when the engine produces no frame, whichever comes first.
 //
 // Teardown is in reverse: everything that holds the engine's messenger (the app channel, then the
 // plug-in, whose destructor removes its channel handlers) goes before the view controller, which
@@ -35,8 +35,10 @@ class FlutterWindow : public Win32Window {
   static constexpr UINT_PTR kShowFallbackTimerId = 1;
   static constexpr std::chrono::milliseconds kShowFallbackDelay{2000};
 
-  // `project` is copied; the engine is started by Create.
-  explicit FlutterWindow(const flutter::DartProject& project);
+  // `project` is copied; the engine is started by Create. `showFallbackDelay` is how long the
+  // window waits for a first frame before it shows itself anyway.
+  explicit FlutterWindow(const flutter::DartProject& project,
+                         std::chrono::milliseconds showFallbackDelay = kShowFallbackDelay);
   ~FlutterWindow() override;
 
   // Win32Window:
@@ -61,6 +63,7 @@ class FlutterWindow : public Win32Window {
   void LimitMaximisedToWorkArea(MINMAXINFO* info) const;
 
   flutter::DartProject project_;
+  const std::chrono::milliseconds show_fallback_delay_;
 
   // Declared in the order of creation; ReleaseEngine destroys them in reverse.
   std::unique_ptr<flutter::FlutterViewController> flutter_controller_;  // Owns the engine.

@@ -57,7 +57,7 @@ void RunOn(FrameworkThread* thread, std::function<void()> task) {
     task();
     done.Signal();
   }));
-  ASSERT_TRUE(done.TimedWait(10000));
+  ASSERT_TRUE(done.TimedWait(30000));
 }
 
 class PlainLoopFactory : public nbase::CustomMessageLoopFactory {
@@ -155,7 +155,7 @@ TEST(FrameworkThreadTest, StopOnTheThreadItselfOnlyAsksTheLoopToQuit) {
     log.push_back("Stop returned on the thread");
   }));
   ASSERT_TRUE(thread.message_loop_proxy()->PostTask([&] { log.push_back("queued task"); }));
-  ASSERT_TRUE(cleaned_up.TimedWait(10000));  // the loop ended by itself
+  ASSERT_TRUE(cleaned_up.TimedWait(30000));  // the loop ended by itself
   EXPECT_TRUE(thread.IsRunning());           // not collected yet
   thread.Stop();
   EXPECT_FALSE(thread.IsRunning());
@@ -184,7 +184,7 @@ TEST(FrameworkThreadTest, AThreadDeletedByItsOwnTaskWindsDownWithoutTheObject) {
   ASSERT_NE(os_thread, nullptr);
 
   ASSERT_TRUE(nbase::ThreadRegistry::PostTask(4242, [thread] { delete thread; }));
-  EXPECT_EQ(WaitForSingleObject(os_thread, 10000), WAIT_OBJECT_0);  // the thread ended
+  EXPECT_EQ(WaitForSingleObject(os_thread, 30000), WAIT_OBJECT_0);  // the thread ended
   CloseHandle(os_thread);
   EXPECT_TRUE(outcome.loop_destroyed.IsSignaled());
   EXPECT_FALSE(outcome.cleanup_called);  // the subclass was gone before the loop returned
@@ -207,7 +207,7 @@ TEST(FrameworkThreadTest, AUILoopEndingOnItsOwnDoesNotRaceWithStop) {
       // Let the loop end first, then stop: the quit task is refused by the detached proxy.
       HANDLE os_thread = OpenThread(SYNCHRONIZE, FALSE, thread.thread_id());
       ASSERT_NE(os_thread, nullptr);
-      EXPECT_EQ(WaitForSingleObject(os_thread, 10000), WAIT_OBJECT_0);
+      EXPECT_EQ(WaitForSingleObject(os_thread, 30000), WAIT_OBJECT_0);
       CloseHandle(os_thread);
     }
     thread.Stop();  // odd rounds race the WM_QUIT with the quit task

@@ -9,6 +9,7 @@
 
 #include "base/message_loop/message_loop_proxy.h"
 #include "base/synchronization/waitable_event.h"
+#include "tests/base/test_clock.h"
 #include "tests/base/test_thread.h"
 
 namespace {
@@ -18,15 +19,19 @@ using nbase::WinIOMessagePump;
 
 constexpr WaitableEvent::ResetPolicy kManual = WaitableEvent::ResetPolicy::kManual;
 
+constexpr int kLongWaitMs = 30000;  // only reached when something is broken
+
 class IOThreadTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(thread_.StartWithLoop(nbase::MessageLoopType::kIO)); }
 
+  nbase_test::ManualClock clock_;  // outlives the thread, which reads it
   nbase_test::HookedThread thread_{"io thread"};
 };
 
 TEST_F(IOThreadTest, PostedAndDelayedTasksWakeTheCompletionPort) {
   std::vector<std::string> log;
+  WaitableEvent immediates_ran(kManual, false);
   WaitableEvent done(kManual, false);
   auto proxy = thread_.message_loop_proxy();
   ASSERT_TRUE(proxy->PostDelayedTask(
@@ -36,8 +41,14 @@ TEST_F(IOThreadTest, PostedAndDelayedTasksWakeTheCompletionPort) {
       },
       20 * 1000));
   ASSERT_TRUE(proxy->PostTask([&] { log.push_back("immediate 1"); }));
-  ASSERT_TRUE(proxy->PostTask([&] { log.push_back("immediate 2"); }));
-  ASSERT_TRUE(done.TimedWait(10000));
+  ASSERT_TRUE(proxy->PostTask([&] {
+    log.push_back("immediate 2");
+    immediates_ran.Signal();
+  }));
+  ASSERT_TRUE(immediates_ran.TimedWait(kLongWaitMs));
+  // The delayed task is not due before the clock moves; the port's time-out then finds it due.
+  clock_.AdvanceMs(20);
+  ASSERT_TRUE(done.TimedWait(kLongWaitMs));
   EXPECT_EQ(log, (std::vector<std::string>{"immediate 1", "immediate 2", "delayed"}));
 }
 
@@ -79,9 +90,9 @@ TEST_F(IOThreadTest, OverlappedCompletionsReachTheirHandlerOnTheLoopThread) {
     }
     started.Signal();
   }));
-  ASSERT_TRUE(started.TimedWait(10000));
+  ASSERT_TRUE(started.TimedWait(kLongWaitMs));
   ASSERT_TRUE(registered);
-  ASSERT_TRUE(writer.completed.TimedWait(10000));
+  ASSERT_TRUE(writer.completed.TimedWait(kLongWaitMs));
   EXPECT_EQ(writer.context, &context);
   EXPECT_EQ(writer.bytes, 4096u);
   EXPECT_EQ(writer.error, static_cast<DWORD>(ERROR_SUCCESS));

@@ -32,7 +32,7 @@ bool RunById(int id, std::function<void()> task) {
       })) {
     return false;
   }
-  return done->TimedWait(10000);
+  return done->TimedWait(30000);
 }
 
 TEST(ThreadRegistryTest, RegistrationsAreCountedPerThread) {

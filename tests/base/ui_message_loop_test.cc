@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "base/message_loop/message_loop_proxy.h"
 #include "base/synchronization/waitable_event.h"
 #include "tests/base/foreign_pump_window_class.h"
+#include "tests/base/test_clock.h"
 
 namespace {
 
@@ -81,6 +81,9 @@ class UIMessageLoopTest : public testing::Test {
 };
 
 TEST_F(UIMessageLoopTest, AModalLoopInsideAWindowMessageStillRunsPostedAndDelayedTasks) {
+  // The delayed task comes due only once the cross-thread task has run, however slowly the
+  // poster thread gets going: the test's clock moves then, not before.
+  nbase_test::ManualClock clock;
   bool in_modal_loop = false;
   bool modal_done = false;
   std::thread poster;
@@ -93,7 +96,10 @@ TEST_F(UIMessageLoopTest, AModalLoopInsideAWindowMessageStillRunsPostedAndDelaye
     in_modal_loop = true;
     loop_->PostTask([&] { record("same-thread task"); });
     poster = std::thread([&, proxy = loop_->message_loop_proxy()] {
-      (void)proxy->PostTask([&] { record("cross-thread task"); });
+      (void)proxy->PostTask([&] {
+        record("cross-thread task");
+        clock.AdvanceMs(20);
+      });
     });
     loop_->PostDelayedTask(
         [&] {
@@ -115,10 +121,9 @@ TEST_F(UIMessageLoopTest, AModalLoopInsideAWindowMessageStillRunsPostedAndDelaye
   loop_->Run();
   poster.join();
 
-  ASSERT_EQ(log_.size(), 3u);
-  EXPECT_EQ(log_[0], "same-thread task in modal loop");
-  EXPECT_NE(std::find(log_.begin(), log_.end(), "cross-thread task in modal loop"), log_.end());
-  EXPECT_EQ(log_[2], "delayed task in modal loop");
+  EXPECT_EQ(log_, (std::vector<std::string>{"same-thread task in modal loop",
+                                            "cross-thread task in modal loop",
+                                            "delayed task in modal loop"}));
 }
 
 TEST_F(UIMessageLoopTest, ATaskThrowingFromTheWindowProcedureEndsTheProcess) {

@@ -21,12 +21,14 @@ using mic_test::FakeAudioEndpoint;
 using mic_test::FakePacket;
 using namespace std::chrono_literals;
 
-constexpr auto kWait = 10s;  // only reached when something is broken
+constexpr auto kWait = 60s;  // only reached when something is broken
 
+// A start time-out far beyond need, so that only the test of the time-out ever meets one.
 MicCaptureSettings FakeSettings(const std::shared_ptr<FakeAudioEndpoint>& endpoint) {
   MicCaptureSettings settings;
   settings.createEnumerator = endpoint->Factory();
   settings.initializeRetryDelay = 1ms;
+  settings.startTimeout = kWait;
   return settings;
 }
 

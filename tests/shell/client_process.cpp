@@ -174,7 +174,7 @@ std::optional<DWORD> ClientProcess::WaitForExit(std::chrono::milliseconds timeou
   ::GetExitCodeProcess(process_, &code);
   // Let the reader see the end of the output too.
   std::unique_lock<std::mutex> lock(mutex_);
-  output_changed_.wait_for(lock, std::chrono::seconds(5), [&] { return output_ended_; });
+  output_changed_.wait_for(lock, std::chrono::seconds(60), [&] { return output_ended_; });
   return code;
 }
 

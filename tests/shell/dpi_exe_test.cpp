@@ -21,13 +21,13 @@ constexpr wchar_t kClassName[] = L"FERNHOLD_PC_CLIENT_MAIN_WINDOW";
 RECT WindowRectOfClient(const ClientProcess::Environment& environment) {
   ClientProcess client({}, environment);
   RECT rect{};
-  HWND window = client.WaitForWindow(kClassName, 30s, /*visible=*/true);
+  HWND window = client.WaitForWindow(kClassName, 60s, /*visible=*/true);
   EXPECT_NE(window, nullptr) << client.Output();
   if (window != nullptr) {
     ::GetWindowRect(window, &rect);
     ::PostMessageW(window, WM_CLOSE, 0, 0);
   }
-  EXPECT_EQ(client.WaitForExit(30s), std::optional<DWORD>(0));
+  EXPECT_EQ(client.WaitForExit(60s), std::optional<DWORD>(0));
   return rect;
 }
 

@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 
 constexpr wchar_t kClassName[] = L"FERNHOLD_PC_CLIENT_MAIN_WINDOW";
 constexpr wchar_t kMutexName[] = L"Local\\FernholdPcClient_SingleInstanceMutex";
-constexpr auto kStartTimeout = 30s;
+constexpr auto kStartTimeout = 60s;  // only reached when something is broken
 
 ClientProcess::Environment With(ClientProcess::Environment environment, const wchar_t* name,
                                 const wchar_t* value) {
@@ -39,7 +39,7 @@ TEST(ClientExe, ShutdownOnTheAppChannelEndsTheProcessWithZero) {
       "wait reply\n"
       "call fernhold/app shutdown\n"
       "wait reply\n"
-      "wait 20000\n"
+      "wait 120000\n"
       "echo still running\n");
   ClientProcess client({}, scenario.Environment());
   ASSERT_TRUE(client.started());
@@ -99,7 +99,7 @@ TEST(ClientExe, SecondStartRestoresTheMinimisedFirstAndExitsZero) {
 
   // The user minimises it.
   ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  ASSERT_TRUE(PollUntil([&] { return ::IsIconic(window) != FALSE; }, 5s));
+  ASSERT_TRUE(PollUntil([&] { return ::IsIconic(window) != FALSE; }, kStartTimeout));
 
   ScenarioFile second_scenario("echo second engine ran\nwait 60000\n");
   ClientProcess second({}, second_scenario.Environment());
@@ -108,7 +108,7 @@ TEST(ClientExe, SecondStartRestoresTheMinimisedFirstAndExitsZero) {
       << "the second instance must not start an engine: " << second.Output();
   EXPECT_EQ(second.WaitForWindow(kClassName, 0ms), nullptr);
 
-  EXPECT_TRUE(PollUntil([&] { return ::IsIconic(window) == FALSE; }, 5s));
+  EXPECT_TRUE(PollUntil([&] { return ::IsIconic(window) == FALSE; }, kStartTimeout));
   EXPECT_TRUE(::IsWindowVisible(window));
   EXPECT_EQ(::GetForegroundWindow(), window);
 

@@ -19,7 +19,7 @@ DWORD ThreadRunningTasksOf(int id) {
   std::future<DWORD> result = ran_on->get_future();
   if (!nbase::ThreadRegistry::PostTask(id, [ran_on] { ran_on->set_value(::GetCurrentThreadId()); }))
     return 0;
-  if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) return 0;
+  if (result.wait_for(std::chrono::seconds(60)) != std::future_status::ready) return 0;
   return result.get();
 }
 

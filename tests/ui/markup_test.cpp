@@ -130,6 +130,11 @@ TEST(MarkupTest, EachMalformedInputGivesItsMessage) {
   EXPECT_EQ(ParseError(L"<a b='1'/>"), L"Expected attribute value");
   EXPECT_EQ(ParseError(L"<a b=\"unterminated"), L"Error while parsing attribute string");
   EXPECT_EQ(ParseError(L"<a><b>x</b><c><d/></c"), L"Unmatched closing tag");
+  // A closing tag with no open element is stray, wherever it stands at the top level.
+  EXPECT_EQ(ParseError(L"</x>"), L"Unmatched closing tag");
+  EXPECT_EQ(ParseError(L"<a/></b>garbage <<<"), L"Unmatched closing tag");
+  EXPECT_EQ(ParseError(L"<a></a></a>"), L"Unmatched closing tag");
+  EXPECT_EQ(ParseError(L"<!-- c --> </a>"), L"Unmatched closing tag");
   // Unterminated comments and instructions run to the end without reading past it.
   EXPECT_EQ(ParseError(L"<a><b><!-- open"), L"Expected start tag");
   EXPECT_EQ(ParseError(L"<?xml open"), L"(parsed)");
@@ -138,6 +143,10 @@ TEST(MarkupTest, EachMalformedInputGivesItsMessage) {
   EXPECT_FALSE(doc.LoadFromString(L"<a b='1'/>"));
   EXPECT_EQ(doc.GetLastErrorLocation(), L"'1'/>");
   EXPECT_FALSE(doc.GetRoot().IsValid());
+  EXPECT_FALSE(doc.LoadFromString(L"<a/></b>garbage"));
+  EXPECT_EQ(doc.GetLastErrorLocation(), L"</b>garbage");
+  EXPECT_FALSE(doc.GetRoot().IsValid());
+  EXPECT_FALSE(doc.IsValid());
 }
 
 TEST(MarkupTest, FileFailuresGiveTheirMessages) {

@@ -112,6 +112,19 @@ TEST_F(RenderContextTest, CloneCopiesThePixelsAndDetachHandsOverTheSurface) {
   ::DeleteObject(detached);
 }
 
+TEST_F(RenderContextTest, BitBltReportsSuccessAndFailureAsHresults) {
+  auto source = factory_->CreateRenderContext();
+  ASSERT_TRUE(source->Resize(10, 10));
+  source->FillRect(RECT{0, 0, 10, 10}, kGreen);
+  EXPECT_EQ(ctx_->BitBlt(5, 5, 10, 10, source->GetDC()), S_OK);
+  EXPECT_EQ(RgbAt(ctx_.get(), 7, 7), kGreen & 0xFFFFFF);
+
+  // A handle that is no DC: GDI's FALSE must not come back as S_OK (which is 0, like FALSE).
+  const HDC notADc = reinterpret_cast<HDC>(static_cast<uintptr_t>(0x7FFF0));
+  EXPECT_TRUE(FAILED(ctx_->BitBlt(0, 0, 10, 10, notADc)));
+  EXPECT_EQ(RgbAt(ctx_.get(), 2, 2), 0u);
+}
+
 // --- Alpha handling of layered painting ----------------------------------------------------
 
 TEST_F(RenderContextTest, ClearAlphaSetsEveryByteInsideTheClippedRectangle) {

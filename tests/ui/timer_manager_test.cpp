@@ -1,5 +1,7 @@
-// Timer service: every test pumps its own thread's messages until a deadline; callbacks run from
-// that pumping, on the thread that added the timer.
+// Timer service. Each test runs on a fresh UI thread, so it starts with a service of its own and
+// an empty heap. Most tests drive the service's clock by hand and run its polls themselves, so
+// what is due when never depends on the machine's speed; the rest pump the thread's messages
+// until the real wake-ups have done their work, with deadlines far beyond need.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -25,80 +27,9 @@ using ui::TimerManager;
 using uitest::PumpFor;
 using uitest::PumpUntil;
 
+constexpr DWORD kLongWaitMs = 30000;  // only reached when something is broken
+
 struct Owner : nbase::SupportWeakCallback {};
-
-TEST(TimerManagerTest, RepeatCountsOneThreeAndForever) {
-  Owner owner;
-  nbase::WeakCallbackFlag foreverFlag;
-  int once = 0, thrice = 0, forever = 0;
-  TimerManager* timers = TimerManager::GetInstance();
-  ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++once; }, 10, 1));
-  ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++thrice; }, 10, 3));
-  ASSERT_TRUE(timers->AddCancelableTimer(foreverFlag.GetWeakFlag(), [&] { ++forever; }, 10,
-                                         TimerManager::kRepeatForever));
-  EXPECT_TRUE(PumpUntil([&] { return thrice == 3 && forever >= 6; }, 5000));
-  PumpFor(100);
-  EXPECT_EQ(once, 1);
-  EXPECT_EQ(thrice, 3);
-  EXPECT_GE(forever, 6);
-
-  foreverFlag.Cancel();  // Retires the endless timer.
-  const int stoppedAt = forever;
-  PumpFor(100);
-  EXPECT_EQ(forever, stoppedAt);
-  EXPECT_TRUE(PumpUntil([&] { return timers->GetPendingCount() == 0; }, 1000));
-  EXPECT_EQ(timers->GetWakeUpPeriod(), 0u);  // Nothing pending: the multimedia timer stops.
-}
-
-TEST(TimerManagerTest, TimerOfADestroyedOwnerNeverRuns) {
-  bool ran = false;
-  bool later = false;
-  {
-    Owner owner;
-    TimerManager::GetInstance()->AddCancelableTimer(owner.GetWeakFlag(), [&] { ran = true; }, 20,
-                                                    1);
-  }
-  Owner survivor;
-  TimerManager::GetInstance()->AddCancelableTimer(survivor.GetWeakFlag(), [&] { later = true; },
-                                                  60, 1);
-  EXPECT_TRUE(PumpUntil([&] { return later; }, 3000));
-  EXPECT_FALSE(ran);
-  EXPECT_EQ(TimerManager::GetInstance()->GetPendingCount(), 0u);
-}
-
-TEST(TimerManagerTest, AnEarlierCallbackOfThePollCanRetireALaterTimer) {
-  // Both are due in the same poll, and each cancels the other: exactly one may run.
-  nbase::WeakCallbackFlag first, second;
-  int ran = 0;
-  TimerManager* timers = TimerManager::GetInstance();
-  timers->AddCancelableTimer(first.GetWeakFlag(), [&] { ++ran; second.Cancel(); }, 0, 1);
-  timers->AddCancelableTimer(second.GetWeakFlag(), [&] { ++ran; first.Cancel(); }, 0, 1);
-  EXPECT_TRUE(PumpUntil([&] { return ran > 0; }, 2000));
-  PumpFor(100);
-  EXPECT_EQ(ran, 1);
-}
-
-TEST(TimerManagerTest, CallbacksMayAddTimers) {
-  Owner owner;
-  int chain = 0;
-  std::function<void()> step = [&] {
-    if (++chain < 5)
-      TimerManager::GetInstance()->AddCancelableTimer(owner.GetWeakFlag(), step, 5, 1);
-  };
-  TimerManager::GetInstance()->AddCancelableTimer(owner.GetWeakFlag(), step, 5, 1);
-  EXPECT_TRUE(PumpUntil([&] { return chain == 5; }, 3000));
-}
-
-TEST(TimerManagerTest, ZeroPeriodRepeatingTimerRunsOncePerPoll) {
-  nbase::WeakCallbackFlag flag;
-  int runs = 0;
-  TimerManager::GetInstance()->AddCancelableTimer(flag.GetWeakFlag(), [&] { ++runs; }, 0,
-                                                  TimerManager::kRepeatForever);
-  // A poll that re-ran a zero-period timer at once would never return to this loop.
-  EXPECT_TRUE(PumpUntil([&] { return runs >= 3; }, 3000));
-  flag.Cancel();
-  EXPECT_LT(runs, 1000);
-}
 
 // Runs body on a fresh UI thread, so it starts with a service of its own and an empty heap.
 void OnFreshThread(const std::function<void()>& body) {
@@ -106,17 +37,151 @@ void OnFreshThread(const std::function<void()>& body) {
   thread.join();
 }
 
+// The calling thread's service on a clock in milliseconds that only the test moves.
+class ManualClock {
+ public:
+  ManualClock() : timers_(TimerManager::GetInstance()) {
+    timers_->SetClockForTesting([this] { return now_.load(); }, 1000);
+  }
+  ~ManualClock() { timers_->SetClockForTesting(nullptr, 0); }
+
+  TimerManager* timers() const { return timers_; }
+  // Moves the clock, then polls as a wake-up would.
+  void AdvanceAndPoll(LONGLONG ms) {
+    now_ += ms;
+    timers_->Poll();
+  }
+
+ private:
+  TimerManager* const timers_;
+  std::atomic<LONGLONG> now_{1000000};
+};
+
+TEST(TimerManagerTest, RepeatCountsOneThreeAndForever) {
+  OnFreshThread([] {
+    ManualClock clock;
+    Owner owner;
+    nbase::WeakCallbackFlag foreverFlag;
+    int once = 0, thrice = 0, forever = 0;
+    TimerManager* timers = clock.timers();
+    ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++once; }, 10, 1));
+    ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++thrice; }, 10, 3));
+    ASSERT_TRUE(timers->AddCancelableTimer(foreverFlag.GetWeakFlag(), [&] { ++forever; }, 10,
+                                           TimerManager::kRepeatForever));
+    clock.AdvanceAndPoll(9);
+    EXPECT_EQ(once + thrice + forever, 0);  // nothing is due a millisecond early
+    for (int period = 1; period <= 6; ++period) {
+      clock.AdvanceAndPoll(period == 1 ? 1 : 10);
+      EXPECT_EQ(once, 1);
+      EXPECT_EQ(thrice, std::min(period, 3));
+      EXPECT_EQ(forever, period);
+    }
+    EXPECT_EQ(timers->GetPendingCount(), 1u);
+
+    foreverFlag.Cancel();  // retires the endless timer
+    clock.AdvanceAndPoll(10);
+    EXPECT_EQ(forever, 6);
+    EXPECT_EQ(timers->GetPendingCount(), 0u);
+    EXPECT_EQ(timers->GetWakeUpPeriod(), 0u);  // nothing pending: the multimedia timer stops
+  });
+}
+
+TEST(TimerManagerTest, ALatePollRunsATimerOnceAndCountsTheNextPeriodFromThatPoll) {
+  OnFreshThread([] {
+    ManualClock clock;
+    Owner owner;
+    int runs = 0;
+    clock.timers()->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++runs; }, 10,
+                                       TimerManager::kRepeatForever);
+    clock.AdvanceAndPoll(35);  // three periods late
+    EXPECT_EQ(runs, 1);
+    clock.AdvanceAndPoll(9);
+    EXPECT_EQ(runs, 1);
+    clock.AdvanceAndPoll(1);
+    EXPECT_EQ(runs, 2);
+  });
+}
+
+TEST(TimerManagerTest, TimerOfADestroyedOwnerNeverRuns) {
+  OnFreshThread([] {
+    ManualClock clock;
+    bool ran = false;
+    {
+      Owner owner;
+      clock.timers()->AddCancelableTimer(owner.GetWeakFlag(), [&] { ran = true; }, 20, 1);
+    }
+    EXPECT_EQ(clock.timers()->GetPendingCount(), 1u);
+    clock.AdvanceAndPoll(20);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(clock.timers()->GetPendingCount(), 0u);  // removed at its due time
+  });
+}
+
+TEST(TimerManagerTest, AnEarlierCallbackOfThePollCanRetireALaterTimer) {
+  OnFreshThread([] {
+    // Both are due in the same poll, and each cancels the other: exactly one may run.
+    ManualClock clock;
+    nbase::WeakCallbackFlag first, second;
+    int ran = 0;
+    TimerManager* timers = clock.timers();
+    timers->AddCancelableTimer(first.GetWeakFlag(), [&] { ++ran; second.Cancel(); }, 0, 1);
+    timers->AddCancelableTimer(second.GetWeakFlag(), [&] { ++ran; first.Cancel(); }, 0, 1);
+    clock.AdvanceAndPoll(0);
+    EXPECT_EQ(ran, 1);
+    clock.AdvanceAndPoll(10);
+    EXPECT_EQ(ran, 1);
+  });
+}
+
+TEST(TimerManagerTest, CallbacksMayAddTimersWhichWaitForALaterPoll) {
+  OnFreshThread([] {
+    ManualClock clock;
+    Owner owner;
+    int chain = 0;
+    std::function<void()> step = [&] {
+      if (++chain < 5) TimerManager::GetInstance()->AddCancelableTimer(owner.GetWeakFlag(), step, 0, 1);
+    };
+    clock.timers()->AddCancelableTimer(owner.GetWeakFlag(), step, 5, 1);
+    for (int poll = 1; poll <= 6; ++poll) {
+      clock.AdvanceAndPoll(5);
+      EXPECT_EQ(chain, std::min(poll, 5));  // one link per poll, even at a period of 0
+    }
+    EXPECT_EQ(clock.timers()->GetPendingCount(), 0u);
+  });
+}
+
+TEST(TimerManagerTest, ZeroPeriodRepeatingTimerRunsOncePerPoll) {
+  OnFreshThread([] {
+    ManualClock clock;
+    nbase::WeakCallbackFlag flag;
+    int runs = 0;
+    clock.timers()->AddCancelableTimer(flag.GetWeakFlag(), [&] { ++runs; }, 0,
+                                       TimerManager::kRepeatForever);
+    // A poll that re-ran a zero-period timer at once would never return.
+    clock.AdvanceAndPoll(0);
+    EXPECT_EQ(runs, 1);
+    clock.AdvanceAndPoll(0);
+    EXPECT_EQ(runs, 2);
+  });
+}
+
 TEST(TimerManagerTest, DistantTimersWakeOnceNearTheirDueTime) {
   OnFreshThread([] {
+    ManualClock clock;
     Owner owner;
-    TimerManager* timers = TimerManager::GetInstance();
-    timers->AddCancelableTimer(owner.GetWeakFlag(), [] {}, 5000, 1);
+    bool ran = false;
+    TimerManager* timers = clock.timers();
+    timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ran = true; }, 5000, 1);
     EXPECT_EQ(timers->GetWakeUpPeriod(), TimerManager::kFastPeriodMs);
-    // The first poll finds the timer about 5 s away and switches to one slow wake-up.
-    ASSERT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() != TimerManager::kFastPeriodMs; },
-                          2000));
-    EXPECT_GE(timers->GetWakeUpPeriod(), 4000u);  // The first poll may come late under load.
-    EXPECT_LE(timers->GetWakeUpPeriod(), 5002u);
+    // The first poll finds the timer 5 s away and switches to one slow wake-up.
+    clock.AdvanceAndPoll(0);
+    EXPECT_EQ(timers->GetWakeUpPeriod(), 5002u);
+    clock.AdvanceAndPoll(4001);  // 999 ms left: back to the fast period
+    EXPECT_EQ(timers->GetWakeUpPeriod(), TimerManager::kFastPeriodMs);
+    EXPECT_FALSE(ran);
+    clock.AdvanceAndPoll(999);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(timers->GetWakeUpPeriod(), 0u);
   });
 }
 
@@ -124,14 +189,67 @@ TEST(TimerManagerTest, SlowWakeUpBeyondTheSystemLimitIsClampedNotLost) {
   TIMECAPS caps = {};
   ASSERT_EQ(::timeGetDevCaps(&caps, sizeof(caps)), static_cast<MMRESULT>(TIMERR_NOERROR));
   OnFreshThread([&caps] {
+    ManualClock clock;
     Owner owner;
+    const UINT elapse = 2000000;  // beyond what timeSetEvent accepts on Windows and Wine
+    clock.timers()->AddCancelableTimer(owner.GetWeakFlag(), [] {}, elapse, 1);
+    clock.AdvanceAndPoll(0);
+    EXPECT_EQ(clock.timers()->GetWakeUpPeriod(), std::min<UINT>(caps.wPeriodMax, elapse + 2));
+    EXPECT_EQ(clock.timers()->GetPendingCount(), 1u);
+  });
+}
+
+// Handles the poll messages waiting in this thread's queue (one taken out unhandled would leave
+// the service believing it still waits there) and counts them.
+int HandlePollMessages() {
+  int count = 0;
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, TimerManager::kPollMessage, TimerManager::kPollMessage,
+                        PM_REMOVE)) {
+    ::DispatchMessageW(&message);
+    ++count;
+  }
+  return count;
+}
+
+TEST(TimerManagerTest, ABusyThreadGetsOnePollMessageHoweverManyTicksPass) {
+  OnFreshThread([] {
+    Owner owner;
+    int ran = 0;
     TimerManager* timers = TimerManager::GetInstance();
-    const UINT elapse = 2000000;  // Beyond what timeSetEvent accepts on Windows and Wine.
-    timers->AddCancelableTimer(owner.GetWeakFlag(), [] {}, elapse, 1);
-    ASSERT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() != TimerManager::kFastPeriodMs; },
-                          2000));
-    EXPECT_EQ(timers->GetWakeUpPeriod(), std::min<UINT>(caps.wPeriodMax, elapse + 2));
-    EXPECT_EQ(timers->GetPendingCount(), 1u);
+    ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++ran; }, 0, 2));
+    const DWORD uiThread = ::GetCurrentThreadId();
+    // More ticks than a Windows queue holds messages (10,000), while this thread pumps nothing.
+    bool otherPostWent = false;
+    std::thread ticks([&] {
+      for (int i = 0; i < 12000; ++i) timers->RequestPoll();
+      otherPostWent = ::PostThreadMessageW(uiThread, WM_APP, 0, 0) != FALSE;
+    });
+    ticks.join();
+    EXPECT_TRUE(otherPostWent) << "the thread's queue filled up with wake-ups";
+    MSG other;
+    EXPECT_TRUE(::PeekMessageW(&other, nullptr, WM_APP, WM_APP, PM_REMOVE));
+    // The multimedia timer's own ticks share the one message, which polls.
+    EXPECT_EQ(HandlePollMessages(), 1);
+    EXPECT_EQ(ran, 1);
+
+    // Once the message has been handled, the next tick posts a new one.
+    timers->RequestPoll();
+    timers->RequestPoll();
+    EXPECT_EQ(HandlePollMessages(), 1);
+    EXPECT_EQ(ran, 2);
+  });
+}
+
+TEST(TimerManagerTest, RealTimersRunFromTheWakeUpsAndThenStopThem) {
+  OnFreshThread([] {
+    Owner owner;
+    int ran = 0;
+    TimerManager* timers = TimerManager::GetInstance();
+    ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++ran; }, 10, 3));
+    EXPECT_TRUE(PumpUntil([&] { return ran == 3; }, kLongWaitMs));
+    EXPECT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() == 0; }, kLongWaitMs));
+    EXPECT_EQ(ran, 3);
   });
 }
 
@@ -161,7 +279,7 @@ TEST(TimerManagerTest, EachUiThreadRunsItsOwnTimers) {
   // window class unregistered again (the round's windows are gone with their threads), so every
   // round races the class's first registration.
   constexpr int kThreads = 16;
-  constexpr int kRounds = 10;
+  constexpr int kRounds = 5;
   struct Result {
     DWORD addedOn = 0;
     std::atomic<DWORD> ranOn{0};
@@ -174,23 +292,20 @@ TEST(TimerManagerTest, EachUiThreadRunsItsOwnTimers) {
     Barrier ready(kThreads + 1);
     Barrier finished(kThreads + 1);
     Barrier released(kThreads + 1);
-    std::atomic<bool> go{false};
     auto uiThread = [&](Result* result) {
       Owner owner;
       result->addedOn = ::GetCurrentThreadId();
-      ready.ArriveAndWait();
-      while (!go) std::this_thread::yield();  // Released all at once, not one by one.
+      ready.ArriveAndWait();  // released all at once, not one by one
       result->service = TimerManager::GetInstance();
       result->service->AddCancelableTimer(
           owner.GetWeakFlag(), [result] { result->ranOn = ::GetCurrentThreadId(); }, 20, 1);
-      PumpUntil([result] { return result->ranOn != 0; }, 3000);
+      PumpUntil([result] { return result->ranOn != 0; }, kLongWaitMs);
       finished.ArriveAndWait();
       released.ArriveAndWait();
     };
     std::vector<std::thread> threads;
     for (Result& result : results) threads.emplace_back(uiThread, &result);
     ready.ArriveAndWait();
-    go = true;
     finished.ArriveAndWait();
     // While every thread and its service still live: this thread's service is yet another one.
     // (Made in the last round only: its window keeps the class registered from then on.)
@@ -227,8 +342,8 @@ TEST(TimerManagerTest, TimersRunWhenNoMultimediaTimerIsLeft) {
     TimerManager* timers = TimerManager::GetInstance();
     ASSERT_TRUE(timers->AddCancelableTimer(owner.GetWeakFlag(), [&] { ++ran; }, 20, 3));
     EXPECT_EQ(timers->GetWakeUpPeriod(), TimerManager::kFastPeriodMs);
-    EXPECT_TRUE(PumpUntil([&] { return ran == 3; }, 3000));
-    EXPECT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() == 0; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return ran == 3; }, kLongWaitMs));
+    EXPECT_TRUE(PumpUntil([&] { return timers->GetWakeUpPeriod() == 0; }, kLongWaitMs));
   });
   for (UINT id : taken) ::timeKillEvent(id);
 }
@@ -241,7 +356,7 @@ TEST(TimerManagerTest, ACallbackThrowingFromTheTimerWindowEndsTheProcess) {
       {
         TimerManager::GetInstance()->AddCancelableTimer(
             owner.GetWeakFlag(), [] { throw std::runtime_error("callback failed"); }, 1, 1);
-        PumpFor(1000);
+        PumpFor(kLongWaitMs);  // ends much sooner: the first poll throws
       },
       "");
 }

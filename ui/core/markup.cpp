@@ -1,14 +1,8 @@
 #include "ui/core/markup.h"
 
-#include <windows.h>
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
-#include <memory>
-
-#include "ui/core/global_manager.h"
 
 namespace ui {
 
@@ -32,12 +26,6 @@ struct Entity {
 const Entity kEntities[] = {
     {L"&amp;", 5, L'&'}, {L"&apos;", 6, L'\''}, {L"&lt;", 4, L'<'},
     {L"&gt;", 4, L'>'},  {L"&quot;", 6, L'"'},
-};
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
-  }
 };
 
 }  // namespace
@@ -121,7 +109,7 @@ const wchar_t* MarkupNode::GetAttributeValue(const wchar_t* name) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// MarkupDocument: loading
+// MarkupDocument: the document and its text
 
 void MarkupDocument::Release() {
   text_.clear();
@@ -140,48 +128,6 @@ bool MarkupDocument::FailOutsideText(const wchar_t* message) {
   error_message_.assign(message, std::min(std::wcslen(message), kMaxErrorMessage));
   error_location_.clear();
   return false;
-}
-
-bool MarkupDocument::LoadFromFile(const std::wstring& fileName) {
-  Release();
-  std::wstring path = fileName;
-  if (::PathIsRelativeW(fileName.c_str())) path = GlobalManager::GetResourcePath() + fileName;
-
-  std::unique_ptr<void, HandleCloser> file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return FailOutsideText(L"Error opening file");
-  LARGE_INTEGER size = {};
-  if (!::GetFileSizeEx(file.get(), &size)) return FailOutsideText(L"Could not read file");
-  if (size.QuadPart == 0) return FailOutsideText(L"File is empty");
-  if (static_cast<unsigned long long>(size.QuadPart) > kMaxFileBytes)
-    return FailOutsideText(L"File too large");
-
-  std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-      read != bytes.size())
-    return FailOutsideText(L"Could not read file");
-  return LoadFromUtf8(bytes.data(), bytes.size());
-}
-
-bool MarkupDocument::LoadFromUtf8(const char* data, size_t size) {
-  Release();
-  if (size > 2 && static_cast<unsigned char>(data[0]) == 0xEF &&
-      static_cast<unsigned char>(data[1]) == 0xBB && static_cast<unsigned char>(data[2]) == 0xBF) {
-    data += 3;
-    size -= 3;
-  }
-  int length = 0;
-  if (size > 0) {
-    length = ::MultiByteToWideChar(CP_UTF8, 0, data, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) return FailOutsideText(L"Could not read file");
-  }
-  text_.assign(static_cast<size_t>(length) + 1, L'\0');
-  if (length > 0)
-    ::MultiByteToWideChar(CP_UTF8, 0, data, static_cast<int>(size), text_.data(), length);
-  end_ = static_cast<size_t>(length);
-  return Parse();
 }
 
 bool MarkupDocument::LoadFromString(const std::wstring& markup) {
@@ -298,7 +244,12 @@ bool MarkupDocument::ParseElement(size_t& pos, uint32_t parent, unsigned depth) 
       return Fail(L"Expected start tag", pos);
     }
     if (text_[pos] != L'<') return Fail(L"Expected start tag", pos);
-    if (pos + 1 < end_ && text_[pos + 1] == L'/') return true;  // The caller's closing tag.
+    if (pos + 1 < end_ && text_[pos + 1] == L'/') {
+      // The closing tag of the element this level is inside, which the caller reads. At the top
+      // level no element is open: a closing tag there is stray, not the end of the document.
+      if (parent == 0) return Fail(L"Unmatched closing tag", pos);
+      return true;
+    }
     if (pos + 1 < end_ && (text_[pos + 1] == L'!' || text_[pos + 1] == L'?')) {
       // Comments end at "->", processing instructions at "?>"; unterminated ones run to the end.
       const wchar_t* closing = text_[pos + 1] == L'!' ? L"->" : L"?>";

@@ -16,8 +16,12 @@
 //   }
 //
 // Parsing never reads past the end of the text, refuses elements nested deeper than
-// kMaxNestingDepth with an error instead of exhausting the stack, and keeps every failure as one
-// message plus up to 49 characters of text at the failing position.
+// kMaxNestingDepth with an error instead of exhausting the stack, refuses a closing tag that no
+// open element matches (one at the top level included), and keeps every failure as one message
+// plus up to 49 characters of text at the failing position.
+//
+// The parser (markup.cpp) is portable C++ and is fuzzed natively (tools/fuzz/markup.sh); loading
+// from files and UTF-8 bytes needs the system (markup_win.cpp).
 //
 // Thread affinity: a document is built on one thread; once parsed it is read-only, and nodes of
 // it may be read on several threads at once (a node is a small value with its own attribute map).

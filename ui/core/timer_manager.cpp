@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace ui {
 
@@ -23,6 +24,12 @@ DWORD ServiceSlot() {
   return slot;
 }
 
+LONGLONG PerformanceFrequency() {
+  LARGE_INTEGER frequency = {};
+  ::QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+}
+
 }  // namespace
 
 TimerManager* TimerManager::GetInstance() {
@@ -36,10 +43,8 @@ TimerManager* TimerManager::GetInstance() {
   return service;
 }
 
-TimerManager::TimerManager() : owner_thread_(::GetCurrentThreadId()) {
-  LARGE_INTEGER frequency = {};
-  ::QueryPerformanceFrequency(&frequency);
-  frequency_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+TimerManager::TimerManager()
+    : owner_thread_(::GetCurrentThreadId()), frequency_(PerformanceFrequency()) {
   TIMECAPS caps = {};
   max_period_ms_ = ::timeGetDevCaps(&caps, sizeof(caps)) == TIMERR_NOERROR && caps.wPeriodMax
                        ? caps.wPeriodMax
@@ -81,8 +86,11 @@ LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wPar
                                           LPARAM lParam) noexcept {
   const bool windowTimer = message == WM_TIMER && wParam == kWindowTimerId;
   if (message == kPollMessage || windowTimer) {
-    if (auto* self = reinterpret_cast<TimerManager*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+    if (auto* self = reinterpret_cast<TimerManager*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) {
+      // The queue holds no poll message now: a tick from here on posts the next one.
+      if (message == kPollMessage) self->poll_posted_ = false;
       self->Poll();
+    }
     return windowTimer ? 0 : 1;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -90,14 +98,27 @@ LRESULT CALLBACK TimerManager::WindowProc(HWND window, UINT message, WPARAM wPar
 
 void CALLBACK TimerManager::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_PTR,
                                               DWORD_PTR) noexcept {
-  // Runs on the system's timer thread: only the window handle is touched.
-  ::PostMessageW(reinterpret_cast<HWND>(user), kPollMessage, 0, 0);
+  // Runs on the system's timer thread. The timer is killed synchronously before the service goes,
+  // so the service outlives every call.
+  reinterpret_cast<TimerManager*>(user)->RequestPoll();
+}
+
+void TimerManager::RequestPoll() {
+  if (poll_posted_.exchange(true)) return;  // one is waiting already
+  // A refused post (a full queue) leaves none waiting: the next tick tries again.
+  if (!::PostMessageW(window_, kPollMessage, 0, 0)) poll_posted_ = false;
 }
 
 LONGLONG TimerManager::Now() const {
+  if (test_clock_) return test_clock_();
   LARGE_INTEGER now = {};
   ::QueryPerformanceCounter(&now);
   return now.QuadPart;
+}
+
+void TimerManager::SetClockForTesting(std::function<LONGLONG()> now, LONGLONG frequency) {
+  test_clock_ = std::move(now);
+  frequency_ = test_clock_ && frequency > 0 ? frequency : PerformanceFrequency();
 }
 
 bool TimerManager::StartWakeUp(UINT periodMs) {
@@ -105,7 +126,8 @@ bool TimerManager::StartWakeUp(UINT periodMs) {
   if (wake_period_ms_ == period) return true;
   StopWakeUp();
   timer_id_ = ::timeSetEvent(period, 1, &TimerManager::OnMultimediaTimer,
-                             reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
+                             reinterpret_cast<DWORD_PTR>(this),
+                             TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
   // The system hands out few multimedia timers (Wine: 16 a process). When none is left, a window
   // timer of the same period wakes the service instead: coarser, but the timers still run.
   if (timer_id_ == 0 && ::SetTimer(window_, kWindowTimerId, period, nullptr) == 0) return false;
@@ -155,6 +177,7 @@ bool TimerManager::AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag
 }
 
 void TimerManager::Poll() {
+  if (::GetCurrentThreadId() != owner_thread_) return;
   const LONGLONG now = Now();
   std::vector<Timer> due;
   std::vector<Timer> requeue;

@@ -13,18 +13,23 @@
 // a hidden message-only window: a 16 ms periodic timer while the next timer is less than a second
 // away, else one periodic timer of the remaining time (clamped to what the system accepts), and
 // none while no timer is pending. When the process has no multimedia timer left, a window timer
-// of the same period takes its place.
+// of the same period takes its place. At most one poll message waits in the thread's queue: a
+// tick finds the one already posted and posts no other, so a thread kept busy for long does not
+// find its queue full of wake-ups (a full queue would refuse every other post to the thread).
 //
 // Thread affinity: there is one service per UI thread. GetInstance() returns the calling thread's
 // service (made on first use, destroyed when the thread ends), and its callbacks run on that
 // thread, from its message loop. So a window, its controls and its timers are only ever touched
 // on the window's own thread, and an owner destroyed there between polls is never called. The
-// thread must run a Windows message loop. A service refuses timers added from another thread.
+// thread must run a Windows message loop that dispatches what it takes from the queue: a poll
+// message taken out and dropped would leave the service waiting for it. A service refuses timers
+// added from another thread.
 #ifndef UI_CORE_TIMER_MANAGER_H_
 #define UI_CORE_TIMER_MANAGER_H_
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -58,9 +63,21 @@ class TimerManager {
   bool AddCancelableTimer(const std::weak_ptr<nbase::WeakFlag>& flag,
                           std::function<void()> callback, UINT elapseMs, int repeatCount);
 
+  // Runs every due timer once, re-queues repeating ones and re-arms the wake-up: what the poll
+  // message does. Does nothing on a thread that does not own this service.
+  void Poll();
+  // Posts the poll message to the service's window unless one is already waiting there. The
+  // wake-up timer calls it on the system's timer thread; any thread may.
+  void RequestPoll();
+
   // The wake-up's current period in ms, 0 when none runs.
   UINT GetWakeUpPeriod() const { return wake_period_ms_; }
   size_t GetPendingCount() const { return heap_.size(); }
+
+  // Makes the service read `now` (ticks, `frequency` of them a second) instead of the performance
+  // counter, so that a test decides when timers are due. Set it before adding timers; an empty
+  // function restores the performance counter.
+  void SetClockForTesting(std::function<LONGLONG()> now, LONGLONG frequency);
 
  private:
   struct Timer {
@@ -84,8 +101,6 @@ class TimerManager {
   static void CALLBACK OnMultimediaTimer(UINT id, UINT message, DWORD_PTR user, DWORD_PTR,
                                          DWORD_PTR) noexcept;
 
-  // Runs every due timer once, re-queues repeating ones and re-arms the wake-up.
-  void Poll();
   // The fast period while the earliest timer is due within a second, else one period of the
   // remaining time plus 2 ms (clamped to the largest period the system accepts); none when empty.
   void ArmWakeUp(LONGLONG now);
@@ -97,6 +112,7 @@ class TimerManager {
 
   DWORD owner_thread_ = 0;
   LONGLONG frequency_ = 1;
+  std::function<LONGLONG()> test_clock_;  // empty: the performance counter
   HWND window_ = nullptr;  // Owned message-only window.
   UINT timer_id_ = 0;      // Multimedia timer, 0 when none.
   // Period of the running wake-up, 0 when none runs: the multimedia timer when timer_id_ is not 0,
@@ -104,6 +120,9 @@ class TimerManager {
   UINT wake_period_ms_ = 0;
   UINT max_period_ms_ = 0;  // Largest period timeSetEvent accepts here.
   std::vector<Timer> heap_;
+  // Set while a poll message waits in the queue: from the post until its handling starts. Read
+  // and written by the system's timer thread too.
+  std::atomic<bool> poll_posted_{false};
 };
 
 }  // namespace ui

@@ -143,7 +143,10 @@ POINT RenderContext_GdiPlus::GetWindowOrg() const {
 
 HRESULT RenderContext_GdiPlus::BitBlt(int x, int y, int cx, int cy, HDC source, int sourceX,
                                       int sourceY, DWORD rop) {
-  return ::BitBlt(dc_, x, y, cx, cy, source, sourceX, sourceY, rop);
+  // GDI answers with a BOOL; FALSE would read as S_OK if passed on as it is.
+  if (::BitBlt(dc_, x, y, cx, cy, source, sourceX, sourceY, rop)) return S_OK;
+  const DWORD error = ::GetLastError();
+  return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
 bool RenderContext_GdiPlus::AlphaBlend(int x, int y, int cx, int cy, HDC source, int sourceX,

@@ -171,6 +171,7 @@ class IRenderContext : public virtual nbase::SupportWeakCallback {
   virtual void SetRoundClip(const RECT& rect, int ellipseWidth, int ellipseHeight) = 0;
   virtual void ClearClip() = 0;
 
+  // S_OK when the pixels were copied, a failure code otherwise (a source DC that is not a DC).
   virtual HRESULT BitBlt(int x, int y, int cx, int cy, HDC source, int sourceX = 0,
                          int sourceY = 0, DWORD rop = SRCCOPY) = 0;
   // Constant alpha plus the source's per-pixel (premultiplied) alpha.
