@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "ui/core/performance_clock.h"
+
 namespace ui {
 
 namespace {
@@ -95,9 +97,8 @@ void CALLBACK TimerManager::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_
 }
 
 LONGLONG TimerManager::Now() const {
-  LARGE_INTEGER now = {};
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart;
+  // The performance counter, or the clock a test drives on this thread.
+  return PerformanceClock::Now();
 }
 
 bool TimerManager::StartWakeUp(UINT periodMs) {
