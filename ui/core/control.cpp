@@ -62,7 +62,7 @@ SIZE Control::EstimateSize(SIZE available) {
     return SIZE{fixed_width_, fixed_height_};
   }
 
-  if (image && image->Load(GetResourcePath())) {
+  if (image && LoadImage(*image)) {
     const std::shared_ptr<ImageInfo>& info = image->GetImageInfo();
     DpiManager* dpi = DpiManager::GetInstance();
     if (size.cx == kSizeAuto) size.cx = dpi->ScaleInt(info->GetWidth());

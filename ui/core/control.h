@@ -223,6 +223,9 @@ class Control : public PlaceHolder {
   // The part of the position the current paint covers.
   const RECT& GetPaintRect() const { return paint_rect_; }
 
+  // Makes sure image holds its decoded picture (read below the window's resource folder when
+  // its file name is relative); false when it cannot be loaded.
+  bool LoadImage(Image& image);
   // Draws image at the position (or its "dest"), limited to the paint rectangle: modify is an
   // image attribute string for this draw only, fade (0-255) replaces the image's own unless -1.
   // An image that cannot be loaded is reset to empty and false is returned. While the background

@@ -175,11 +175,12 @@ void Control::PaintBorder(IRenderContext* context) {
 // ---------------------------------------------------------------------------------------------
 // Images
 
+bool Control::LoadImage(Image& image) { return image.Load(GetResourcePath()); }
+
 bool Control::DrawImage(IRenderContext* context, Image& image, const std::wstring& modify,
                         int fade) {
   if (image.GetAttribute().file.empty()) return false;
-  const std::wstring resourcePath = GetResourcePath();
-  if (!image.Load(resourcePath)) {
+  if (!LoadImage(image)) {
     image.GetAttribute().Reset();  // Unset from now on: later draws fall back at once.
     return false;
   }
@@ -190,7 +191,7 @@ bool Control::DrawImage(IRenderContext* context, Image& image, const std::wstrin
     AdvanceBkImageFrame();
     return true;
   }
-  return image.Draw(context, paint_rect_, rect_, modify, fade, resourcePath);
+  return image.Draw(context, paint_rect_, rect_, modify, fade, GetResourcePath());
 }
 
 void Control::AdvanceBkImageFrame() {
