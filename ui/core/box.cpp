@@ -137,8 +137,13 @@ void Box::DispatchEvent(const EventArgs& args) {
     HandleEvent(args);
     return;
   }
+  const bool own = args.sender == this && !(code_events_.empty() && markup_events_.empty());
+  if (!own && code_bubbled_events_.empty() && markup_bubbled_events_.empty()) {
+    HandleEvent(args);  // No handler to run first (the common case).
+    return;
+  }
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
-  if (args.sender == this) {
+  if (own) {
     if (!InvokeEventStage(code_events_, args, alive) || alive.expired()) return;
     if (!InvokeEventStage(markup_events_, args, alive) || alive.expired()) return;
   }

@@ -305,6 +305,11 @@ void Control::DispatchEvent(const EventArgs& args) {
     HandleEvent(args);
     return;
   }
+  // Without handlers nothing can run before the default handling (the common case).
+  if (code_events_.empty() && markup_events_.empty()) {
+    HandleEvent(args);
+    return;
+  }
   // Every stage may destroy this control; the weak flag tells.
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   if (!InvokeEventStage(code_events_, args, alive) || alive.expired()) return;
