@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_support.h"
+#include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/image_attribute.h"
@@ -41,6 +42,52 @@ TEST(Dpi150Test, StartupAdaptsToTheScreenDpi) {
   EXPECT_EQ(uitest::RgbAt(ctx.get(), 14, 14), 0xFF0000u);
   EXPECT_EQ(uitest::RgbAt(ctx.get(), 16, 16), 0x0000FFu);
   ::DeleteObject(bitmap);
+}
+
+TEST(Dpi150Test, MarkupSizesOfBoxesAndControlsAreScaledBeforeTheyAreLaidOut) {
+  ui::DpiManager* dpi = ui::DpiManager::GetInstance();
+  dpi->SetAdaptDPI(true);
+  dpi->SetScaleFromDpi(ui::DpiManager::GetMainMonitorDpi());
+  ASSERT_EQ(dpi->GetScale(), 150);
+
+  ui::VBox column;
+  column.SetAttribute(L"padding", L"4,4,4,4");
+  column.SetAttribute(L"childmargin", L"2");
+  auto* header = new ui::Control();
+  header->SetAttribute(L"height", L"20");
+  header->SetAttribute(L"margin", L"2,2,2,2");
+  auto* body = new ui::Control();
+  body->SetAttribute(L"minheight", L"10");
+  auto* tiles = new ui::TileBox();
+  tiles->SetAttribute(L"height", L"40");
+  tiles->SetAttribute(L"itemsize", L"40,20");
+  auto* tile = new ui::Control();
+  tile->SetAttribute(L"width", L"40");
+  tile->SetAttribute(L"height", L"20");
+  tiles->Add(tile);
+  tiles->Add(new ui::Control());
+  column.Add(header);
+  column.Add(body);
+  column.Add(tiles);
+  column.SetPos(RECT{0, 0, 300, 300});
+
+  // Padding 6, child margin 3, header 30 high inside margins of 3.
+  const RECT h = header->GetPos();
+  EXPECT_EQ(h.left, 9);
+  EXPECT_EQ(h.top, 9);
+  EXPECT_EQ(h.bottom, 39);
+  EXPECT_EQ(h.right, 291);
+  EXPECT_EQ(body->GetMinHeight(), 15);
+  // The body stretches over what is left: 288 - (36 + 60 + 2 gaps of 3).
+  const RECT b = body->GetPos();
+  EXPECT_EQ(b.top, 45);
+  EXPECT_EQ(b.bottom - b.top, 288 - 36 - 60 - 6);
+  // Tiles of 60: 288 / 60 = 4 columns of 72; the 60 x 30 tile is centred in its cell.
+  const RECT t = tile->GetPos();
+  EXPECT_EQ(t.right - t.left, 60);
+  EXPECT_EQ(t.bottom - t.top, 30);
+  EXPECT_EQ(t.left, 6 + (72 - 60) / 2);
+  EXPECT_EQ(tiles->GetItemAt(1)->GetPos().left, 6 + 72);
 }
 
 }  // namespace

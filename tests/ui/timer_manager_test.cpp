@@ -19,6 +19,7 @@
 
 #include "base/callback/weak_callback.h"
 #include "tests/ui/test_support.h"
+#include "ui/core/performance_clock.h"
 #include "ui/core/timer_manager.h"
 
 namespace {
@@ -37,24 +38,21 @@ void OnFreshThread(const std::function<void()>& body) {
   thread.join();
 }
 
-// The calling thread's service on a clock in milliseconds that only the test moves.
+// The calling thread's service on a clock that only the test moves.
 class ManualClock {
  public:
-  ManualClock() : timers_(TimerManager::GetInstance()) {
-    timers_->SetClockForTesting([this] { return now_.load(); }, 1000);
-  }
-  ~ManualClock() { timers_->SetClockForTesting(nullptr, 0); }
+  ManualClock() : timers_(TimerManager::GetInstance()) {}
 
   TimerManager* timers() const { return timers_; }
   // Moves the clock, then polls as a wake-up would.
-  void AdvanceAndPoll(LONGLONG ms) {
-    now_ += ms;
+  void AdvanceAndPoll(int ms) {
+    clock_.AdvanceMs(ms);
     timers_->Poll();
   }
 
  private:
+  ui::ManualClock clock_;
   TimerManager* const timers_;
-  std::atomic<LONGLONG> now_{1000000};
 };
 
 TEST(TimerManagerTest, RepeatCountsOneThreeAndForever) {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <mutex>
-#include <utility>
+
+#include "ui/core/performance_clock.h"
 
 namespace ui {
 
@@ -24,12 +25,6 @@ DWORD ServiceSlot() {
   return slot;
 }
 
-LONGLONG PerformanceFrequency() {
-  LARGE_INTEGER frequency = {};
-  ::QueryPerformanceFrequency(&frequency);
-  return frequency.QuadPart > 0 ? frequency.QuadPart : 1;
-}
-
 }  // namespace
 
 TimerManager* TimerManager::GetInstance() {
@@ -44,7 +39,7 @@ TimerManager* TimerManager::GetInstance() {
 }
 
 TimerManager::TimerManager()
-    : owner_thread_(::GetCurrentThreadId()), frequency_(PerformanceFrequency()) {
+    : owner_thread_(::GetCurrentThreadId()), frequency_(PerformanceClock::Frequency()) {
   TIMECAPS caps = {};
   max_period_ms_ = ::timeGetDevCaps(&caps, sizeof(caps)) == TIMERR_NOERROR && caps.wPeriodMax
                        ? caps.wPeriodMax
@@ -110,15 +105,8 @@ void TimerManager::RequestPoll() {
 }
 
 LONGLONG TimerManager::Now() const {
-  if (test_clock_) return test_clock_();
-  LARGE_INTEGER now = {};
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-void TimerManager::SetClockForTesting(std::function<LONGLONG()> now, LONGLONG frequency) {
-  test_clock_ = std::move(now);
-  frequency_ = test_clock_ && frequency > 0 ? frequency : PerformanceFrequency();
+  // The performance counter, or the clock a test drives on this thread.
+  return PerformanceClock::Now();
 }
 
 bool TimerManager::StartWakeUp(UINT periodMs) {

@@ -74,11 +74,6 @@ class TimerManager {
   UINT GetWakeUpPeriod() const { return wake_period_ms_; }
   size_t GetPendingCount() const { return heap_.size(); }
 
-  // Makes the service read `now` (ticks, `frequency` of them a second) instead of the performance
-  // counter, so that a test decides when timers are due. Set it before adding timers; an empty
-  // function restores the performance counter.
-  void SetClockForTesting(std::function<LONGLONG()> now, LONGLONG frequency);
-
  private:
   struct Timer {
     std::function<void()> callback;
@@ -112,7 +107,6 @@ class TimerManager {
 
   DWORD owner_thread_ = 0;
   LONGLONG frequency_ = 1;
-  std::function<LONGLONG()> test_clock_;  // empty: the performance counter
   HWND window_ = nullptr;  // Owned message-only window.
   UINT timer_id_ = 0;      // Multimedia timer, 0 when none.
   // Period of the running wake-up, 0 when none runs: the multimedia timer when timer_id_ is not 0,

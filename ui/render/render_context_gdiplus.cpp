@@ -4,6 +4,7 @@
 
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/render/dib_painter.h"
 #include "ui/render/gdiplus_handles.h"
 #include "ui/render/gdiplus_objects.h"
 
@@ -77,6 +78,7 @@ RenderContext_GdiPlus::RenderContext_GdiPlus() {
   HDC screen = ::GetDC(nullptr);
   dc_ = ::CreateCompatibleDC(screen);
   ::ReleaseDC(nullptr, screen);
+  scratch_region_ = ::CreateRectRgn(0, 0, 0, 0);
 }
 
 RenderContext_GdiPlus::~RenderContext_GdiPlus() {
@@ -84,6 +86,7 @@ RenderContext_GdiPlus::~RenderContext_GdiPlus() {
     if (displaced_) ::SelectObject(dc_, displaced_);
     ::DeleteDC(dc_);
   }
+  if (scratch_region_) ::DeleteObject(scratch_region_);
   // bitmap_ is deleted by its own destructor, now that no DC holds it.
 }
 
@@ -94,6 +97,7 @@ bool RenderContext_GdiPlus::Resize(int width, int height, bool topDown) {
     displaced_ = nullptr;
   }
   const bool ok = bitmap_.Init(dc_, width, height, topDown);
+  top_down_ = topDown;
   if (ok) displaced_ = ::SelectObject(dc_, bitmap_.GetBitmap());
   return ok;
 }
@@ -118,7 +122,82 @@ bool RenderContext_GdiPlus::SetRenderTransparent(bool transparent) {
   return old;
 }
 
-void RenderContext_GdiPlus::Save() { saved_state_ = ::SaveDC(dc_); }
+HDC RenderContext_GdiPlus::GetDC() {
+  ApplyClips();
+  return dc_;
+}
+
+void RenderContext_GdiPlus::Save() {
+  ApplyClips();
+  saved_state_ = ::SaveDC(dc_);
+}
+
+void RenderContext_GdiPlus::SetClip(const RECT& rect) {
+  if (!dc_) return;
+  const POINT origin = GetWindowOrg();
+  RECT device = rect;
+  ::OffsetRect(&device, -origin.x, -origin.y);
+  clips_.push_back(Clip{device, false, 0, 0, origin, false});
+}
+
+void RenderContext_GdiPlus::SetRoundClip(const RECT& rect, int ellipseWidth, int ellipseHeight) {
+  if (!dc_) return;
+  const POINT origin = GetWindowOrg();
+  RECT device = rect;
+  ::OffsetRect(&device, -origin.x, -origin.y);
+  clips_.push_back(Clip{device, true, ellipseWidth, ellipseHeight, origin, false});
+  ApplyClips();  // A rounded shape is left to the DC.
+}
+
+void RenderContext_GdiPlus::ClearClip() {
+  if (clips_.empty()) {
+    clip_.ClearClip(dc_);  // Not one of ours: pops the DC state as it always did.
+    return;
+  }
+  const Clip clip = clips_.back();
+  clips_.pop_back();
+  if (clip.applied) clip_.ClearClip(dc_);
+  // As when every clip saved the DC state at once: the origin is the one the clip was set at.
+  SetWindowOrg(clip.origin);
+}
+
+void RenderContext_GdiPlus::ApplyClips() {
+  for (Clip& clip : clips_) {
+    if (clip.applied) continue;
+    RegionPtr region(clip.round ? ::CreateRoundRectRgn(clip.device.left, clip.device.top,
+                                                       clip.device.right + 1,
+                                                       clip.device.bottom + 1, clip.ellipseWidth,
+                                                       clip.ellipseHeight)
+                                : ::CreateRectRgnIndirect(&clip.device));
+    ::SaveDC(dc_);
+    if (region) ::ExtSelectClipRgn(dc_, region.get(), RGN_AND);
+    clip.applied = true;
+  }
+}
+
+bool RenderContext_GdiPlus::ImagePixels(HBITMAP bitmap, DibSource* source) {
+  // Images are few and drawn over and over; the cache is emptied if it ever grows large.
+  constexpr size_t kMaxKnownImages = 512;
+  if (!DibSource::FromBitmap(bitmap, source)) return false;
+  auto it = known_images_.find(bitmap);
+  if (it == known_images_.end() || it->second.bits != source->bits ||
+      it->second.width != source->width || it->second.height != source->height) {
+    if (known_images_.size() >= kMaxKnownImages) known_images_.clear();
+    const bool topDown = DibSource::ProbeTopDown(dc_, bitmap, *source);
+    it = known_images_.insert_or_assign(bitmap,
+                                        KnownImage{source->bits, source->width, source->height,
+                                                   topDown}).first;
+  }
+  source->topDown = it->second.topDown;
+  return true;
+}
+
+DibPainter RenderContext_GdiPlus::MakePainter() {
+  DibPainter painter(dc_, GetBits(), GetWidth(), GetHeight(), top_down_, scratch_region_);
+  for (const Clip& clip : clips_)
+    if (!clip.applied) painter.Limit(clip.device);
+  return painter;
+}
 
 void RenderContext_GdiPlus::Restore() { ::RestoreDC(dc_, saved_state_); }
 
@@ -143,6 +222,7 @@ POINT RenderContext_GdiPlus::GetWindowOrg() const {
 
 HRESULT RenderContext_GdiPlus::BitBlt(int x, int y, int cx, int cy, HDC source, int sourceX,
                                       int sourceY, DWORD rop) {
+  ApplyClips();
   // GDI answers with a BOOL; FALSE would read as S_OK if passed on as it is.
   if (::BitBlt(dc_, x, y, cx, cy, source, sourceX, sourceY, rop)) return S_OK;
   const DWORD error = ::GetLastError();
@@ -151,6 +231,7 @@ HRESULT RenderContext_GdiPlus::BitBlt(int x, int y, int cx, int cy, HDC source, 
 
 bool RenderContext_GdiPlus::AlphaBlend(int x, int y, int cx, int cy, HDC source, int sourceX,
                                        int sourceY, int sourceCx, int sourceCy, BYTE alpha) {
+  ApplyClips();
   const BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
   return ::AlphaBlend(dc_, x, y, cx, cy, source, sourceX, sourceY, sourceCx, sourceCy, blend) !=
          FALSE;
@@ -161,20 +242,42 @@ void RenderContext_GdiPlus::DrawImage(const RECT& paintRect, HBITMAP bitmap, boo
                                       BYTE fade, bool xTiled, bool yTiled) {
   if (!bitmap || !Intersects(dest, paintRect)) return;
 
-  MemoryDcPtr sourceDc(::CreateCompatibleDC(dc_));
-  if (!sourceDc) return;
-  ScopedSelectObject select(sourceDc.get(), bitmap);
-  if (!select.ok()) return;
-  const int oldStretchMode = ::SetStretchBltMode(dc_, HALFTONE);
-  ::SetBrushOrgEx(dc_, 0, 0, nullptr);
+  // Blended pieces of a 32-bit image are written into the pixels directly; a GDI source DC is
+  // made only for pieces that GDI stretches (an opaque image drawn opaque at another size).
+  DibSource pixels;
+  const bool direct = GetBits() && ImagePixels(bitmap, &pixels);
+  std::unique_ptr<DibPainter> painter;
+  if (direct) painter = std::make_unique<DibPainter>(MakePainter());
+  MemoryDcPtr sourceDc;
+  std::unique_ptr<ScopedSelectObject> select;
+  int oldStretchMode = 0;
+  auto gdiSource = [&]() -> HDC {
+    if (!sourceDc) {
+      ApplyClips();
+      sourceDc.reset(::CreateCompatibleDC(dc_));
+      if (!sourceDc) return nullptr;
+      select = std::make_unique<ScopedSelectObject>(sourceDc.get(), bitmap);
+      if (!select->ok()) return nullptr;
+      oldStretchMode = ::SetStretchBltMode(dc_, HALFTONE);
+      ::SetBrushOrgEx(dc_, 0, 0, nullptr);
+    }
+    return select && select->ok() ? sourceDc.get() : nullptr;
+  };
 
   const RECT& c = corners;  // Border widths in source pixels.
   RECT dc = corners;        // The same widths on the surface.
   DpiManager::GetInstance()->ScaleRect(dc);
   const bool transparent = render_transparent_;
   auto blit = [&](const RECT& d, const RECT& s) {
-    if (Intersects(d, paintRect))
-      BlitPiece(dc_, transparent, d, sourceDc.get(), s, hasAlpha, fade);
+    if (!Intersects(d, paintRect)) return;
+    const int dw = Width(d), dh = Height(d), sw = Width(s), sh = Height(s);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    const bool stretched = !transparent && !hasAlpha && fade == 255 && (dw != sw || dh != sh);
+    if (direct && !stretched) {
+      painter->Blend(d, pixels, s, fade);
+      return;
+    }
+    if (HDC from = gdiSource()) BlitPiece(dc_, transparent, d, from, s, hasAlpha, fade);
   };
 
   // Middle. Corners that cover the whole source or destination leave no middle at all.
@@ -232,7 +335,7 @@ void RenderContext_GdiPlus::DrawImage(const RECT& paintRect, HBITMAP bitmap, boo
     blit({dest.right - dc.right, dest.bottom - dc.bottom, dest.right, dest.bottom},
          {source.right - c.right, source.bottom - c.bottom, source.right, source.bottom});
 
-  ::SetStretchBltMode(dc_, oldStretchMode);
+  if (sourceDc) ::SetStretchBltMode(dc_, oldStretchMode);
 }
 
 void RenderContext_GdiPlus::FillRect(const RECT& rect, const std::wstring& colorName, BYTE fade) {
@@ -241,6 +344,11 @@ void RenderContext_GdiPlus::FillRect(const RECT& rect, const std::wstring& color
 }
 
 void RenderContext_GdiPlus::FillRect(const RECT& rect, DWORD argb, BYTE fade) {
+  if (GetBits()) {
+    MakePainter().Fill(rect, ApplyFade(argb, fade));
+    return;
+  }
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, false);
   BrushPtr brush = MakeSolidBrush(ApplyFade(argb, fade));
   if (!graphics || !brush) return;
@@ -250,6 +358,7 @@ void RenderContext_GdiPlus::FillRect(const RECT& rect, DWORD argb, BYTE fade) {
 }
 
 void RenderContext_GdiPlus::DrawLine(const IPen* pen, int x1, int y1, int x2, int y2) {
+  ApplyClips();
   const Pen_GdiPlus* native = AsPen(pen);
   GraphicsPtr graphics = MakeGraphics(dc_, true);
   if (!graphics || !native || !native->GetNative()) return;
@@ -257,6 +366,10 @@ void RenderContext_GdiPlus::DrawLine(const IPen* pen, int x1, int y1, int x2, in
 }
 
 void RenderContext_GdiPlus::DrawLine(const RECT& points, int width, DWORD argb) {
+  if (GetBits() &&
+      MakePainter().Line(points.left, points.top, points.right, points.bottom, width, argb))
+    return;
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, false);
   PenPtr pen = MakePen(argb, static_cast<REAL>(width));
   if (!graphics || !pen) return;
@@ -265,6 +378,7 @@ void RenderContext_GdiPlus::DrawLine(const RECT& points, int width, DWORD argb) 
 
 void RenderContext_GdiPlus::DrawBezier(const IPen* pen, int x1, int y1, int x2, int y2, int x3,
                                        int y3, int x4, int y4) {
+  ApplyClips();
   const Pen_GdiPlus* native = AsPen(pen);
   GraphicsPtr graphics = MakeGraphics(dc_, true);
   if (!graphics || !native || !native->GetNative()) return;
@@ -272,6 +386,10 @@ void RenderContext_GdiPlus::DrawBezier(const IPen* pen, int x1, int y1, int x2, 
 }
 
 void RenderContext_GdiPlus::DrawRect(const RECT& rect, int width, DWORD argb) {
+  if (GetBits() && rect.right >= rect.left && rect.bottom >= rect.top &&
+      MakePainter().Outline(rect, width, argb))
+    return;
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, false);
   PenPtr pen = MakePen(argb, static_cast<REAL>(width));
   if (!graphics || !pen) return;
@@ -280,6 +398,7 @@ void RenderContext_GdiPlus::DrawRect(const RECT& rect, int width, DWORD argb) {
 
 void RenderContext_GdiPlus::DrawRoundRect(const RECT& rect, const SIZE& roundSize, int width,
                                           DWORD argb) {
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, true);
   PenPtr pen = MakePen(argb, static_cast<REAL>(width));
   GpPath* rawPath = nullptr;
@@ -303,6 +422,7 @@ void RenderContext_GdiPlus::DrawText(const RECT& rect, const std::wstring& text,
                                      const std::wstring& fontId, UINT flags, BYTE fade,
                                      bool lineLimit) {
   if (text.empty()) return;
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, false);
   if (!graphics) return;
   FontInfo info;
@@ -353,6 +473,7 @@ void RenderContext_GdiPlus::DrawText(const RECT& rect, const std::wstring& text,
 }
 
 void RenderContext_GdiPlus::DrawEllipse(const RECT& rect, int width, DWORD argb) {
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, true);
   PenPtr pen = MakePen(argb, static_cast<REAL>(width));
   if (!graphics || !pen) return;
@@ -360,6 +481,7 @@ void RenderContext_GdiPlus::DrawEllipse(const RECT& rect, int width, DWORD argb)
 }
 
 void RenderContext_GdiPlus::FillEllipse(const RECT& rect, DWORD argb) {
+  ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, true);
   BrushPtr brush = MakeSolidBrush(argb);
   if (!graphics || !brush) return;
@@ -402,6 +524,7 @@ RECT RenderContext_GdiPlus::MeasureText(const std::wstring& text, const std::wst
 }
 
 void RenderContext_GdiPlus::DrawPath(const IPath* path, const IPen* pen) {
+  ApplyClips();
   const auto* nativePath = dynamic_cast<const Path_Gdiplus*>(path);
   const Pen_GdiPlus* nativePen = AsPen(pen);
   GraphicsPtr graphics = MakeGraphics(dc_, true);
@@ -412,6 +535,7 @@ void RenderContext_GdiPlus::DrawPath(const IPath* path, const IPen* pen) {
 }
 
 void RenderContext_GdiPlus::FillPath(const IPath* path, const IBrush* brush) {
+  ApplyClips();
   const auto* nativePath = dynamic_cast<const Path_Gdiplus*>(path);
   const auto* nativeBrush = dynamic_cast<const Brush_Gdiplus*>(brush);
   GraphicsPtr graphics = MakeGraphics(dc_, true);

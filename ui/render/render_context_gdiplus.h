@@ -3,7 +3,11 @@
 //
 // The context owns its DC and its bitmap. Every GDI+ drawing call makes a graphics object on the
 // memory DC for that one call and deletes it afterwards, with its temporary pen, brush, font and
-// format, so no GDI+ state outlives a call and the DC's clip and origin always apply.
+// format, so no GDI+ state outlives a call and the DC's clip and origin always apply. Solid fills,
+// straight lines, rectangle outlines and the blended pieces of images are written into the
+// surface's pixels instead (ui::DibPainter), with the same results and without the per-call cost.
+//
+// Clips and Save/Restore nest together: a Restore drops the clips set after its Save.
 //
 // Thread affinity: the thread of the window that owns it; no locking. Image bitmaps shared between
 // windows of several threads must be drawn under their image's lock (see ui::ImageInfo), because
@@ -11,6 +15,10 @@
 #ifndef UI_RENDER_RENDER_CONTEXT_GDIPLUS_H_
 #define UI_RENDER_RENDER_CONTEXT_GDIPLUS_H_
 
+#include <unordered_map>
+#include <vector>
+
+#include "ui/render/dib_painter.h"
 #include "ui/render/gdi_bitmap.h"
 #include "ui/render/gdi_clip.h"
 #include "ui/render/render_interfaces.h"
@@ -25,7 +33,8 @@ class RenderContext_GdiPlus : public IRenderContext {
   RenderContext_GdiPlus(const RenderContext_GdiPlus&) = delete;
   RenderContext_GdiPlus& operator=(const RenderContext_GdiPlus&) = delete;
 
-  HDC GetDC() override { return dc_; }
+  // Puts every clip set so far into the DC first: a caller may draw on it with GDI.
+  HDC GetDC() override;
   bool Resize(int width, int height, bool topDown = true) override;
   void Clear() override { bitmap_.Clear(); }
   std::unique_ptr<IRenderContext> Clone() override;
@@ -48,11 +57,9 @@ class RenderContext_GdiPlus : public IRenderContext {
   POINT SetWindowOrg(POINT origin) override;
   POINT GetWindowOrg() const override;
 
-  void SetClip(const RECT& rect) override { clip_.CreateClip(dc_, rect); }
-  void SetRoundClip(const RECT& rect, int ellipseWidth, int ellipseHeight) override {
-    clip_.CreateRoundClip(dc_, rect, ellipseWidth, ellipseHeight);
-  }
-  void ClearClip() override { clip_.ClearClip(dc_); }
+  void SetClip(const RECT& rect) override;
+  void SetRoundClip(const RECT& rect, int ellipseWidth, int ellipseHeight) override;
+  void ClearClip() override;
 
   HRESULT BitBlt(int x, int y, int cx, int cy, HDC source, int sourceX = 0, int sourceY = 0,
                  DWORD rop = SRCCOPY) override;
@@ -79,11 +86,44 @@ class RenderContext_GdiPlus : public IRenderContext {
   void FillPath(const IPath* path, const IBrush* brush) override;
 
  private:
+  // A clip set with SetClip or SetRoundClip, in device coordinates. A rectangular clip stays here
+  // until a drawing call that goes through GDI or GDI+ needs it in the DC; painting on the pixels
+  // intersects with it directly. Putting it into the DC (a saved DC state and a region) costs
+  // more than most of the painting it clips.
+  struct Clip {
+    RECT device;
+    bool round;
+    int ellipseWidth;
+    int ellipseHeight;
+    POINT origin;  // The window origin when it was set, which ClearClip puts back.
+    bool applied;  // In the DC: ClearClip restores the DC state saved for it.
+  };
+  // Applies, in order, every clip not yet in the DC.
+  void ApplyClips();
+  // A painter on the pixels, limited by the clips not yet in the DC.
+  DibPainter MakePainter();
+  // The pixels of an image bitmap with their row order, probed once per bitmap; false when it is
+  // not a 32-bit DIB section.
+  bool ImagePixels(HBITMAP bitmap, DibSource* source);
+
+  // Row order of the image bitmaps drawn so far, checked against the bitmap's pixels and size on
+  // each use (a handle may be reused for another bitmap).
+  struct KnownImage {
+    const BYTE* bits;
+    int width;
+    int height;
+    bool topDown;
+  };
+  std::unordered_map<HBITMAP, KnownImage> known_images_;
+
   HDC dc_ = nullptr;                  // Owned memory DC.
+  HRGN scratch_region_ = nullptr;     // Owned; the clip-region reads of direct painting.
+  bool top_down_ = true;              // Row order of the surface.
   HGDIOBJ displaced_ = nullptr;       // What the DC held before our bitmap; null until Resize.
   int saved_state_ = 0;               // From the last Save.
   bool render_transparent_ = false;
   GdiClip clip_;
+  std::vector<Clip> clips_;           // Innermost last.
   GdiBitmap bitmap_;                  // Owned surface, selected into dc_ while it exists.
 };
 

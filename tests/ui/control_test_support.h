@@ -1,0 +1,32 @@
+// Helpers of the control-tree tests: a driven clock for timers and animations, native windows for
+// a ui::Window under test, and a memory canvas to paint into.
+#ifndef TESTS_UI_CONTROL_TEST_SUPPORT_H_
+#define TESTS_UI_CONTROL_TEST_SUPPORT_H_
+
+#include <windows.h>
+
+#include <memory>
+
+#include "ui/core/performance_clock.h"
+#include "ui/render/render_interfaces.h"
+
+namespace uitest {
+
+// Advances clock by ms, in steps of at most stepMs. After each step it pumps this thread's
+// messages until the timer service has polled at the new time: a marker timer, due at once, is
+// added after the step, and the poll that runs it runs every timer already due. False when no
+// poll comes within 30 seconds.
+bool AdvanceClock(ui::ManualClock& clock, int ms, int stepMs = 16);
+
+// A small top-level window, shown without activation: a hidden window keeps no update region,
+// so invalidations would leave nothing to look at.
+HWND MakeTestWindow();
+// Whether hwnd has anything to repaint; clears it for the next look.
+bool TakeUpdateRegion(HWND hwnd);
+
+// A top-down surface of width x height, all zero.
+std::unique_ptr<ui::IRenderContext> MakeCanvas(int width, int height);
+
+}  // namespace uitest
+
+#endif  // TESTS_UI_CONTROL_TEST_SUPPORT_H_
