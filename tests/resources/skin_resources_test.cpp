@@ -151,7 +151,7 @@ class SkinResourcesTest : public ::testing::Test {
 
   static ui::MarkupNode Load(ui::MarkupDocument& doc, const std::wstring& file) {
     EXPECT_TRUE(doc.LoadFromFile(file))
-        << file << ": " << doc.GetLastErrorMessage().c_str();
+        << file << ": " << doc.GetLastErrorMessage();
     return doc.GetRoot();
   }
 
@@ -164,24 +164,24 @@ class SkinResourcesTest : public ::testing::Test {
     if (!root.IsValid()) return theme;
     EXPECT_STREQ(root.GetName(), L"Global");
     for (const auto& [name, value] : AttributesOfNode(root))
-      EXPECT_TRUE(kGlobalAttributes.count(name)) << "Global attribute " << name.c_str();
+      EXPECT_TRUE(kGlobalAttributes.count(name)) << "Global attribute " << name;
     for (ui::MarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
       const std::wstring element = node.GetName();
       const Attributes attributes = AttributesOfNode(node);
-      std::map<std::wstring, std::wstring> by_name(attributes.begin(), attributes.end());
+      std::map<std::wstring, std::wstring> byName(attributes.begin(), attributes.end());
       if (element == L"Font") {
         for (const auto& [name, value] : attributes)
           EXPECT_TRUE(NameSet({L"id", L"name", L"size", L"bold", L"underline", L"italic",
                                L"default"}).count(name))
-              << "Font attribute " << name.c_str();
-        EXPECT_FALSE(by_name[L"id"].empty() || by_name[L"name"].empty());
-        theme.fonts.insert(by_name[L"id"]);
+              << "Font attribute " << name;
+        EXPECT_FALSE(byName[L"id"].empty() || byName[L"name"].empty());
+        theme.fonts.insert(byName[L"id"]);
       } else if (element == L"TextColor") {
-        const std::wstring& value = by_name[L"value"];
+        const std::wstring& value = byName[L"value"];
         EXPECT_TRUE(value.size() == 9 && value[0] == L'#' &&
                     value.find_first_not_of(L"0123456789ABCDEFabcdef", 1) == std::wstring::npos)
-            << "colour " << by_name[L"name"].c_str() << " = " << value.c_str();
-        theme.colors.insert(by_name[L"name"]);
+            << "colour " << byName[L"name"] << " = " << value;
+        theme.colors.insert(byName[L"name"]);
       } else if (element == L"Class") {
         // The builder joins the attributes as name="value" pairs; a value holding a double quote
         // would end the list there.
@@ -189,10 +189,10 @@ class SkinResourcesTest : public ::testing::Test {
         for (const auto& [name, value] : attributes)
           if (name != L"name") text += L" " + name + L"=\"" + value + L"\"";
         Attributes list;
-        EXPECT_TRUE(ReadAttributeList(text.substr(1), &list)) << text.c_str();
-        theme.classes[by_name[L"name"]] = list;
+        EXPECT_TRUE(!text.empty() && ReadAttributeList(text.substr(1), &list)) << text;
+        theme.classes[byName[L"name"]] = list;
       } else {
-        ADD_FAILURE() << "global.xml holds a " << element.c_str();
+        ADD_FAILURE() << "global.xml holds a " << element;
       }
     }
     return theme;
@@ -208,7 +208,7 @@ class ControlChecker {
   std::map<std::wstring, std::wstring> Check(const std::wstring& element,
                                              const Attributes& attributes) {
     const NameSet allowed = AttributesOf(element);
-    EXPECT_FALSE(allowed.empty()) << "unknown control class " << element.c_str();
+    EXPECT_FALSE(allowed.empty()) << "unknown control class " << element;
     std::map<std::wstring, std::wstring> effective;
     for (const auto& [name, value] : attributes) {
       if (name == L"class") {
@@ -217,7 +217,7 @@ class ControlChecker {
           if (end == std::wstring::npos) end = value.size();
           const auto it = theme_.classes.find(value.substr(start, end - start));
           if (it == theme_.classes.end()) {
-            ADD_FAILURE() << "undefined class " << value.c_str();
+            ADD_FAILURE() << "undefined class " << value;
           } else {
             for (const auto& [n, v] : it->second) CheckOne(element, allowed, n, v, &effective);
           }
@@ -233,7 +233,7 @@ class ControlChecker {
  private:
   void CheckOne(const std::wstring& element, const NameSet& allowed, const std::wstring& name,
                 const std::wstring& value, std::map<std::wstring, std::wstring>* effective) {
-    EXPECT_TRUE(allowed.count(name)) << element.c_str() << " has no attribute " << name.c_str();
+    EXPECT_TRUE(allowed.count(name)) << element << " has no attribute " << name;
     if (IsColorAttribute(name)) {
       EXPECT_TRUE(theme_.colors.count(value)) << name << ": undefined colour " << value;
     }
@@ -246,7 +246,7 @@ class ControlChecker {
     }
     if (name == L"dropbox") {
       Attributes list;
-      EXPECT_TRUE(ReadAttributeList(value, &list)) << value.c_str();
+      EXPECT_TRUE(ReadAttributeList(value, &list)) << value;
       ControlChecker(theme_).Check(L"VBox", list);
     }
     (*effective)[name] = value;
@@ -262,17 +262,17 @@ SIZE CheckImage(const std::wstring& imageString) {
   attribute.SetImageString(imageString);
   const std::wstring path = ui::ResolveImagePath(attribute.file, kSkinFolder);
   std::unique_ptr<ui::ImageInfo> info = ui::ImageInfo::LoadFromFile(path);
-  EXPECT_TRUE(info) << "cannot load " << path.c_str();
+  EXPECT_TRUE(info) << "cannot load " << path;
   if (!info) return SIZE{0, 0};
   const SIZE size{info->GetWidth(), info->GetHeight()};
   if (attribute.HasDest()) {
     // Drawn 1:1 at 100 %: a stretched glyph would blur.
-    EXPECT_EQ(size.cx, attribute.dest.right - attribute.dest.left) << imageString.c_str();
-    EXPECT_EQ(size.cy, attribute.dest.bottom - attribute.dest.top) << imageString.c_str();
+    EXPECT_EQ(size.cx, attribute.dest.right - attribute.dest.left) << imageString;
+    EXPECT_EQ(size.cy, attribute.dest.bottom - attribute.dest.top) << imageString;
   }
   // A nine-grid needs a middle to stretch.
-  EXPECT_LT(attribute.corner.left + attribute.corner.right, size.cx) << imageString.c_str();
-  EXPECT_LT(attribute.corner.top + attribute.corner.bottom, size.cy) << imageString.c_str();
+  EXPECT_LT(attribute.corner.left + attribute.corner.right, size.cx) << imageString;
+  EXPECT_LT(attribute.corner.top + attribute.corner.bottom, size.cy) << imageString;
   return size;
 }
 
@@ -310,7 +310,7 @@ TEST_F(SkinResourcesTest, PhoneSkinsHoldTheNamedControlsAndValidResources) {
     ASSERT_STREQ(root.GetName(), L"Window");
     std::map<std::wstring, std::wstring> window;
     for (const auto& [name, value] : AttributesOfNode(root)) {
-      EXPECT_TRUE(kWindowAttributes.count(name)) << "Window attribute " << name.c_str();
+      EXPECT_TRUE(kWindowAttributes.count(name)) << "Window attribute " << name;
       window[name] = value;
     }
     EXPECT_EQ(window[L"shadowattached"], L"true");
@@ -342,17 +342,17 @@ TEST_F(SkinResourcesTest, PhoneSkinsHoldTheNamedControlsAndValidResources) {
         // An image without dest or corner is stretched over the control: it must match it.
         const POINT box{_wtoi(attributes[L"width"].c_str()), _wtoi(attributes[L"height"].c_str())};
         if (!parsed.HasDest() && parsed.corner.left == 0 && box.x > 0 && box.y > 0 && image.cx > 0) {
-          EXPECT_EQ(image.cx, box.x) << value.c_str();
-          EXPECT_EQ(image.cy, box.y) << value.c_str();
+          EXPECT_EQ(image.cx, box.x) << value;
+          EXPECT_EQ(image.cy, box.y) << value;
         }
       }
     }
     for (const auto& [name, element] : expected) {
       const auto it = found.find(name);
       if (it == found.end())
-        ADD_FAILURE() << "no control " << name.c_str();
+        ADD_FAILURE() << "no control " << name;
       else
-        EXPECT_EQ(it->second, element) << name.c_str();
+        EXPECT_EQ(it->second, element) << name;
     }
   }
 }
