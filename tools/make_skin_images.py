@@ -141,7 +141,7 @@ def translate(shape, dx, dy):
 def render(width, height, layers):
     """Rows (top first) of straight-alpha (r, g, b, a) pixels.
 
-    layers: (shape, (r, g, b), opacity) painted in order; shape is a signed distance, or
+    layers: (shape, (r, g, b)) painted in order; shape is a signed distance, or
     ("field", f) for a smooth alpha field f(x, y) in 0..1 sampled once per pixel centre.
     """
     sub = 1.0 / SUPERSAMPLE
@@ -151,8 +151,8 @@ def render(width, height, layers):
         row = []
         for px in range(width):
             acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
-            for shape, colour, opacity in layers:
-                cover = coverage(shape, px, py, offsets, sub) * opacity
+            for shape, colour in layers:
+                cover = coverage(shape, px, py, offsets, sub)
                 if cover <= 0.0:
                     continue
                 keep = 1.0 - cover
@@ -326,24 +326,24 @@ GLYPH_X, GLYPH_Y = 11, 12
 
 
 def glyph_image(shape, colour, size=GLYPH):
-    return lambda: render(size, size, [(shape, colour, 1.0)])
+    return lambda: render(size, size, [(shape, colour)])
 
 
 def pin_image(filled, colour):
     shape = translate(glyph_pin(filled), GLYPH_X, GLYPH_Y)
-    return lambda: render(BUTTON_W, BUTTON_H, [(shape, colour, 1.0)])
+    return lambda: render(BUTTON_W, BUTTON_H, [(shape, colour)])
 
 
 def combo_frame(fill, border):
     # A 16x16 rounded frame whose corners fit the 4-pixel nine-grid corners.
     outer = box(0.0, 0.0, 16.0, 16.0, 3.5)
     inner = box(1.0, 1.0, 15.0, 15.0, 2.5)
-    return lambda: render(16, 16, [(outer, border, 1.0), (inner, fill, 1.0)])
+    return lambda: render(16, 16, [(outer, border), (inner, fill)])
 
 
 def combo_arrow():
     shape = polyline([(1.2, 1.4), (5.0, 5.0), (8.8, 1.4)], 1.5)
-    return lambda: render(10, 7, [(shape, GLYPH_GREY, 1.0)])
+    return lambda: render(10, 7, [(shape, GLYPH_GREY)])
 
 
 def shadow():
@@ -355,7 +355,7 @@ def shadow():
 
     def alpha(x, y):
         return strength * 0.5 * math.erfc(content(x, y) / (sigma * math.sqrt(2.0)))
-    return lambda: render(size, size, [(("field", alpha), (0, 0, 0), 1.0)])
+    return lambda: render(size, size, [(("field", alpha), (0, 0, 0))])
 
 
 def image_table():
