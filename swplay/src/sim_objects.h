@@ -109,6 +109,8 @@ struct DisplayAccess {
   static void Bind(VideoDisplay* display, const std::shared_ptr<PlayerCore>& player,
                    const std::shared_ptr<SourceCore>& source);
   static void Unbind(VideoDisplay* display, const PlayerCore* player);
+  // A display is being destroyed: its player (if any) stops rendering into it, counting a fault.
+  static void Release(VideoDisplay* display);
 };
 
 struct SourceAccess {

@@ -136,40 +136,49 @@ TEST(SimDataSource, StoppingTheCastVoidsAPendingConnection) {
 }
 
 TEST(SimDataSource, DestructorWaitsForANotificationInFlight) {
+  // Each side takes a number as it finishes: the notification must finish first.
+  std::atomic<int> order{0};
   struct Listener : SWDataSourceListener {
+    explicit Listener(std::atomic<int>& order) : order(order) {}
+    std::atomic<int>& order;
     std::mutex m;
     std::condition_variable cv;
     bool entered = false, release = false;
-    std::atomic<bool> destroyed{false};
-    bool destroyedWhileInside = true;
+    int finished = 0;
     void onConnected() override {
       std::unique_lock<std::mutex> lock(m);
       entered = true;
       cv.notify_all();
-      cv.wait_for(lock, std::chrono::seconds(5), [&] { return release; });
-      destroyedWhileInside = destroyed;
+      cv.wait(lock, [&] { return release; });
+      finished = ++order;
     }
-  } l;
-  auto source = MakeSource(UniqueToken("connect=0"), &l);
+  } l(order);
+  const std::string token = UniqueToken("connect=0");
+  auto source = MakeSource(token, &l);
   source->start();
   {
     std::unique_lock<std::mutex> lock(l.m);
-    ASSERT_TRUE(l.cv.wait_for(lock, std::chrono::seconds(5), [&] { return l.entered; }));
+    ASSERT_TRUE(l.cv.wait_for(lock, std::chrono::seconds(30), [&] { return l.entered; }));
   }
+  int destroyed = 0;
   std::thread destroyer([&] {
     source.reset();
-    l.destroyed = true;
+    destroyed = ++order;
   });
-  // Give a destructor that does not wait the chance to return early.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Released once the destructor has begun.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!swtest::Contains(Calls(swsim::TokenLog(token)), "~SWDataSource()") &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
   {
     std::lock_guard<std::mutex> lock(l.m);
     l.release = true;
     l.cv.notify_all();
   }
   destroyer.join();
-  EXPECT_FALSE(l.destroyedWhileInside);
-  EXPECT_TRUE(l.destroyed);
+  EXPECT_EQ(l.finished, 1);
+  EXPECT_EQ(destroyed, 2);
 }
 
 TEST(SimDataSource, DestroyingFromInsideItsOwnNotificationIsSafe) {
@@ -243,13 +252,13 @@ TEST(SimDataSource, ScriptedResultsAreReturned) {
 
 TEST(SimDataSource, BlockedOperationHoldsItsCaller) {
   RecordingListener l;
-  auto source = MakeSource(UniqueToken("block=screenCast:150"), &l);
+  auto source = MakeSource(UniqueToken("block=screenCast:300"), &l);
   const auto start = std::chrono::steady_clock::now();
   source->screenCast(1);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   const auto start2 = std::chrono::steady_clock::now();
   source->setVideoLevel(1);  // not scripted: no wait
-  EXPECT_LT(std::chrono::steady_clock::now() - start2, std::chrono::milliseconds(150));
+  EXPECT_LT(std::chrono::steady_clock::now() - start2, std::chrono::milliseconds(300));
 }
 
 TEST(SimDataSource, MalformedScriptItemsKeepTheDefaults) {
