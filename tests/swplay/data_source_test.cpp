@@ -135,6 +135,22 @@ TEST(SimDataSource, StoppingTheCastVoidsAPendingConnection) {
   EXPECT_EQ(l.Texts(), (std::vector<std::string>{"connected", "control 1 1"}));
 }
 
+TEST(SimDataSource, LingeringNotificationsOutliveAStopButNotANewStart) {
+  const std::string token = UniqueToken("connect=60;linger=1");
+  RecordingListener l;
+  auto source = MakeSource(token, &l);
+  source->start();
+  source->screenCast(0);
+  ASSERT_TRUE(l.WaitFor(1));  // raised before the stop, delivered after it
+  source->start();
+  source->screenCast(0);
+  source->start();  // the stopped start's notice is void now; this start's comes
+  ASSERT_TRUE(l.WaitFor(2));
+  ASSERT_EQ(swsim_inject(token.c_str(), "control=80:1:1"), 1);
+  ASSERT_TRUE(l.WaitFor(3));
+  EXPECT_EQ(l.Texts(), (std::vector<std::string>{"connected", "connected", "control 1 1"}));
+}
+
 TEST(SimDataSource, DestructorWaitsForANotificationInFlight) {
   // Each side takes a number as it finishes: the notification must finish first.
   std::atomic<int> order{0};
