@@ -102,6 +102,7 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
   if (shutDown_) return -1;
   displayMode_ = mode;
   stopRequested_ = false;
+  NewRequestLocked();
   switch (mode) {
     case 0:
       if (PlayerSource()) {
@@ -125,7 +126,8 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
         Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
         return 0;
       }
-      StartWorker([](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(1); });
+      const Ticket ticket = CurrentTicket();
+      StartWorker([ticket](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(ticket, 1); });
       return 0;
     }
     default:
@@ -139,11 +141,14 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
   SetThemeMode(themeMode);
   PhoneWindowFactory* factory = nullptr;
   std::string title;
+  Ticket ticket{};
   {
     Locked locked(*this);
     if (shutDown_) return -1;
     displayMode_ = 1;
     stopRequested_ = false;
+    NewRequestLocked();
+    ticket = CurrentTicket();
     // A window already open is reused: a second one would be orphaned, and closing it later
     // would stop this session.
     if (!WindowOpen()) factory = windowFactory_;
@@ -169,7 +174,9 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
       SetPlayType(1);
       Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
     } else {
-      StartWorker([playType](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(playType); });
+      StartWorker([ticket, playType](ZuvorIvadoInstance& self) {
+        self.ReinitializeAndConnect(ticket, playType);
+      });
     }
   }
   if (front) {

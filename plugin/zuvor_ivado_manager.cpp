@@ -615,7 +615,7 @@ void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
   // the calling thread: even the copy of the saved configuration is made on the delivery thread.
   const std::shared_ptr<CallbackGate> gate = gate_;
   const std::shared_ptr<SessionClock> clock =
-      options_.clock ? options_.clock : SessionClock::RealTime();
+      options_.clock ? options_.clock : SessionClock::MakeRealTime();
   ZuvorIvadoManager* const self = this;
   StartDetached([gate, clock, self, padCode] {
     std::vector<uint8_t> config;
@@ -637,7 +637,7 @@ void ZuvorIvadoManager::DeliverMicConfig(const std::string& padCode) {
         if (it->second->SendAudio(0, config.data(), static_cast<int>(config.size()))) return;
       }
       if (attempt + 1 < kMicConfigAttempts) {
-        std::this_thread::sleep_for(clock->RealDelay(WaitKind::kConfigRetry, kMicConfigRetry));
+        clock->Wait(WaitKind::kConfigRetry, kMicConfigRetry, [] { return false; });
       }
     }
     Log("mic cfg delivery TIMEOUT: " + padCode);

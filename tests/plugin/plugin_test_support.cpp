@@ -64,16 +64,13 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
 }
 
-void PumpFor(std::chrono::milliseconds duration) {
-  PumpUntil([] { return false; }, duration);
+void PumpPending() {
+  PumpUntil([] { return true; });
 }
 
 bool WaitForPluginThreads(std::chrono::milliseconds timeout) {
   return PumpUntil(
-      [] {
-        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
-               ZuvorIvadoManager::RunningThreads() == 0;
-      },
+      [] { return SessionPeer::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0; },
       timeout);
 }
 
@@ -262,37 +259,6 @@ int FakeTextureRegistrar::unregistrations() const {
   return unregistrations_;
 }
 
-// ----- FastClock -----
-
-std::chrono::nanoseconds FastClock::RealDelay(WaitKind kind, std::chrono::milliseconds nominal) {
-  int divisor = divisor_;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    waits_.emplace_back(kind, static_cast<int>(nominal.count()));
-    auto it = divisors_.find(kind);
-    if (it != divisors_.end()) divisor = it->second;
-  }
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(nominal) / divisor;
-}
-
-void FastClock::SetDivisor(WaitKind kind, int divisor) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  divisors_[kind] = divisor;
-}
-
-std::vector<std::pair<WaitKind, int>> FastClock::Waits() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return waits_;
-}
-
-std::vector<int> FastClock::WaitsOf(WaitKind kind) const {
-  std::vector<int> out;
-  for (const auto& w : Waits()) {
-    if (w.first == kind) out.push_back(w.second);
-  }
-  return out;
-}
-
 // ----- Windows -----
 
 FakePhoneWindow::FakePhoneWindow(int themeMode, std::string title, PhoneWindowCallbacks cb)
@@ -366,10 +332,9 @@ int FakeWindowFactory::opened() const {
 
 // ----- PluginRig -----
 
-PluginRig::PluginRig(bool withRegistrar, int clockDivisor)
-    : clock(std::make_shared<FastClock>(clockDivisor)) {
+PluginRig::PluginRig(bool withRegistrar, RigTime time) : clock(std::make_shared<DrivenClock>()) {
   ZuvorIvadoManager::Options options;
-  options.clock = clock;
+  if (time == RigTime::kDriven) options.clock = clock;
   options.windowFactory = &windows;
   options.micFactory = [this](MicCapture::FrameCallback onFrame,
                               MicCapture::FailureCallback onFailure) {
@@ -384,7 +349,8 @@ PluginRig::PluginRig(bool withRegistrar, int clockDivisor)
 
 PluginRig::~PluginRig() {
   manager.reset();
-  // Let worker threads that still hold sessions see the stop and end.
+  // Worker threads that still hold sessions see the stop and end; nothing waits for the clock.
+  clock->RunFree();
   WaitForPluginThreads();
 }
 
@@ -412,6 +378,14 @@ bool PluginRig::WaitEvents(const std::string& pad, const std::string& name, size
       },
       timeout);
 }
+
+bool PluginRig::Expire(WaitKind kind, std::chrono::milliseconds step, int count) {
+  if (!PumpUntil([&] { return clock->Pending(kind) >= count; })) return false;
+  clock->Advance(step);
+  return true;
+}
+
+void FlushEvents(PluginRig& rig) { rig.messenger.CallSwplay("flushEventsForTesting"); }
 
 std::vector<std::string> SdkCalls(const std::string& token) {
   std::vector<std::string> out;
