@@ -225,6 +225,13 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
       if (window) f(*window);
     });
   }
+  // How a display is put in: bound before the player starts (a start casts the screen itself),
+  // or changed while playing (the screen cast first).
+  enum class Binding { kBeforeStart, kWhilePlaying };
+  // The three steps that show the stream in the window's video control, or in the texture: the
+  // video level, the screen cast while playing, the display.
+  void ShowInWindow(Binding binding);
+  void ShowInTexture(Binding binding);
   void ChangeDisplay(VideoDisplay* display);
   void BindDisplay(VideoDisplay* display);
   void UnbindIfBound(VideoDisplay* gone);
