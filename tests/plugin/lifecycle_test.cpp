@@ -216,15 +216,16 @@ TEST(PluginLifecycle, FailureBeforeConnectingGivesUpAfterThreeRetriesAndStaysQui
 
 TEST(PluginLifecycle, OnlyTheLatestStopActs) {
   PluginRig rig;
-  const std::string token = Token("block=setVideoLevel:300");
+  const std::string token = Token("x");
   rig.Initialize("g1", token);
   auto session = rig.manager->FindInstance("g1");
-  // Hold the session's lock busy inside a slow library call.
-  std::thread busy([&] { session->SetVideoQuality(1); });
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
+  // Both stops take their generation while the session's lock is busy; their threads wait.
+  std::atomic<bool> bothAsked{false};
+  SessionLockHolder busy(*session, [&] { return bothAsked.load(); });
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g1")}}));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g1")}}));
-  busy.join();
+  bothAsked = true;
+  ASSERT_TRUE(busy.ReleasedInTime());
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
   EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 1u);
 }
@@ -232,14 +233,17 @@ TEST(PluginLifecycle, OnlyTheLatestStopActs) {
 TEST(PluginLifecycle, AStopTakenBeforeAModeSwitchDoesNothing) {
   PluginRig rig;
   rig.messenger.Listen();
-  const std::string token = Token("connect=0;block=setVideoLevel:300");
+  const std::string token = Token("connect=0");
   rig.Initialize("g2", token);
   auto session = rig.manager->FindInstance("g2");
-  std::thread busy([&] { session->SetVideoQuality(1); });
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
+  // The stop's thread waits for the busy lock; the mode switch takes the next generation, then
+  // waits for the lock too.
+  const int64_t before = SessionPeer::StopGeneration(*session);
+  SessionLockHolder busy(*session,
+                         [&] { return SessionPeer::StopGeneration(*session) >= before + 2; });
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g2")}}));
   rig.SwitchPlayMode("g2", 2);
-  busy.join();
+  ASSERT_TRUE(busy.ReleasedInTime());
   ASSERT_TRUE(rig.WaitEvents("g2", "connected"));
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
   EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 0u);

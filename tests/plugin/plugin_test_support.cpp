@@ -74,6 +74,41 @@ bool WaitForPluginThreads(std::chrono::milliseconds timeout) {
       timeout);
 }
 
+// ----- SessionLockHolder -----
+
+SessionLockHolder::SessionLockHolder(ZuvorIvadoInstance& session,
+                                     std::function<bool()> releaseWhen) {
+  thread_ = std::thread([this, &session, releaseWhen = std::move(releaseWhen)] {
+    SessionPeer::WithLock(session, [&] {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_ = true;
+        cv_.notify_all();
+      }
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      bool released = releaseWhen();
+      while (!released && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        released = releaseWhen();
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      inTime_ = released;
+    });
+  });
+  std::unique_lock<std::mutex> lock(mutex_);
+  cv_.wait(lock, [&] { return held_; });
+}
+
+SessionLockHolder::~SessionLockHolder() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool SessionLockHolder::ReleasedInTime() {
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return inTime_;
+}
+
 // ----- FakeMessenger -----
 
 void FakeMessenger::Send(const std::string& channel, const uint8_t* message, size_t size,

@@ -198,6 +198,25 @@ class FakeWindowFactory : public PhoneWindowFactory {
   std::atomic<bool> refuseNext_{false};
 };
 
+// Holds a session's lock on a thread of its own, as a slow library call would, until `releaseWhen`
+// holds (checked every millisecond) or a long deadline passes.
+class SessionLockHolder {
+ public:
+  // Returns once the lock is held.
+  SessionLockHolder(ZuvorIvadoInstance& session, std::function<bool()> releaseWhen);
+  // Waits until the lock was let go.
+  ~SessionLockHolder();
+  // False when the deadline ended the hold (something waited for the lock meanwhile).
+  bool ReleasedInTime();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool held_ = false;
+  bool inTime_ = false;
+  std::thread thread_;
+};
+
 // A microphone that starts when told to and delivers what the test gives it.
 class FakeMic : public MicCapture {
  public:

@@ -8,6 +8,7 @@
 //   Peer::WithLock(*session, [&] { session->StopPlay(0); session->Initialize(); });
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "plugin/zuvor_ivado_instance.h"
@@ -23,6 +24,7 @@ class ZuvorIvadoInstanceTestPeer {
   static int VideoWidth(Session& s) { return Read(s, s.videoWidth_); }
   static int VideoHeight(Session& s) { return Read(s, s.videoHeight_); }
   static bool HoldsConnectingUnit(Session& s) { return s.countedConnecting_.load(); }
+  static int64_t StopGeneration(Session& s) { return s.stopGeneration_.load(); }
   // The texture, or null; valid while the session keeps it (until Shutdown or destruction).
   static ZuvorIvadoTexture* Texture(Session& s) {
     Session::Locked locked(s);
