@@ -1,20 +1,28 @@
-// SessionClock: the time that a session's worker threads wait.
+// SessionClock: the time that the plug-in's worker threads wait.
 //
-// Sessions wait for their connect watchdogs, reconnect back-offs, connecting-slot polls,
-// re-initialisation spacing and microphone configuration retries. Each wait asks the clock how
-// long it really lasts; the production clock answers the nominal delay, a test clock may shorten
-// it and record what was asked.
+// Sessions wait for their connect watchdogs, reconnect back-offs, connecting-slot polls and
+// re-initialisation spacing; the plug-in waits between microphone configuration deliveries. Every
+// such wait goes through a clock. The production clock waits real time; a test clock lets a wait
+// end only when the test moves its time past the wait's end, so a test decides exactly which wait
+// ends when, however fast the machine is.
 //
-//   class FastClock : public SessionClock {
-//     std::chrono::nanoseconds RealDelay(WaitKind, std::chrono::milliseconds ms) override {
-//       return ms / 100;
-//     }
-//   };
+//   auto clock = SessionClock::MakeRealTime();
+//   // Worker: wait 500 ms unless the request it belongs to is replaced first.
+//   if (!clock->Wait(WaitKind::kBackoff, std::chrono::milliseconds(500),
+//                    [&] { return generation.load() != mine; })) {
+//     return;  // replaced
+//   }
+//   // Owner, after replacing the request:
+//   generation.fetch_add(1);
+//   clock->Wake();
 //
-// Thread-safety: RealDelay is called from any worker thread, concurrently.
+// Thread-safety: Wait and Wake may be called from any thread, concurrently. A wait's
+// `interrupted` predicate runs with the clock's internal lock held: it must only read (atomics),
+// never take a lock or call back into the clock.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 enum class WaitKind {
@@ -22,15 +30,21 @@ enum class WaitKind {
   kBackoff,        // before a reconnection (500, 1000, 2000 ms)
   kSlotPoll,       // waiting for a free connecting slot (100 ms steps)
   kReinitSpacing,  // between initialisation attempts (1 s)
-  kConfigRetry,    // between microphone configuration deliveries (50 ms)
 };
 
 class SessionClock {
  public:
   virtual ~SessionClock() = default;
-  // How long a wait of `nominal` really lasts.
-  virtual std::chrono::nanoseconds RealDelay(WaitKind kind, std::chrono::milliseconds nominal) = 0;
 
-  // The production clock: every wait lasts its nominal time.
-  static std::shared_ptr<SessionClock> RealTime();
+  // Blocks until `duration` has passed on this clock, or until `interrupted()` holds: it is
+  // checked at the start and again after every Wake. True when the whole time passed; false when
+  // interrupted.
+  virtual bool Wait(WaitKind kind, std::chrono::milliseconds duration,
+                    const std::function<bool()>& interrupted) = 0;
+  // Makes every wait in progress check its `interrupted` again. Call it after changing what the
+  // predicates read.
+  virtual void Wake() = 0;
+
+  // A real-time clock of its own: its Wake reaches only the waits made on it.
+  static std::shared_ptr<SessionClock> MakeRealTime();
 };

@@ -39,7 +39,7 @@ int BackoffMs(int retry) { return kFirstBackoffMs << (retry - 1); }
 
 ZuvorIvadoInstance::ZuvorIvadoInstance(const ZuvorIvadoConfig& config, SessionServices services)
     : padCode_(config.padCode),
-      clock_(services.clock ? services.clock : SessionClock::RealTime()),
+      clock_(services.clock ? services.clock : SessionClock::MakeRealTime()),
       config_(config),
       windowFactory_(services.windowFactory),
       textureRegistrar_(services.textureRegistrar) {
@@ -66,6 +66,20 @@ void ZuvorIvadoInstance::BeginRequestLocked() {
   // A new request from the Dart side: stops asked for before it no longer apply.
   stopGeneration_.fetch_add(1);
   stopRequested_ = false;
+}
+
+void ZuvorIvadoInstance::NewRequestLocked() {
+  requestGeneration_.fetch_add(1);
+  clock_->Wake();
+}
+
+ZuvorIvadoInstance::Ticket ZuvorIvadoInstance::CurrentTicket() const {
+  return Ticket{requestGeneration_.load(), connectGeneration_.load()};
+}
+
+bool ZuvorIvadoInstance::IsCurrent(const Ticket& ticket) const {
+  return requestGeneration_.load() == ticket.request &&
+         connectGeneration_.load() == ticket.attempt;
 }
 
 int ZuvorIvadoInstance::Initialize() {
@@ -102,6 +116,7 @@ int ZuvorIvadoInstance::Connect(int playType) {
   Locked locked(*this);
   if (shutDown_) return -1;
   BeginRequestLocked();
+  NewRequestLocked();
   return ConnectLocked(playType);
 }
 
@@ -123,16 +138,17 @@ int ZuvorIvadoInstance::Play() {
 int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
   if (!dataSource_ || !player_) return -1;
   stopRequested_ = false;
-  ++connectGeneration_;
+  connectGeneration_.fetch_add(1);
+  clock_->Wake();  // the watchdog of an earlier attempt ends
+  attemptInProgress_ = true;
   micConfigSent_ = false;
   BindDisplayForMode();
   dataSource_->screenCast(screenCastMode_);
   player_->start();
   dataSource_->start();
-  const int generation = connectGeneration_;
-  const uint64_t epoch = CurrentWaitEpoch();
-  StartWorker([generation, watchdogSeconds, epoch](ZuvorIvadoInstance& self) {
-    self.RunWatchdog(generation, watchdogSeconds, epoch);
+  const Ticket ticket = CurrentTicket();
+  StartWorker([ticket, watchdogSeconds](ZuvorIvadoInstance& self) {
+    self.RunWatchdog(ticket, watchdogSeconds);
   });
   return 0;
 }
@@ -160,10 +176,10 @@ void ZuvorIvadoInstance::StopPlay(int64_t generation) {
 
 void ZuvorIvadoInstance::RequestStopLocked() {
   stopRequested_ = true;
-  InterruptWaits();
+  NewRequestLocked();
   StopCastingLocked();
   connected_ = false;
-  LeaveConnecting();
+  EndAttemptLocked();
 }
 
 void ZuvorIvadoInstance::StopCastingLocked() {
@@ -183,19 +199,14 @@ void ZuvorIvadoInstance::Shutdown() {
     windowFactory_ = nullptr;
     textureRegistrar_ = nullptr;
   }
-  {
-    std::lock_guard<std::mutex> lock(waitMutex_);
-    waitsShutDown_ = true;
-    waitWake_.notify_all();
-  }
   // The engine still exists: unregistering now lets it finish with the buffers.
   texture.reset();
 }
 
 std::unique_ptr<ZuvorIvadoTexture> ZuvorIvadoInstance::TearDownLocked() {
   stopRequested_ = true;
-  InterruptWaits();
-  LeaveConnecting();
+  NewRequestLocked();
+  EndAttemptLocked();
   StopStreamLocked();
   ReleaseLibraryObjectsLocked();
   connected_ = false;
@@ -221,14 +232,12 @@ void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
 
 // ----- Watchdog and reconnection -----
 
-void ZuvorIvadoInstance::RunWatchdog(int generation, int seconds, uint64_t waitEpoch) {
-  WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds), waitEpoch);
+void ZuvorIvadoInstance::RunWatchdog(Ticket ticket, int seconds) {
+  if (!WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds), ticket)) return;
   Locked locked(*this);
   // A session that gave up (connectFailed, initialised no more) has no attempt left to time out:
   // its watchdog must not report a reconnection after the failure.
-  if (connectGeneration_ == generation && initialized_ && !connected_ && !stopRequested_) {
-    OnConnectTimeout();
-  }
+  if (IsCurrent(ticket) && initialized_ && !connected_ && !stopRequested_) OnConnectTimeout();
 }
 
 void ZuvorIvadoInstance::OnConnectTimeout() {
@@ -238,7 +247,7 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
   if (retryCount_ < kMaxRetries) {
     ++retryCount_;
     Fire(callbacks.reconnecting, padCode_, retryCount_);
-    LeaveConnecting();
+    EndAttemptLocked();
     ScheduleReconnect(BackoffMs(retryCount_));
     return;
   }
@@ -249,19 +258,21 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
 }
 
 void ZuvorIvadoInstance::ScheduleReconnect(int delayMs) {
-  const uint64_t epoch = CurrentWaitEpoch();
-  StartWorker([delayMs, epoch](ZuvorIvadoInstance& self) { self.RunReconnect(delayMs, epoch); });
+  const Ticket ticket = CurrentTicket();
+  StartWorker([ticket, delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(ticket, delayMs); });
 }
 
-void ZuvorIvadoInstance::RunReconnect(int delayMs, uint64_t waitEpoch) {
-  WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs), waitEpoch);
-  if (!AcquireConnectingSlot()) return;
+void ZuvorIvadoInstance::RunReconnect(Ticket ticket, int delayMs) {
+  if (!WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs), ticket)) return;
+  if (!AcquireConnectingSlot(ticket)) return;
   Locked locked(*this);
-  if (initialized_ && !connected_ && !stopRequested_ && retryCount_ <= kMaxRetries) {
+  if (IsCurrent(ticket) && initialized_ && !connected_ && !stopRequested_ &&
+      retryCount_ <= kMaxRetries) {
+    HoldConnectingUnitLocked();
     Reconnect();
     StartPlayback(kReconnectWatchdogSeconds);
   } else {
-    LeaveConnecting();
+    AbandonLocked();
   }
 }
 
@@ -295,49 +306,41 @@ void ZuvorIvadoInstance::ConfigurePlayback(int videoLevel) {
   if (player_) player_->setDataSource(dataSource_);
 }
 
-void ZuvorIvadoInstance::ReinitializeAndConnect(int playType) {
-  if (stopRequested_) return;
-  if (!AcquireConnectingSlot()) return;
-  bool initialized;
-  {
-    Locked locked(*this);
-    initialized = initialized_;
-  }
-  if (!initialized) {
-    int result = -1;
-    for (int attempt = 1; attempt <= kInitializeAttempts; ++attempt) {
-      {
-        Locked locked(*this);
-        result = InitializeLocked();
+void ZuvorIvadoInstance::ReinitializeAndConnect(Ticket ticket, int playType) {
+  if (!AcquireConnectingSlot(ticket)) return;
+  int result = -1;
+  for (int attempt = 1;; ++attempt) {
+    {
+      Locked locked(*this);
+      if (!IsCurrent(ticket) || stopRequested_) {
+        AbandonLocked();
+        return;
       }
-      if (result == 0) break;
-      if (attempt < kInitializeAttempts) {
-        WaitFor(WaitKind::kReinitSpacing, kReinitSpacing);
-        if (stopRequested_) {
+      result = InitializeLocked();  // 0 at once when initialised already
+      if (result == 0) {
+        if (connected_) {
           LeaveConnecting();
+          Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
           return;
         }
+        // On success the unit stays held until the attempt's outcome.
+        HoldConnectingUnitLocked();
+        if (ConnectLocked(playType) != 0) LeaveConnecting();
+        return;
+      }
+      if (attempt == kInitializeAttempts) {
+        Log("initialize failed: " + padCode_ + " ret=" + std::to_string(result));
+        AbandonLocked();
+        break;
       }
     }
-    if (result != 0) {
-      Log("initialize failed: " + padCode_ + " ret=" + std::to_string(result));
-      LeaveConnecting();
-      Fire(callbacks.connectFailed, padCode_, result);
+    if (!WaitFor(WaitKind::kReinitSpacing, kReinitSpacing, ticket)) {
+      Locked locked(*this);
+      AbandonLocked();
       return;
     }
   }
-  Locked locked(*this);
-  if (stopRequested_) {
-    LeaveConnecting();
-    return;
-  }
-  if (connected_) {
-    LeaveConnecting();
-    Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
-    return;
-  }
-  // On success the unit stays held until the attempt's outcome.
-  if (ConnectLocked(playType) != 0) LeaveConnecting();
+  Fire(callbacks.connectFailed, padCode_, result);
 }
 
 // ----- Notifications -----
@@ -345,9 +348,10 @@ void ZuvorIvadoInstance::ReinitializeAndConnect(int playType) {
 void ZuvorIvadoInstance::onConnected() {
   bool connected;
   int width, height;
+  uint64_t request;
   {
     Locked locked(*this);
-    LeaveConnecting();
+    EndAttemptLocked();
     if (!stopRequested_) {
       retryCount_ = 0;
       connected_ = true;
@@ -357,13 +361,18 @@ void ZuvorIvadoInstance::onConnected() {
     connected = connected_;
     width = videoWidth_;
     height = videoHeight_;
+    request = requestGeneration_.load();
   }
-  if (connected) Fire(callbacks.connected, padCode_, width, height);
-  if (stopRequested_) {
-    Locked locked(*this);
-    RequestStopLocked();
-    initialized_ = false;
+  if (connected) {
+    Fire(callbacks.connected, padCode_, width, height);
+    return;
   }
+  // The connection came up after a stop: it is stopped again, unless a newer request (which
+  // started afresh) came in the meantime.
+  Locked locked(*this);
+  if (requestGeneration_.load() != request) return;
+  RequestStopLocked();
+  initialized_ = false;
 }
 
 void ZuvorIvadoInstance::onReconnecting(int attempt) {
@@ -377,7 +386,7 @@ void ZuvorIvadoInstance::onDisconnected(int errorCode) {
   int delayMs;
   if (connected_) {
     connected_ = false;
-    LeaveConnecting();
+    EndAttemptLocked();
     Fire(callbacks.disconnected, padCode_, errorCode);
     if (stopRequested_) return;
     retryCount_ = 1;
@@ -386,7 +395,7 @@ void ZuvorIvadoInstance::onDisconnected(int errorCode) {
   } else if (retryCount_ >= kMaxRetries || stopRequested_) {
     Log("connect failed after " + std::to_string(retryCount_) + " retries: " + padCode_);
     retryCount_ = 0;
-    LeaveConnecting();
+    EndAttemptLocked();
     if (player_) {
       player_->stop();
       player_->setDisplay(nullptr);
@@ -399,7 +408,7 @@ void ZuvorIvadoInstance::onDisconnected(int errorCode) {
     ++retryCount_;
     Fire(callbacks.reconnecting, padCode_, retryCount_);
     delayMs = BackoffMs(retryCount_);
-    LeaveConnecting();
+    EndAttemptLocked();
   }
   ScheduleReconnect(delayMs);
 }
@@ -425,12 +434,27 @@ void ZuvorIvadoInstance::LeaveConnecting() {
   if (countedConnecting_.exchange(false)) g_connecting.fetch_sub(1);
 }
 
-bool ZuvorIvadoInstance::AcquireConnectingSlot() {
+bool ZuvorIvadoInstance::AcquireConnectingSlot(const Ticket& ticket) {
   for (;;) {
-    if (stopRequested_) return false;
+    if (stopRequested_ || !IsCurrent(ticket)) return false;
     if (TakeConnectingUnit()) return true;
-    WaitFor(WaitKind::kSlotPoll, kSlotPoll);
+    if (!WaitFor(WaitKind::kSlotPoll, kSlotPoll, ticket)) return false;
   }
+}
+
+void ZuvorIvadoInstance::HoldConnectingUnitLocked() {
+  // Taken while waiting for the slot; a stale worker of this session may have given it back
+  // since (it found no attempt in progress then).
+  if (!countedConnecting_.exchange(true)) g_connecting.fetch_add(1);
+}
+
+void ZuvorIvadoInstance::EndAttemptLocked() {
+  attemptInProgress_ = false;
+  LeaveConnecting();
+}
+
+void ZuvorIvadoInstance::AbandonLocked() {
+  if (!attemptInProgress_) LeaveConnecting();
 }
 
 int ZuvorIvadoInstance::ConnectingCount() { return g_connecting.load(); }
@@ -438,25 +462,9 @@ int ZuvorIvadoInstance::RunningWorkers() { return g_workers.load(); }
 
 // ----- Waits and workers -----
 
-bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal) {
-  return WaitFor(kind, nominal, CurrentWaitEpoch());
-}
-
-bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds nominal, uint64_t epoch) {
-  const auto delay = clock_->RealDelay(kind, nominal);
-  std::unique_lock<std::mutex> lock(waitMutex_);
-  return !waitWake_.wait_for(lock, delay, [&] { return waitsShutDown_ || waitEpoch_ != epoch; });
-}
-
-uint64_t ZuvorIvadoInstance::CurrentWaitEpoch() {
-  std::lock_guard<std::mutex> lock(waitMutex_);
-  return waitEpoch_;
-}
-
-void ZuvorIvadoInstance::InterruptWaits() {
-  std::lock_guard<std::mutex> lock(waitMutex_);
-  ++waitEpoch_;
-  waitWake_.notify_all();
+bool ZuvorIvadoInstance::WaitFor(WaitKind kind, std::chrono::milliseconds duration,
+                                 const Ticket& ticket) {
+  return clock_->Wait(kind, duration, [this, &ticket] { return !IsCurrent(ticket); });
 }
 
 bool ZuvorIvadoInstance::StartWorker(std::function<void(ZuvorIvadoInstance&)> body) {
@@ -482,21 +490,3 @@ void ZuvorIvadoInstance::Retire(std::shared_ptr<void> object) {
   if (object) retired_.push_back(std::move(object));
 }
 
-// ----- State for tests -----
-
-template <typename T>
-T ZuvorIvadoInstance::ReadLocked(const T& field) {
-  Locked locked(*this);
-  return field;
-}
-
-bool ZuvorIvadoInstance::IsConnected() { return ReadLocked(connected_); }
-bool ZuvorIvadoInstance::IsInitialized() { return ReadLocked(initialized_); }
-int ZuvorIvadoInstance::DisplayMode() { return ReadLocked(displayMode_); }
-int ZuvorIvadoInstance::VideoWidth() { return ReadLocked(videoWidth_); }
-int ZuvorIvadoInstance::VideoHeight() { return ReadLocked(videoHeight_); }
-
-ZuvorIvadoTexture* ZuvorIvadoInstance::texture() {
-  Locked locked(*this);
-  return texture_.get();
-}

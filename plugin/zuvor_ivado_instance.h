@@ -17,6 +17,11 @@
 // Always hold a session by shared pointer: every worker thread it starts (watchdog, reconnect,
 // re-initialise, stop) holds one for its whole run.
 //
+// Workers belong to the request that started them ("connect", a mode switch; a stop or a
+// disconnect is a request too) and, for a watchdog or a reconnection, to the connection attempt
+// they follow. A newer request or attempt makes a worker stale: its wait ends early and it does
+// nothing, so an old reconnection never drops the data source of a newer connection.
+//
 // Thread-safety:
 //   - `lock` (the library's re-entrant Mutex) guards every library call on the session and its
 //     state. Lock order: the plug-in's session-map mutex first, then `lock`.
@@ -38,11 +43,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,7 +61,7 @@
 
 // What a session uses of its surroundings; all optional.
 struct SessionServices {
-  std::shared_ptr<SessionClock> clock;                    // null: real time
+  std::shared_ptr<SessionClock> clock;                    // null: real time, a clock of its own
   PhoneWindowFactory* windowFactory = nullptr;            // null: no pop-out windows
   flutter::TextureRegistrar* textureRegistrar = nullptr;  // null: textures get id -1
 };
@@ -158,31 +161,27 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void onRecvClipboard(const char* data, int length) override;
   void onError(int code, const char* message) override;
 
-  // ----- For tests and diagnostics -----
-
-  // Sessions between the start of a counted attempt and its outcome, process-wide.
-  static int ConnectingCount();
-  // Worker threads of all sessions still running.
-  static int RunningWorkers();
-  bool IsConnected();
-  bool IsInitialized();
-  int DisplayMode();
-  bool HoldsConnectingUnit() const { return countedConnecting_.load(); }
-  // The texture, or null; valid while the session keeps it (until Shutdown or destruction).
-  ZuvorIvadoTexture* texture();
-  int VideoWidth();
-  int VideoHeight();
-
  private:
+  friend class ZuvorIvadoInstanceTestPeer;  // tests look at the state through it
   class Locked;
   class TryLocked;
 
   bool SendAudioLocked(int type, const uint8_t* data, int length);
+  // The request and connection attempt a worker belongs to.
+  struct Ticket {
+    uint64_t request;
+    int attempt;
+  };
+  // The ticket of what runs now (request and attempt; atomics, no lock needed).
+  Ticket CurrentTicket() const;
+  bool IsCurrent(const Ticket& ticket) const;
 
   // Lifecycle steps; the caller holds `lock` unless the name says otherwise.
   int InitializeLocked();
   int ConnectLocked(int playType);
   void BeginRequestLocked();
+  // A new request: every worker started before it is stale, and its wait ends.
+  void NewRequestLocked();
   int StartPlayback(int watchdogSeconds);
   void BindDisplayForMode();
   void OnConnectTimeout();
@@ -202,11 +201,10 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // Requests a stop, ends the waits, stops and releases the library's objects, clears the state
   // and hands over the texture, for the caller to delete once `lock` is let go.
   std::unique_ptr<ZuvorIvadoTexture> TearDownLocked();
-  // Worker bodies (no lock held on entry). `waitEpoch` is the wait epoch when the worker was
-  // scheduled: a stop between scheduling and the start of the wait still ends the wait.
-  void RunWatchdog(int generation, int seconds, uint64_t waitEpoch);
-  void RunReconnect(int delayMs, uint64_t waitEpoch);
-  void ReinitializeAndConnect(int playType);
+  // Worker bodies (no lock held on entry); each does nothing once `ticket` is stale.
+  void RunWatchdog(Ticket ticket, int seconds);
+  void RunReconnect(Ticket ticket, int delayMs);
+  void ReinitializeAndConnect(Ticket ticket, int playType);
 
   // Display steps (lock held unless said otherwise).
   int SwitchToWindow(int themeMode, int rotation, int playType);  // no lock held
@@ -232,6 +230,13 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
       if (window) f(*window);
     });
   }
+  // How a display is put in: bound before the player starts (a start casts the screen itself),
+  // or changed while playing (the screen cast first).
+  enum class Binding { kBeforeStart, kWhilePlaying };
+  // The three steps that show the stream in the window's video control, or in the texture: the
+  // video level, the screen cast while playing, the display.
+  void ShowInWindow(Binding binding);
+  void ShowInTexture(Binding binding);
   void ChangeDisplay(VideoDisplay* display);
   void BindDisplay(VideoDisplay* display);
   void UnbindIfBound(VideoDisplay* gone);
@@ -240,22 +245,25 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // Connecting slots.
   bool TakeConnectingUnit();
   void LeaveConnecting();
-  // Waits until this session holds a connecting unit; false when a stop came first.
-  bool AcquireConnectingSlot();
+  // Waits until this session holds a connecting unit; false when a stop came first or `ticket`
+  // went stale.
+  bool AcquireConnectingSlot(const Ticket& ticket);
+  // The attempt started or ended: it holds the session's connecting unit until its outcome.
+  void HoldConnectingUnitLocked();
+  void EndAttemptLocked();
+  // A worker gives up: it leaves the unit unless an attempt (another worker's) holds it.
+  void AbandonLocked();
+  // Sessions between the start of a counted attempt and its outcome, process-wide.
+  static int ConnectingCount();
+  // Worker threads of all sessions still running.
+  static int RunningWorkers();
 
-  // Waits `nominal` (as the clock says); returns early, false, when a stop or shutdown
-  // interrupts it: one after `epoch` was taken (by default, when the wait begins).
-  bool WaitFor(WaitKind kind, std::chrono::milliseconds nominal);
-  bool WaitFor(WaitKind kind, std::chrono::milliseconds nominal, uint64_t epoch);
-  uint64_t CurrentWaitEpoch();
-  void InterruptWaits();
+  // Waits `duration` on the clock; false when `ticket` went stale first.
+  bool WaitFor(WaitKind kind, std::chrono::milliseconds duration, const Ticket& ticket);
   // Starts a detached worker holding a reference to this session; false when none could start.
   bool StartWorker(std::function<void(ZuvorIvadoInstance&)> body);
   // Keeps a library object alive until `lock` is let go by its outermost holder.
   void Retire(std::shared_ptr<void> object);
-  // A copy of `field` read under `lock`.
-  template <typename T>
-  T ReadLocked(const T& field);
 
   void Log(const std::string& text) const;
   // Calls one of `callbacks` unless it is empty.
@@ -277,7 +285,7 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   bool initialized_ = false;
   int retryCount_ = 0;
   int screenCastMode_ = 1;
-  int connectGeneration_ = 0;
+  bool attemptInProgress_ = false;  // started, outcome not yet known
   std::shared_ptr<SWPlayer> player_;
   std::shared_ptr<SWDataSource> dataSource_;
   std::shared_ptr<PhoneWindowLink> window_;  // the open pop-out window, or null
@@ -297,14 +305,11 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
 
   std::atomic<bool> stopRequested_{false};
   std::atomic<int64_t> stopGeneration_{0};
+  // Written with `lock` held; read without it by the waits of stale workers.
+  std::atomic<uint64_t> requestGeneration_{0};
+  std::atomic<int> connectGeneration_{0};
   std::atomic<bool> countedConnecting_{false};
   std::atomic<bool> synced_{false};
   std::atomic<bool> hostKeyboard_{true};
   std::atomic<int64_t> textureId_{-1};
-
-  // Waits of the worker threads; `waitEpoch_` moves on at every stop and at shutdown.
-  std::mutex waitMutex_;
-  std::condition_variable waitWake_;
-  uint64_t waitEpoch_ = 0;
-  bool waitsShutDown_ = false;
 };

@@ -60,35 +60,48 @@ void ZuvorIvadoInstance::UnbindIfBound(VideoDisplay* gone) {
   boundDisplay_ = nullptr;
 }
 
-void ZuvorIvadoInstance::BindDisplayForMode() {
+void ZuvorIvadoInstance::ShowInWindow(Binding binding) {
   std::shared_ptr<DataSource> source = PlayerSource();
-  if (displayMode_ == 1 && WindowOpen()) {
-    if (source) {
-      source->setVideoLevels(videoLevels_, 4);
-      source->setVideoLevel(1);
-    }
+  if (source) {
+    source->setVideoLevels(videoLevels_, 4);
+    source->setVideoLevel(1);
+  }
+  if (binding == Binding::kBeforeStart) {
     BindDisplay(WindowDisplay());
-  } else if (displayMode_ == 2 && texture_) {
-    dataSource_->setVideoLevel(10, 0, 144, 256, 0, 30, 3);
+    return;
+  }
+  if (source) source->screenCast(screenCastMode_);
+  ChangeDisplay(WindowDisplay());
+}
+
+void ZuvorIvadoInstance::ShowInTexture(Binding binding) {
+  // The texture asks for a small picture of its own (the seven-value level of the data source).
+  if (dataSource_) dataSource_->setVideoLevel(10, 0, 144, 256, 0, 30, 3);
+  if (binding == Binding::kBeforeStart) {
     BindDisplay(texture_.get());
+    return;
+  }
+  if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(1);
+  ChangeDisplay(texture_.get());
+}
+
+void ZuvorIvadoInstance::BindDisplayForMode() {
+  if (displayMode_ == 1 && WindowOpen()) {
+    ShowInWindow(Binding::kBeforeStart);
+  } else if (displayMode_ == 2 && texture_) {
+    ShowInTexture(Binding::kBeforeStart);
   }
 }
 
 void ZuvorIvadoInstance::SetPlayType(int type) {
-  std::shared_ptr<DataSource> source = PlayerSource();
-  if (!source) return;
+  if (!PlayerSource()) return;
   if (type == 1) {
     if (!WindowOpen()) return;
-    source->setVideoLevels(videoLevels_, 4);
-    source->setVideoLevel(1);
-    source->screenCast(screenCastMode_);
-    ChangeDisplay(WindowDisplay());
+    ShowInWindow(Binding::kWhilePlaying);
     displayMode_ = 1;
   } else if (type == 2) {
     if (!texture_ || !dataSource_) return;
-    dataSource_->setVideoLevel(10, 0, 144, 256, 0, 30, 3);
-    source->screenCast(1);
-    ChangeDisplay(texture_.get());
+    ShowInTexture(Binding::kWhilePlaying);
     displayMode_ = 2;
   }
 }
@@ -118,6 +131,7 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
   }
   displayMode_ = mode;
   stopRequested_ = false;
+  NewRequestLocked();
   switch (mode) {
     case 0:
       if (PlayerSource()) {
@@ -134,7 +148,8 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
         Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
         return 0;
       }
-      StartWorker([](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(1); });
+      const Ticket ticket = CurrentTicket();
+      StartWorker([ticket](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(ticket, 1); });
       return 0;
     }
     default:
@@ -148,11 +163,14 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
   SetThemeMode(themeMode);
   PhoneWindowFactory* factory = nullptr;
   std::string title;
+  Ticket ticket{};
   {
     Locked locked(*this);
     if (shutDown_) return -1;
     displayMode_ = 1;
     stopRequested_ = false;
+    NewRequestLocked();
+    ticket = CurrentTicket();
     // A window already open is reused: a second one would be orphaned, and closing it later
     // would stop this session.
     if (!WindowOpen()) factory = windowFactory_;
@@ -178,7 +196,9 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
       SetPlayType(1);
       Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
     } else {
-      StartWorker([playType](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(playType); });
+      StartWorker([ticket, playType](ZuvorIvadoInstance& self) {
+        self.ReinitializeAndConnect(ticket, playType);
+      });
     }
   }
   if (front) {
@@ -380,13 +400,8 @@ void ZuvorIvadoInstance::SetThemeMode(int mode) {
       const int rotation = rotation_;
       WithOpenWindow([rotation](PhoneWindow& w) { w.PostRotation(rotation); });
     }
-    std::shared_ptr<DataSource> source = PlayerSource();
-    if (initialized_ && displayMode_ == 1 && source && WindowOpen()) {
-      source->setVideoLevels(videoLevels_, 4);
-      source->setVideoLevel(1);
-      source->screenCast(screenCastMode_);
-      ChangeDisplay(WindowDisplay());
-      displayMode_ = 1;
+    if (initialized_ && displayMode_ == 1 && PlayerSource() && WindowOpen()) {
+      ShowInWindow(Binding::kWhilePlaying);
     }
     // Whatever happened above, the old window's video control must not stay bound.
     UnbindIfBound(old->Display());

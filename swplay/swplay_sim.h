@@ -20,9 +20,13 @@
 //   cliphex=MS:HEX        MS after connecting, onRecvClipboard with these raw bytes
 //   control=MS:VALUE:FPS  MS after connecting, onControlVideo(VALUE, FPS)
 //   perror=MS:CODE[:TEXT] MS after connecting, the player's error listener gets (CODE, TEXT or
-//   null) size=WxH              frames are delivered at this size, whatever the display asked for
+//                         null)
+//   size=WxH              frames are delivered at this size, whatever the display asked for
 //   native=WxH            the stream's size when the display asked for none (default 432x768)
 //   fps=N                 frame rate of the render thread (default 30, at most 240)
+//   linger=1              notifications already scheduled when casting stops (screenCast(0))
+//                         still arrive after the stop, as a real library's notifications on their
+//                         way do; a new start() or the data source's destruction still voids them
 //   token=RET             result of setServerToken (default 0)
 //   audio=RET             result of sendAudio (default 0)
 //   change=RET            result of changeDisplay (default 0)

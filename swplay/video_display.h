@@ -16,7 +16,11 @@
 // Thread-safety:
 //   - `render` and `onFrameReady` run on the render thread of the player the display is bound to.
 //     Unbinding (setDisplay(null), changeDisplay(other), stop) waits until a frame in flight has
-//     been handed over, so a display that is unbound may be destroyed right after.
+//     been handed over, so a display that is unbound may be destroyed right after. Destroying a
+//     display that is still bound is a caller fault: a frame may be inside the derived class's
+//     onFrameReady while that part is already gone. The base then stops the player from
+//     rendering into it and reports the fault (see swsim_dangling_display_count), but cannot make
+//     the derived part safe.
 //   - `setDstFormat`, `lockFrameBuffer`/`unlockFrameBuffer` and the frame accessors may be called
 //     from any thread; the accessors are meaningful only while the frame buffer lock is held.
 //   - `OnTouchEvent` may be called from any thread (typically a window thread).

@@ -60,16 +60,20 @@ void SourceCore::Post(int delayMs, uint64_t forEpoch, std::function<std::functio
     std::function<void()> call;
     {
       std::lock_guard<std::mutex> lock(self->mutex);
-      if (self->closed || self->epoch != forEpoch) return;
+      if (self->closed || !self->StillDue(forEpoch)) return;
       call = body();
     }
     if (call) call();
   });
 }
 
+bool SourceCore::StillDue(uint64_t forEpoch) const {
+  return epoch == forEpoch || (script.linger && forEpoch >= startEpoch);
+}
+
 void SourceCore::Start() {
   std::lock_guard<std::mutex> lock(mutex);
-  ++epoch;
+  startEpoch = ++epoch;
   connected = false;
   const int attempt = SimState::Get().CountStart(token);
   const Outcome outcome = script.OutcomeFor(attempt);
@@ -123,8 +127,9 @@ void SourceCore::PostItem(const TimedItem& item, uint64_t forEpoch) {
   SWDataSourceListener* l = listener;
   switch (item.kind) {
     case TimedItem::Kind::kDrop:
-      Post(item.delayMs, forEpoch, [this, l, code = item.a]() -> std::function<void()> {
-        if (!connected) return {};
+      Post(item.delayMs, forEpoch, [this, l, code = item.a, forEpoch]() -> std::function<void()> {
+        // One drop per connection; a lingering one comes after the stop that ended it.
+        if (!connected && epoch == forEpoch) return {};
         connected = false;
         Record("=> onDisconnected(" + Num(code) + ")");
         return [l, code] {

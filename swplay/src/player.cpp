@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdio>
 
 #include "swplay/src/sim_objects.h"
 #include "swplay/src/sim_state.h"
@@ -53,6 +54,8 @@ void PlayerCore::ForgetDisplay(VideoDisplay* gone) {
   display = nullptr;
   SimState::Get().danglingDisplays++;
   Record("!! " + DisplayName(gone) + " destroyed while bound");
+  std::fprintf(stderr, "swplay: display %s destroyed while bound to player P%u\n",
+               DisplayName(gone).c_str(), id);
 }
 
 void PlayerCore::RenderLoop() {

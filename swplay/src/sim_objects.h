@@ -60,16 +60,20 @@ struct SourceCore : std::enable_shared_from_this<SourceCore> {
   bool hasToken = false;
   Script script;
   bool connected = false;
-  // Bumped by every start and stop of casting; a scheduled notification of an older epoch is void.
+  // Bumped by every start and stop of casting; a scheduled notification of an older epoch is void,
+  // unless the script lingers and only stops came since (not a start).
   uint64_t epoch = 0;
+  uint64_t startEpoch = 0;  // the epoch the last start() began
   bool closed = false;
   std::weak_ptr<PlayerCore> player;
 
  private:
-  // Runs `body` on the strand when the data source is still open and `epoch` still current;
-  // `body` gets the locked state and returns what to call outside the lock.
+  // Runs `body` on the strand when the data source is still open and `forEpoch` still current
+  // (or, lingering, stopped since but not started again); `body` gets the locked state and
+  // returns what to call outside the lock.
   void Post(int delayMs, uint64_t forEpoch, std::function<std::function<void()>()> body);
   void OnConnectDue(uint64_t forEpoch);
+  bool StillDue(uint64_t forEpoch) const;  // `mutex` held
   void PostItem(const TimedItem& item, uint64_t forEpoch);
 };
 
@@ -109,6 +113,8 @@ struct DisplayAccess {
   static void Bind(VideoDisplay* display, const std::shared_ptr<PlayerCore>& player,
                    const std::shared_ptr<SourceCore>& source);
   static void Unbind(VideoDisplay* display, const PlayerCore* player);
+  // A display is being destroyed: its player (if any) stops rendering into it, counting a fault.
+  static void Release(VideoDisplay* display);
 };
 
 struct SourceAccess {

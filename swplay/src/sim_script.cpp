@@ -193,6 +193,8 @@ Script ParseScript(const std::string& token) {
       ParseSize(value, &s.forcedWidth, &s.forcedHeight);
     } else if (key == "native") {
       ParseSize(value, &s.nativeWidth, &s.nativeHeight);
+    } else if (key == "linger") {
+      if (ParseInt(value, &n)) s.linger = n != 0;
     } else if (key == "fps") {
       if (ParseInt(value, &n) && n > 0) s.fps = n > 240 ? 240 : n;
     } else if (key == "token") {

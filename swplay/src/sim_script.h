@@ -33,6 +33,7 @@ struct Script {
   int forcedWidth = 0, forcedHeight = 0;  // size=
   int nativeWidth = 432, nativeHeight = 768;
   int fps = 30;
+  bool linger = false;  // notifications already on their way survive a stop
   int tokenResult = 0, audioResult = 0, changeResult = 0;
   int levelResult = 0;
   bool levelHasSize = false;

@@ -33,6 +33,17 @@ void DisplayAccess::Bind(VideoDisplay* display, const std::shared_ptr<PlayerCore
   display->internals_->source = source;
 }
 
+void DisplayAccess::Release(VideoDisplay* display) {
+  std::shared_ptr<PlayerCore> player;
+  {
+    std::lock_guard<std::mutex> lock(display->internals_->mutex);
+    player = display->internals_->player.lock();
+    display->internals_->player.reset();
+    display->internals_->source.reset();
+  }
+  if (player) player->ForgetDisplay(display);
+}
+
 void DisplayAccess::Unbind(VideoDisplay* display, const PlayerCore* player) {
   std::lock_guard<std::mutex> lock(display->internals_->mutex);
   if (display->internals_->player.lock().get() != player) return;
@@ -44,16 +55,11 @@ void DisplayAccess::Unbind(VideoDisplay* display, const PlayerCore* player) {
 
 VideoDisplay::VideoDisplay() : internals_(std::make_unique<Internals>()) {}
 
-VideoDisplay::~VideoDisplay() {
-  std::shared_ptr<PlayerCore> player;
-  {
-    std::lock_guard<std::mutex> lock(internals_->mutex);
-    player = internals_->player.lock();
-  }
-  // A caller that destroys a display still bound has a fault; the library unbinds it (counting
-  // the fault) rather than rendering into freed memory later.
-  if (player) player->ForgetDisplay(this);
-}
+// A caller that destroys a display still bound has a fault: the player may be inside its
+// onFrameReady, whose object is already half gone, and nothing here can undo that. What the
+// library can do is to stop rendering into it as early as it learns of it (the first base
+// destructor that runs), wait out a frame in flight, and report the fault.
+VideoDisplay::~VideoDisplay() { swplay_internal::DisplayAccess::Release(this); }
 
 void VideoDisplay::setLogId(unsigned id) {
   std::lock_guard<std::mutex> lock(internals_->mutex);
@@ -100,7 +106,10 @@ struct VideoDisplayWinBase::FrameStore {
 };
 
 VideoDisplayWinBase::VideoDisplayWinBase() : store_(std::make_unique<FrameStore>()) {}
-VideoDisplayWinBase::~VideoDisplayWinBase() = default;
+VideoDisplayWinBase::~VideoDisplayWinBase() {
+  // Before the frame store goes: render() of a frame in flight still uses it.
+  swplay_internal::DisplayAccess::Release(this);
+}
 
 void VideoDisplayWinBase::setDstFormat(int format, int width, int height, int flags) {
   std::lock_guard<std::mutex> lock(store_->formatMutex);

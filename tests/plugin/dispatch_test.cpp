@@ -151,7 +151,7 @@ TEST(PluginDispatch, SwitchPlayModeDefaultsAndTextureIds) {
   EXPECT_EQ(reply.kind, Reply::Kind::kSuccess);
   EXPECT_TRUE(std::holds_alternative<std::monostate>(reply.value));
   ASSERT_NE(rig.manager->FindInstance("a"), nullptr);
-  EXPECT_EQ(rig.manager->FindInstance("a")->DisplayMode(), 0);
+  EXPECT_EQ(SessionPeer::DisplayMode(*rig.manager->FindInstance("a")), 0);
 
   // Mode 2: {"textureId": 64-bit id}, the same id the second time.
   const EncodableValue mode2 =

@@ -94,7 +94,7 @@ TEST(PluginInput, KeysTextAndClipboardReachThePhoneOnlyWhenConnected) {
   session->SendKey(3, 158);  // not connected: dropped
   session->SendText("x", 1);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("k")}}));
-  ASSERT_TRUE(PumpUntil([&] { return session->IsConnected(); }));
+  ASSERT_TRUE(PumpUntil([&] { return SessionPeer::IsConnected(*session); }));
   session->SendKey(1, 30);
   session->SendText("h\xC3\xA9", 3);
   session->CopyToRemote("clip", 4);
@@ -108,20 +108,17 @@ TEST(PluginInput, KeysTextAndClipboardReachThePhoneOnlyWhenConnected) {
 
 TEST(PluginInput, InputIsDroppedWhileTheSessionLockIsBusy) {
   PluginRig rig;
-  const std::string token = Token("connect=0;block=screenCast:1500");
+  const std::string token = Token("connect=0");
   auto session = ConnectedSession(rig, "b", token);
-  std::atomic<bool> cast_returned{false};
-  std::thread busy([&] {
-    session->SetScreenCast(2);
-    cast_returned = true;
-  });
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "screenCast(2)") == 1; }));
+  // Another thread holds the session's lock until this thread has sent its input: a send that
+  // waited for the lock would keep it held until its deadline.
+  std::atomic<bool> sent{false};
+  SessionLockHolder busy(*session, [&] { return sent.load(); });
   session->SendKey(3, 172);
   session->SendTouch(0, 1, 0.1f, 0.1f);
   EXPECT_FALSE(session->SendAudio(0, reinterpret_cast<const uint8_t*>("\x11\x88"), 2));
-  // Nothing waited for the lock: the call holding it is still in the library.
-  EXPECT_FALSE(cast_returned);
-  busy.join();
+  sent = true;
+  EXPECT_TRUE(busy.ReleasedInTime());
   session->SendKey(3, 139);
   const auto calls = SdkCalls(token);
   EXPECT_EQ(CountCalls(calls, "sendKeyEvent("), 1u);
@@ -181,8 +178,8 @@ TEST(PluginInput, ControlNoticeTakesTheSizeOnlyWhenTheLevelIsGranted) {
   const std::string granted = Token("connect=0;level=0:640:360");
   auto a = ConnectedSession(rig, "g", granted);
   ASSERT_EQ(swsim_inject(granted.c_str(), "control=0:2:30"), 1);
-  ASSERT_TRUE(PumpUntil([&] { return a->VideoWidth() == 640; }));
-  EXPECT_EQ(a->VideoHeight(), 360);
+  ASSERT_TRUE(PumpUntil([&] { return SessionPeer::VideoWidth(*a) == 640; }));
+  EXPECT_EQ(SessionPeer::VideoHeight(*a), 360);
   EXPECT_EQ(CountCalls(SdkCalls(granted), "getVideoLevelResult({2,432,768,20,15,1024,45,3,3,0,0})"),
             1u);
 
@@ -191,9 +188,9 @@ TEST(PluginInput, ControlNoticeTakesTheSizeOnlyWhenTheLevelIsGranted) {
   ASSERT_EQ(swsim_inject(refused.c_str(), "control=0:2:30"), 1);
   ASSERT_TRUE(
       PumpUntil([&] { return CountCalls(SdkCalls(refused), "getVideoLevelResult(") == 1; }));
-  PumpFor(std::chrono::milliseconds(20));
-  EXPECT_EQ(b->VideoWidth(), 432);
-  EXPECT_EQ(b->VideoHeight(), 768);
+  // The notice holds the session's lock until it is done, and the peer reads under it.
+  EXPECT_EQ(SessionPeer::VideoWidth(*b), 432);
+  EXPECT_EQ(SessionPeer::VideoHeight(*b), 768);
 }
 
 TEST(RemoteClipboard, ContentIsDecodedWithItsEscapes) {
@@ -238,12 +235,11 @@ TEST(RemoteClipboard, TextReachesThePcClipboard) {
   // The system clipboard can be slow on a busy machine: a generous limit.
   ASSERT_TRUE(
       PumpUntil([] { return ReadClipboard() == L"hi\u00e9\U0001F600"; }, std::chrono::seconds(60)));
-  // A message without the content key changes nothing. The library delivers notifications one
-  // at a time, in order: once a control notice sent after it is handled, so is the message.
+  // A message without the content key changes nothing. Notices come one at a time in order: once
+  // the session has handled a later video notice, the clipboard message has been handled too.
   ASSERT_EQ(swsim_inject(token.c_str(), "cliphex=0:7b2274657874223a2278227d"), 1);
-  ASSERT_EQ(swsim_inject(token.c_str(), "control=0:2:30"), 1);
-  ASSERT_TRUE(
-      PumpUntil([&] { return CountCalls(SdkCalls(token), "getVideoLevelResult(") == 1; }));
+  ASSERT_EQ(swsim_inject(token.c_str(), "control=0:1:1"), 1);
+  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "getVideoLevelResult(") == 1; }));
   EXPECT_EQ(ReadClipboard(), L"hi\u00e9\U0001F600");
 }
 

@@ -23,6 +23,8 @@ std::vector<std::string> KindCalls(const std::string& token) {
   return out;
 }
 
+using std::chrono::milliseconds;
+
 int ErrcodeOf(const SentEvent& e) {
   return std::get<int32_t>(std::get<EncodableMap>(e.data).at(EncodableValue("errcode")));
 }
@@ -48,7 +50,7 @@ TEST(PluginLifecycle, TextureModeCallsTheLibraryInOrder) {
   rig.SwitchPlayMode("t1", 2, token);
   ASSERT_TRUE(rig.WaitEvents("t1", "connected"));
   auto session = rig.manager->FindInstance("t1");
-  const unsigned display = swsim_display_id(session->texture());
+  const unsigned display = swsim_display_id(SessionPeer::Texture(*session));
   const auto ids = swsim::SourceIds(token);
   ASSERT_EQ(ids.size(), 1u);
 
@@ -94,9 +96,9 @@ TEST(PluginLifecycle, WindowModeBindsTheVideoControlAndCastsThePlayType) {
   calls = KindCalls(token);
   const std::vector<std::string> switched = {
       "S setVideoLevel(10, 0, 144, 256, 0, 30, 3)", "S screenCast(1)",
-      "P changeDisplay(D" + std::to_string(swsim_display_id(session->texture())) + ")"};
+      "P changeDisplay(D" + std::to_string(swsim_display_id(SessionPeer::Texture(*session))) + ")"};
   EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()), switched);
-  EXPECT_EQ(session->DisplayMode(), 2);
+  EXPECT_EQ(SessionPeer::DisplayMode(*session), 2);
 }
 
 TEST(PluginLifecycle, WatchdogExpiriesBackOffThenTimeOut) {
@@ -106,6 +108,17 @@ TEST(PluginLifecycle, WatchdogExpiriesBackOffThenTimeOut) {
   rig.Initialize("s1", token);
   ASSERT_EQ(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("s1")}})).kind,
             Reply::Kind::kSuccess);
+  // A millisecond before its end the watchdog still waits; nothing has been reported.
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(7999)));
+  EXPECT_EQ(rig.clock->Pending(WaitKind::kWatchdog), 1);
+  FlushEvents(rig);
+  EXPECT_TRUE(rig.messenger.EventNames("s1").empty());
+  rig.clock->Advance(milliseconds(1));
+  ASSERT_TRUE(rig.WaitEvents("s1", "reconnecting"));
+  for (int backoff : {500, 1000, 2000}) {
+    ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(backoff)));
+    ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  }
   ASSERT_TRUE(rig.WaitEvents("s1", "connectTimeout"));
   EXPECT_EQ(
       rig.messenger.EventNames("s1"),
@@ -127,11 +140,11 @@ TEST(PluginLifecycle, WatchdogExpiriesBackOffThenTimeOut) {
       {WaitKind::kWatchdog, 15000}};
   EXPECT_EQ(sequence, expected);
   auto session = rig.manager->FindInstance("s1");
-  EXPECT_FALSE(session->IsInitialized());
+  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
   EXPECT_EQ(swsim_start_count(token.c_str()), 4);
   EXPECT_EQ(swsim::SourceIds(token).size(), 4u);  // each reconnection makes a new data source
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
-  EXPECT_FALSE(session->HoldsConnectingUnit());
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+  EXPECT_FALSE(SessionPeer::HoldsConnectingUnit(*session));
 }
 
 TEST(PluginLifecycle, DropWhileConnectedReportsThenReconnectsAfterHalfASecond) {
@@ -140,14 +153,36 @@ TEST(PluginLifecycle, DropWhileConnectedReportsThenReconnectsAfterHalfASecond) {
   const std::string token = Token("connect=0;drop=20:9:1");
   rig.Initialize("d1", token);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("d1")}}));
+  ASSERT_TRUE(rig.WaitEvents("d1", "reconnecting"));
+  ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(500)));
   ASSERT_TRUE(rig.WaitEvents("d1", "connected", 2));
   EXPECT_EQ(rig.messenger.EventNames("d1"),
             (std::vector<std::string>{"connected", "disconnected", "reconnecting", "connected"}));
   EXPECT_EQ(ErrcodeOf(rig.messenger.Events()[1]), 9);
   EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kBackoff), std::vector<int>{500});
   EXPECT_EQ(swsim::SourceIds(token).size(), 2u);
-  EXPECT_TRUE(rig.manager->FindInstance("d1")->IsConnected());
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_TRUE(SessionPeer::IsConnected(*rig.manager->FindInstance("d1")));
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+}
+
+// On the production clock: the reconnection waits its half second of real time.
+TEST(PluginLifecycle, OnRealTimeADropReconnectsAfterHalfASecond) {
+  PluginRig rig(/*withRegistrar=*/true, RigTime::kReal);
+  std::mutex mutex;
+  std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> raised;
+  rig.manager->SetEventObserverForTesting([&](const ZuvorIvadoEvent& e) {
+    std::lock_guard<std::mutex> lock(mutex);
+    raised.emplace_back(e.name, std::chrono::steady_clock::now());
+  });
+  rig.messenger.Listen();
+  rig.Initialize("rt", Token("connect=0;drop=0:9:1"));
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("rt")}}));
+  ASSERT_TRUE(rig.WaitEvents("rt", "connected", 2));
+  rig.manager->SetEventObserverForTesting(nullptr);
+  ASSERT_EQ(raised.size(), 4u);
+  EXPECT_EQ(raised[1].first, "disconnected");
+  EXPECT_EQ(raised[3].first, "connected");
+  EXPECT_GE(raised[3].second - raised[1].second, milliseconds(500));
 }
 
 TEST(PluginLifecycle, FailureBeforeConnectingGivesUpAfterThreeRetriesAndStaysQuiet) {
@@ -156,34 +191,41 @@ TEST(PluginLifecycle, FailureBeforeConnectingGivesUpAfterThreeRetriesAndStaysQui
   const std::string token = Token("connect=0;plan=fail:7");
   rig.Initialize("f1", token);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("f1")}}));
+  for (int backoff : {500, 1000, 2000}) {
+    ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(backoff)));
+  }
   ASSERT_TRUE(rig.WaitEvents("f1", "connectFailed"));
-  // Long enough for every watchdog armed on the way to expire (150 ms each here).
-  PumpFor(std::chrono::milliseconds(400));
+  // The watchdog of the last attempt expires too, and reports nothing: it ends having done
+  // nothing (the earlier ones ended when the next attempt started).
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
+  FlushEvents(rig);
   EXPECT_EQ(
       rig.messenger.EventNames("f1"),
       (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting", "connectFailed"}));
   EXPECT_EQ(ErrcodeOf(rig.messenger.Events().back()), 7);
   EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kBackoff), (std::vector<int>{500, 1000, 2000}));
   auto session = rig.manager->FindInstance("f1");
-  EXPECT_FALSE(session->IsInitialized());
+  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
   // The last call into the library (destructors of retired data sources aside) unbinds the display.
   auto calls = SdkCalls(token);
   calls.erase(std::remove(calls.begin(), calls.end(), "~SWDataSource()"), calls.end());
   EXPECT_EQ(calls.back(), "setDisplay(null)");
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
 }
 
 TEST(PluginLifecycle, OnlyTheLatestStopActs) {
   PluginRig rig;
-  const std::string token = Token("block=setVideoLevel:300");
+  const std::string token = Token("x");
   rig.Initialize("g1", token);
   auto session = rig.manager->FindInstance("g1");
-  // Hold the session's lock busy inside a slow library call.
-  std::thread busy([&] { session->SetVideoQuality(1); });
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
+  // Both stops take their generation while the session's lock is busy; their threads wait.
+  std::atomic<bool> bothAsked{false};
+  SessionLockHolder busy(*session, [&] { return bothAsked.load(); });
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g1")}}));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g1")}}));
-  busy.join();
+  bothAsked = true;
+  ASSERT_TRUE(busy.ReleasedInTime());
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
   EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 1u);
 }
@@ -191,18 +233,21 @@ TEST(PluginLifecycle, OnlyTheLatestStopActs) {
 TEST(PluginLifecycle, AStopTakenBeforeAModeSwitchDoesNothing) {
   PluginRig rig;
   rig.messenger.Listen();
-  const std::string token = Token("connect=0;block=setVideoLevel:300");
+  const std::string token = Token("connect=0");
   rig.Initialize("g2", token);
   auto session = rig.manager->FindInstance("g2");
-  std::thread busy([&] { session->SetVideoQuality(1); });
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "setVideoLevel(1)") == 1; }));
+  // The stop's thread waits for the busy lock; the mode switch takes the next generation, then
+  // waits for the lock too.
+  const int64_t before = SessionPeer::StopGeneration(*session);
+  SessionLockHolder busy(*session,
+                         [&] { return SessionPeer::StopGeneration(*session) >= before + 2; });
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("g2")}}));
   rig.SwitchPlayMode("g2", 2);
-  busy.join();
+  ASSERT_TRUE(busy.ReleasedInTime());
   ASSERT_TRUE(rig.WaitEvents("g2", "connected"));
   ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; }));
   EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 0u);
-  EXPECT_TRUE(session->IsConnected());
+  EXPECT_TRUE(SessionPeer::IsConnected(*session));
 }
 
 TEST(PluginLifecycle, StoppedOrTimedOutSessionsConnectAgain) {
@@ -215,7 +260,7 @@ TEST(PluginLifecycle, StoppedOrTimedOutSessionsConnectAgain) {
   ASSERT_TRUE(rig.WaitEvents("r1", "connected"));
   auto session = rig.manager->FindInstance("r1");
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("r1")}}));
-  ASSERT_TRUE(PumpUntil([&] { return !session->IsConnected(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !SessionPeer::IsConnected(*session); }));
   EXPECT_EQ(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("r1")}})).kind,
             Reply::Kind::kSuccess);
   ASSERT_TRUE(rig.WaitEvents("r1", "connected", 2));
@@ -224,6 +269,12 @@ TEST(PluginLifecycle, StoppedOrTimedOutSessionsConnectAgain) {
   const std::string token2 = Token("plan=silent,silent,silent,silent,ok;connect=0");
   rig.Initialize("r2", token2);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("r2")}}));
+  // r1's watchdog waits too (and does nothing when it expires: r1 is connected).
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(8000), /*count=*/2));
+  for (int backoff : {500, 1000, 2000}) {
+    ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(backoff)));
+    ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  }
   ASSERT_TRUE(rig.WaitEvents("r2", "connectTimeout"));
   EXPECT_EQ(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("r2")}})).code,
             "-1");  // not initialised
@@ -231,7 +282,7 @@ TEST(PluginLifecycle, StoppedOrTimedOutSessionsConnectAgain) {
   EXPECT_EQ(rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("r2")}})).kind,
             Reply::Kind::kSuccess);
   ASSERT_TRUE(rig.WaitEvents("r2", "connected"));
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
 }
 
 TEST(PluginLifecycle, ConnectWhileConnectedStartsNothingAndPlayRestartsThePlayer) {
@@ -250,58 +301,161 @@ TEST(PluginLifecycle, ConnectWhileConnectedStartsNothingAndPlayRestartsThePlayer
   EXPECT_EQ(CountCalls(SdkCalls(token), "start()"), starts + 1);
 }
 
-TEST(PluginLifecycle, TwoWorkersOfOneSessionHoldOneConnectingUnit) {
+// A drop leaves a reconnection waiting out its back-off; the Dart side then asks for a new
+// connection of its own, whose attempt stays silent. The old reconnection must not act
+// afterwards: it would drop the new attempt's data source and start again.
+TEST(PluginLifecycle, AReconnectionPendingFromBeforeANewConnectDoesNothing) {
   PluginRig rig;
   rig.messenger.Listen();
-  // A drop leaves a reconnection pending (real-time back-off) while a mode switch starts
-  // another attempt: both workers want a connecting unit for the same session.
-  rig.clock->SetDivisor(WaitKind::kBackoff, 1);
-  rig.clock->SetDivisor(WaitKind::kWatchdog, 1);
+  const std::string token = Token("connect=0;plan=ok,silent;drop=0:9:1");
+  rig.Initialize("n", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("n")}}));
+  ASSERT_TRUE(rig.WaitEvents("n", "reconnecting"));
+  ASSERT_TRUE(PumpUntil([&] { return rig.clock->Pending(WaitKind::kBackoff) == 1; }));
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("n")}}));
+  rig.clock->Advance(milliseconds(500));  // the back-off's end, had it still been waiting
+  // Only the new attempt's watchdog is left.
+  ASSERT_TRUE(PumpUntil([&] {
+    return SessionPeer::RunningWorkers() == 1 && rig.clock->Pending(WaitKind::kWatchdog) == 1;
+  }));
+  EXPECT_EQ(swsim_start_count(token.c_str()), 2);
+  EXPECT_EQ(swsim::SourceIds(token).size(), 1u);  // the data source was kept
+  EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kWatchdog), (std::vector<int>{8000, 8000}));
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+}
+
+// The same with a mode switch: its re-initialisation worker starts the attempt and holds the
+// session's connecting unit; the old reconnection neither starts anything nor takes a unit.
+TEST(PluginLifecycle, AReconnectionPendingFromBeforeAModeSwitchDoesNothing) {
+  PluginRig rig;
+  rig.messenger.Listen();
   const std::string token = Token("connect=0;plan=ok,silent;drop=0:9:1");
   rig.Initialize("u", token);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("u")}}));
   ASSERT_TRUE(rig.WaitEvents("u", "reconnecting"));
+  ASSERT_TRUE(PumpUntil([&] { return rig.clock->Pending(WaitKind::kBackoff) == 1; }));
   rig.SwitchPlayMode("u", 2);
-  ASSERT_TRUE(PumpUntil([&] { return swsim_start_count(token.c_str()) >= 3; }));
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 1);
+  ASSERT_TRUE(PumpUntil([&] { return swsim_start_count(token.c_str()) == 2; }));
+  rig.clock->Advance(milliseconds(500));
+  ASSERT_TRUE(PumpUntil([&] {
+    return SessionPeer::RunningWorkers() == 1 && rig.clock->Pending(WaitKind::kWatchdog) == 1;
+  }));
+  EXPECT_EQ(swsim_start_count(token.c_str()), 2);
+  EXPECT_EQ(swsim::SourceIds(token).size(), 1u);
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 1);
+  EXPECT_TRUE(SessionPeer::HoldsConnectingUnit(*rig.manager->FindInstance("u")));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("u")}}));
   ASSERT_TRUE(WaitForPluginThreads());
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+}
+
+// A stop or a disconnect ends the watchdog of the attempt it stopped, even when the session is
+// initialised again before the watchdog thread gets the lock.
+TEST(PluginLifecycle, AStopOrDisconnectEndsTheWatchdog) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  for (const bool disconnect : {false, true}) {
+    SCOPED_TRACE(disconnect ? "disconnect" : "stop");
+    const std::string pad = disconnect ? "wd" : "ws";
+    rig.Initialize(pad, Token("plan=silent"));
+    rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
+    ASSERT_TRUE(PumpUntil([&] { return rig.clock->Pending(WaitKind::kWatchdog) == 1; }));
+    auto session = rig.manager->FindInstance(pad);
+    SessionPeer::WithLock(*session, [&] {
+      if (disconnect) {
+        session->Disconnect();
+      } else {
+        session->StopPlay(0);
+      }
+      EXPECT_EQ(session->Initialize(), 0);
+    });
+    ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
+    FlushEvents(rig);
+    EXPECT_TRUE(rig.messenger.EventNames(pad).empty());
+    EXPECT_EQ(rig.clock->Pending(WaitKind::kBackoff), 0);
+    EXPECT_FALSE(SessionPeer::HoldsConnectingUnit(*session));
+  }
+}
+
+// A real library may deliver a notification it raised before a stop after the stop: the
+// script's "linger" lets the simulated one do so.
+TEST(PluginLifecycle, AConnectionThatComesUpAfterAStopIsStoppedAgain) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=50;linger=1");
+  rig.Initialize("l", token);
+  auto session = rig.manager->FindInstance("l");
+  SessionPeer::WithLock(*session, [&] {
+    EXPECT_EQ(session->Connect(1), 0);  // the library's notice comes later or waits for the lock
+    session->StopPlay(0);
+  });
+  // The notice found the stop: it stops casting and playing again (a second screenCast(0)).
+  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "screenCast(0)") == 2; }));
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
+  FlushEvents(rig);
+  EXPECT_TRUE(rig.messenger.EventNames("l").empty());
+  EXPECT_FALSE(SessionPeer::IsConnected(*session));
+  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+  // "initialize" and "connect" bring it back.
+  EXPECT_EQ(rig.Initialize("l", token).kind, Reply::Kind::kSuccess);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("l")}}));
+  ASSERT_TRUE(rig.WaitEvents("l", "connected"));
+}
+
+TEST(PluginLifecycle, ADropThatArrivesAfterAStopFailsWithoutReconnecting) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=0;linger=1");
+  rig.Initialize("k", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("k")}}));
+  ASSERT_TRUE(rig.WaitEvents("k", "connected"));
+  auto session = rig.manager->FindInstance("k");
+  SessionPeer::WithLock(*session, [&] {
+    EXPECT_EQ(swsim_inject(token.c_str(), "drop=50:9"), 1);  // later, or waiting for the lock
+    session->StopPlay(0);
+  });
+  ASSERT_TRUE(rig.WaitEvents("k", "connectFailed"));
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
+  FlushEvents(rig);
+  EXPECT_EQ(rig.messenger.EventNames("k"), (std::vector<std::string>{"connected", "connectFailed"}));
+  EXPECT_EQ(ErrcodeOf(rig.messenger.Events().back()), 9);
+  EXPECT_TRUE(rig.clock->WaitsOf(WaitKind::kBackoff).empty());
+  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
+  EXPECT_EQ(SdkCalls(token).back(), "setDisplay(null)");
 }
 
 TEST(PluginLifecycle, ThirtyFirstConnectionWaitsForASlotAndEndsWhenStopped) {
   PluginRig rig;
-  // Watchdogs at real time keep the first 30 attempts connecting for the whole test.
-  rig.clock->SetDivisor(WaitKind::kWatchdog, 1);
+  // The first 30 attempts stay connecting: their watchdogs never expire here.
   std::vector<std::string> tokens;
   for (int i = 0; i < 30; ++i) {
     tokens.push_back(Token("plan=silent"));
     rig.SwitchPlayMode("cap" + std::to_string(i), 2, tokens.back());
   }
-  ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoInstance::ConnectingCount() == 30; }));
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::ConnectingCount() == 30; }));
   const std::string last = Token("plan=silent");
   rig.SwitchPlayMode("cap30", 2, last);
   // It polls in 100 ms steps and starts nothing.
-  ASSERT_TRUE(PumpUntil([&] { return rig.clock->WaitsOf(WaitKind::kSlotPoll).size() >= 3; }));
-  for (int poll : rig.clock->WaitsOf(WaitKind::kSlotPoll)) EXPECT_EQ(poll, 100);
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 30);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.Expire(WaitKind::kSlotPoll, milliseconds(100)));
+  ASSERT_TRUE(PumpUntil([&] { return rig.clock->Pending(WaitKind::kSlotPoll) == 1; }));
+  EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kSlotPoll), (std::vector<int>{100, 100, 100, 100}));
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 30);
   EXPECT_EQ(swsim_start_count(last.c_str()), 0);
-  EXPECT_FALSE(rig.manager->FindInstance("cap30")->HoldsConnectingUnit());
+  EXPECT_FALSE(SessionPeer::HoldsConnectingUnit(*rig.manager->FindInstance("cap30")));
 
-  // Stopped, it gives up at once.
-  const int workers = ZuvorIvadoInstance::RunningWorkers();
+  // Stopped, it gives up at once; the thirty watchdogs are left.
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 31; }));
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("cap30")}}));
-  ASSERT_TRUE(PumpUntil([&] { return ZuvorIvadoInstance::RunningWorkers() < workers; }));
-  const size_t polls = rig.clock->WaitsOf(WaitKind::kSlotPoll).size();
-  PumpFor(std::chrono::milliseconds(50));
-  EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kSlotPoll).size(), polls);
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 30; }));
+  EXPECT_EQ(rig.clock->WaitsOf(WaitKind::kSlotPoll).size(), 4u);
   EXPECT_EQ(swsim_start_count(last.c_str()), 0);
 
   // Stopping one of the thirty gives its unit back.
   rig.messenger.CallSwplay("stopPlay", Args({{"padCode", EncodableValue("cap0")}}));
-  ASSERT_TRUE(PumpUntil([] { return ZuvorIvadoInstance::ConnectingCount() == 29; }));
+  ASSERT_TRUE(PumpUntil([] { return SessionPeer::ConnectingCount() == 29; }));
   rig.manager.reset();
-  EXPECT_EQ(ZuvorIvadoInstance::ConnectingCount(), 0);
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
 }
 
 }  // namespace

@@ -64,17 +64,49 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
 }
 
-void PumpFor(std::chrono::milliseconds duration) {
-  PumpUntil([] { return false; }, duration);
+void PumpPending() {
+  PumpUntil([] { return true; });
 }
 
 bool WaitForPluginThreads(std::chrono::milliseconds timeout) {
   return PumpUntil(
-      [] {
-        return ZuvorIvadoInstance::RunningWorkers() == 0 &&
-               ZuvorIvadoManager::RunningThreads() == 0;
-      },
+      [] { return SessionPeer::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0; },
       timeout);
+}
+
+// ----- SessionLockHolder -----
+
+SessionLockHolder::SessionLockHolder(ZuvorIvadoInstance& session,
+                                     std::function<bool()> releaseWhen) {
+  thread_ = std::thread([this, &session, releaseWhen = std::move(releaseWhen)] {
+    SessionPeer::WithLock(session, [&] {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_ = true;
+        cv_.notify_all();
+      }
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      bool released = releaseWhen();
+      while (!released && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        released = releaseWhen();
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      inTime_ = released;
+    });
+  });
+  std::unique_lock<std::mutex> lock(mutex_);
+  cv_.wait(lock, [&] { return held_; });
+}
+
+SessionLockHolder::~SessionLockHolder() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool SessionLockHolder::ReleasedInTime() {
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return inTime_;
 }
 
 // ----- FakeMessenger -----
@@ -262,37 +294,6 @@ int FakeTextureRegistrar::unregistrations() const {
   return unregistrations_;
 }
 
-// ----- FastClock -----
-
-std::chrono::nanoseconds FastClock::RealDelay(WaitKind kind, std::chrono::milliseconds nominal) {
-  int divisor = divisor_;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    waits_.emplace_back(kind, static_cast<int>(nominal.count()));
-    auto it = divisors_.find(kind);
-    if (it != divisors_.end()) divisor = it->second;
-  }
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(nominal) / divisor;
-}
-
-void FastClock::SetDivisor(WaitKind kind, int divisor) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  divisors_[kind] = divisor;
-}
-
-std::vector<std::pair<WaitKind, int>> FastClock::Waits() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return waits_;
-}
-
-std::vector<int> FastClock::WaitsOf(WaitKind kind) const {
-  std::vector<int> out;
-  for (const auto& w : Waits()) {
-    if (w.first == kind) out.push_back(w.second);
-  }
-  return out;
-}
-
 // ----- Windows -----
 
 FakePhoneWindow::FakePhoneWindow(int themeMode, std::string title, PhoneWindowCallbacks cb)
@@ -366,10 +367,9 @@ int FakeWindowFactory::opened() const {
 
 // ----- PluginRig -----
 
-PluginRig::PluginRig(bool withRegistrar, int clockDivisor)
-    : clock(std::make_shared<FastClock>(clockDivisor)) {
+PluginRig::PluginRig(bool withRegistrar, RigTime time) : clock(std::make_shared<DrivenClock>()) {
   ZuvorIvadoManager::Options options;
-  options.clock = clock;
+  if (time == RigTime::kDriven) options.clock = clock;
   options.windowFactory = &windows;
   options.micFactory = [this](MicCapture::FrameCallback onFrame,
                               MicCapture::FailureCallback onFailure) {
@@ -384,7 +384,8 @@ PluginRig::PluginRig(bool withRegistrar, int clockDivisor)
 
 PluginRig::~PluginRig() {
   manager.reset();
-  // Let worker threads that still hold sessions see the stop and end.
+  // Worker threads that still hold sessions see the stop and end; nothing waits for the clock.
+  clock->RunFree();
   WaitForPluginThreads();
 }
 
@@ -412,6 +413,14 @@ bool PluginRig::WaitEvents(const std::string& pad, const std::string& name, size
       },
       timeout);
 }
+
+bool PluginRig::Expire(WaitKind kind, std::chrono::milliseconds step, int count) {
+  if (!PumpUntil([&] { return clock->Pending(kind) >= count; })) return false;
+  clock->Advance(step);
+  return true;
+}
+
+void FlushEvents(PluginRig& rig) { rig.messenger.CallSwplay("flushEventsForTesting"); }
 
 std::vector<std::string> SdkCalls(const std::string& token) {
   std::vector<std::string> out;

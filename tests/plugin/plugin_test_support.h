@@ -1,5 +1,5 @@
 // Test doubles and helpers for the cloud-phone plug-in: the engine's messenger and texture
-// registrar, a fast clock, pop-out windows, and a platform-thread message pump.
+// registrar, a clock the test drives, pop-out windows, and a platform-thread message pump.
 //
 // The test's own thread plays the engine's platform thread: it registers the manager, calls the
 // channel handlers and pumps messages while it waits.
@@ -27,6 +27,8 @@
 #include "plugin/zuvor_ivado_manager.h"
 #include "swplay/swplay.h"
 #include "swplay/swplay_sim.h"
+#include "tests/plugin/driven_clock.h"
+#include "tests/plugin/session_test_peer.h"
 
 namespace plugintest {
 
@@ -39,11 +41,11 @@ std::string Token(const std::string& script);
 
 // Pumps the calling thread's messages until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
-// Pumps for a while (for checks that something does NOT happen).
-void PumpFor(std::chrono::milliseconds duration);
+               std::chrono::milliseconds timeout = std::chrono::seconds(30));
+// Pumps what is posted to the calling thread now, without waiting.
+void PumpPending();
 // Pumps until no session worker and no detached thread of the plug-in runs any more.
-bool WaitForPluginThreads(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool WaitForPluginThreads(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // One answer of a method call.
 struct Reply {
@@ -129,24 +131,6 @@ class FakeTextureRegistrar : public flutter::TextureRegistrar {
   const FlutterDesktopPixelBuffer* held_ = nullptr;
 };
 
-// Records every wait and shortens it by `divisor`.
-class FastClock : public SessionClock {
- public:
-  explicit FastClock(int divisor = 100) : divisor_(divisor) {}
-  // Waits of `kind` are shortened by `divisor` instead (1: real time).
-  void SetDivisor(WaitKind kind, int divisor);
-  std::chrono::nanoseconds RealDelay(WaitKind kind, std::chrono::milliseconds nominal) override;
-  std::vector<std::pair<WaitKind, int>> Waits() const;
-  // Waits of `kind` only, nominal milliseconds in order.
-  std::vector<int> WaitsOf(WaitKind kind) const;
-
- private:
-  const int divisor_;
-  mutable std::mutex mutex_;
-  std::map<WaitKind, int> divisors_;
-  std::vector<std::pair<WaitKind, int>> waits_;
-};
-
 // A display standing in for a pop-out window's video control.
 class CountingDisplay : public VideoDisplayWinBase {
  public:
@@ -214,6 +198,25 @@ class FakeWindowFactory : public PhoneWindowFactory {
   std::atomic<bool> refuseNext_{false};
 };
 
+// Holds a session's lock on a thread of its own, as a slow library call would, until `releaseWhen`
+// holds (checked every millisecond) or a long deadline passes.
+class SessionLockHolder {
+ public:
+  // Returns once the lock is held.
+  SessionLockHolder(ZuvorIvadoInstance& session, std::function<bool()> releaseWhen);
+  // Waits until the lock was let go.
+  ~SessionLockHolder();
+  // False when the deadline ended the hold (something waited for the lock meanwhile).
+  bool ReleasedInTime();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool held_ = false;
+  bool inTime_ = false;
+  std::thread thread_;
+};
+
 // A microphone that starts when told to and delivers what the test gives it.
 class FakeMic : public MicCapture {
  public:
@@ -237,9 +240,13 @@ class FakeMic : public MicCapture {
   int starts = 0, stops = 0;
 };
 
+// What the sessions of a rig wait on: `clock`, which the test drives (at the end of the test time
+// runs freely), or real time (the production clock; `clock` is then not used).
+enum class RigTime { kDriven, kReal };
+
 // A registered manager with its fakes, on the test thread.
 struct PluginRig {
-  explicit PluginRig(bool withRegistrar = true, int clockDivisor = 100);
+  explicit PluginRig(bool withRegistrar = true, RigTime time = RigTime::kDriven);
   ~PluginRig();
 
   // "initialize" of `pad` with `token`; its reply.
@@ -248,16 +255,22 @@ struct PluginRig {
   Reply SwitchPlayMode(const std::string& pad, int mode, const std::string& token = std::string());
   // Waits (pumping) until `count` events named `name` arrived for `pad`.
   bool WaitEvents(const std::string& pad, const std::string& name, size_t count = 1,
-                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
+  // Waits (pumping) until `count` waits of `kind` are pending on the clock, then moves the clock
+  // on by `step`; false when they never came.
+  bool Expire(WaitKind kind, std::chrono::milliseconds step, int count = 1);
 
   FakeMessenger messenger;
   FakeTextureRegistrar textures;
-  std::shared_ptr<FastClock> clock;
+  std::shared_ptr<DrivenClock> clock;
   FakeWindowFactory windows;
   FakeMic* mic = nullptr;  // owned by the manager once voice was enabled
   bool micCanStart = true;
   std::unique_ptr<ZuvorIvadoManager> manager;
 };
+
+// Delivers the events queued so far: every method call flushes the queue first.
+void FlushEvents(PluginRig& rig);
 
 // Lines of a token's log with object prefixes and notifications removed.
 std::vector<std::string> SdkCalls(const std::string& token);

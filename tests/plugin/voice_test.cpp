@@ -172,7 +172,7 @@ TEST(PluginVoice, DisconnectWhileAConnectionNoticeWaitsDoesNotDeadlock) {
             Reply::Kind::kSuccess);
   busy.join();
   EXPECT_EQ(rig.manager->FindInstance("d"), nullptr);
-  EXPECT_FALSE(session->IsConnected());
+  EXPECT_FALSE(SessionPeer::IsConnected(*session));
 }
 
 TEST(PluginVoice, TheConnectedCallbackNeverWaitsForTheSessionMap) {

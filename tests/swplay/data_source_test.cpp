@@ -13,6 +13,40 @@ using swtest::UniqueToken;
 
 namespace {
 
+// A listener that, when armed, holds the library's notification thread inside the next
+// onReconnecting until released: whatever falls due meanwhile waits behind it, so the test's calls
+// in between never race the notifications.
+class HoldingListener : public RecordingListener {
+ public:
+  void onReconnecting(int attempt) override {
+    RecordingListener::onReconnecting(attempt);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!armed_) return;
+    armed_ = false;
+    held_ = true;
+    cv_.notify_all();
+    cv_.wait(lock, [&] { return !held_; });
+  }
+  void Arm() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    armed_ = true;
+  }
+  bool WaitHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::seconds(30), [&] { return held_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_ = false;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool armed_ = false, held_ = false;
+};
+
 std::shared_ptr<SWDataSource> MakeSource(const std::string& token, SWDataSourceListener* l) {
   auto source = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), l);
   EXPECT_EQ(source->setServerToken(token.c_str(), "u", 0, nullptr, 0, nullptr), 0);
@@ -30,20 +64,12 @@ TEST(SimDataSource, NotificationsComeInScriptOrderOnALibraryThread) {
 }
 
 TEST(SimDataSource, ZeroDelayStillNeverNotifiesInsideTheCall) {
-  struct Listener : RecordingListener {
-    std::atomic<bool> inStart{false};
-    std::atomic<bool> calledInside{false};
-    void onConnected() override {
-      if (inStart) calledInside = true;
-      RecordingListener::onConnected();
-    }
-  } l;
+  // Not on the caller's thread: the library's own thread may notify before start() returns,
+  // but never from inside it.
+  RecordingListener l;
   auto source = MakeSource(UniqueToken("connect=0"), &l);
-  l.inStart = true;
   source->start();
-  l.inStart = false;
   ASSERT_TRUE(l.WaitFor(1));
-  EXPECT_FALSE(l.calledInside);
   EXPECT_NE(l.Items()[0].thread, std::this_thread::get_id());
 }
 
@@ -123,53 +149,90 @@ TEST(SimDataSource, InjectedClipboardBytesArriveUnchanged) {
 }
 
 TEST(SimDataSource, StoppingTheCastVoidsAPendingConnection) {
-  const std::string token = UniqueToken("connect=60");
-  RecordingListener l;
+  const std::string token = UniqueToken("connect=60;notices=1");
+  HoldingListener l;
   auto source = MakeSource(token, &l);
+  l.Arm();
   source->start();
+  ASSERT_TRUE(l.WaitHeld());  // the first start's connection is still to come
   source->screenCast(0);
   source->start();
-  ASSERT_TRUE(l.WaitFor(1));
+  l.Release();
+  ASSERT_TRUE(l.WaitFor(3));
   ASSERT_EQ(swsim_inject(token.c_str(), "control=80:1:1"), 1);
-  ASSERT_TRUE(l.WaitFor(2));
-  EXPECT_EQ(l.Texts(), (std::vector<std::string>{"connected", "control 1 1"}));
+  ASSERT_TRUE(l.WaitFor(4));
+  EXPECT_EQ(l.Texts(), (std::vector<std::string>{"reconnecting 1", "reconnecting 1", "connected",
+                                                 "control 1 1"}));
+}
+
+TEST(SimDataSource, LingeringNotificationsOutliveAStopButNotANewStart) {
+  const std::string token = UniqueToken("connect=60;notices=1;linger=1");
+  HoldingListener l;
+  auto source = MakeSource(token, &l);
+  l.Arm();
+  source->start();
+  ASSERT_TRUE(l.WaitHeld());
+  source->screenCast(0);
+  l.Release();
+  ASSERT_TRUE(l.WaitFor(2));  // the connection raised before the stop still arrives
+  l.Arm();
+  source->start();
+  ASSERT_TRUE(l.WaitHeld());
+  source->screenCast(0);
+  source->start();  // the stopped start's connection is void now; this start's comes
+  l.Release();
+  ASSERT_TRUE(l.WaitFor(5));
+  ASSERT_EQ(swsim_inject(token.c_str(), "control=80:1:1"), 1);
+  ASSERT_TRUE(l.WaitFor(6));
+  EXPECT_EQ(l.Texts(),
+            (std::vector<std::string>{"reconnecting 1", "connected", "reconnecting 1",
+                                      "reconnecting 1", "connected", "control 1 1"}));
 }
 
 TEST(SimDataSource, DestructorWaitsForANotificationInFlight) {
+  // Each side takes a number as it finishes: the notification must finish first.
+  std::atomic<int> order{0};
   struct Listener : SWDataSourceListener {
+    explicit Listener(std::atomic<int>& order) : order(order) {}
+    std::atomic<int>& order;
     std::mutex m;
     std::condition_variable cv;
     bool entered = false, release = false;
-    std::atomic<bool> destroyed{false};
-    bool destroyedWhileInside = true;
+    int finished = 0;
     void onConnected() override {
       std::unique_lock<std::mutex> lock(m);
       entered = true;
       cv.notify_all();
-      cv.wait_for(lock, std::chrono::seconds(5), [&] { return release; });
-      destroyedWhileInside = destroyed;
+      cv.wait(lock, [&] { return release; });
+      finished = ++order;
     }
-  } l;
-  auto source = MakeSource(UniqueToken("connect=0"), &l);
+  } l(order);
+  const std::string token = UniqueToken("connect=0");
+  auto source = MakeSource(token, &l);
   source->start();
   {
     std::unique_lock<std::mutex> lock(l.m);
-    ASSERT_TRUE(l.cv.wait_for(lock, std::chrono::seconds(5), [&] { return l.entered; }));
+    ASSERT_TRUE(l.cv.wait_for(lock, std::chrono::seconds(30), [&] { return l.entered; }));
   }
+  int destroyed = 0;
   std::thread destroyer([&] {
     source.reset();
-    l.destroyed = true;
+    destroyed = ++order;
   });
-  // Give a destructor that does not wait the chance to return early.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Released once the destructor has begun.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!swtest::Contains(Calls(swsim::TokenLog(token)), "~SWDataSource()") &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
   {
     std::lock_guard<std::mutex> lock(l.m);
     l.release = true;
     l.cv.notify_all();
   }
   destroyer.join();
-  EXPECT_FALSE(l.destroyedWhileInside);
-  EXPECT_TRUE(l.destroyed);
+  EXPECT_EQ(l.finished, 1);
+  EXPECT_EQ(destroyed, 2);
 }
 
 TEST(SimDataSource, DestroyingFromInsideItsOwnNotificationIsSafe) {
@@ -243,13 +306,13 @@ TEST(SimDataSource, ScriptedResultsAreReturned) {
 
 TEST(SimDataSource, BlockedOperationHoldsItsCaller) {
   RecordingListener l;
-  auto source = MakeSource(UniqueToken("block=screenCast:150"), &l);
+  auto source = MakeSource(UniqueToken("block=screenCast:1000"), &l);
   const auto start = std::chrono::steady_clock::now();
   source->screenCast(1);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
   const auto start2 = std::chrono::steady_clock::now();
   source->setVideoLevel(1);  // not scripted: no wait
-  EXPECT_LT(std::chrono::steady_clock::now() - start2, std::chrono::milliseconds(150));
+  EXPECT_LT(std::chrono::steady_clock::now() - start2, std::chrono::milliseconds(1000));
 }
 
 TEST(SimDataSource, MalformedScriptItemsKeepTheDefaults) {

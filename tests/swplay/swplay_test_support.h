@@ -46,7 +46,7 @@ class RecordingListener : public SWDataSourceListener, public OnPlayerErrorListe
   }
 
   // Waits until at least `count` notifications arrived; false on timeout.
-  bool WaitFor(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+  bool WaitFor(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock<std::mutex> lock(mutex_);
     return cv_.wait_for(lock, timeout, [&] { return items_.size() >= count; });
   }
@@ -95,7 +95,7 @@ class CapturingDisplay : public VideoDisplayWinBase {
     cv_.notify_all();
   }
 
-  bool WaitFrames(int count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+  bool WaitFrames(int count, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock<std::mutex> lock(mutex_);
     return cv_.wait_for(lock, timeout, [&] { return frames_ >= count; });
   }
