@@ -11,6 +11,12 @@ using namespace plugintest;
 
 namespace {
 
+// The configuration deliveries and stops run on the manager's own threads; the sessions' workers
+// (watchdogs on the test's clock) are left waiting.
+bool WaitForDeliveries() {
+  return PumpUntil([] { return ZuvorIvadoManager::RunningThreads() == 0; });
+}
+
 Reply SetVoice(PluginRig& rig, bool on) {
   return rig.messenger.CallSwplay("setVoiceEnabled", Args({{"enabled", EncodableValue(on)}}));
 }
@@ -128,7 +134,7 @@ TEST(PluginVoice, FramesAndConfigurationReachThePhonesThatShowAWindow) {
   EXPECT_EQ(CountCalls(SdkCalls(windowToken), "sendAudio(1, 4 bytes deadbeef)"), 100u);
   EXPECT_EQ(CountCalls(SdkCalls(textureToken), "sendAudio("), 0u);
   // The texture session takes no audio: its delivery ends at once, it waits for nothing.
-  ASSERT_TRUE(WaitForPluginThreads());
+  ASSERT_TRUE(WaitForDeliveries());
   EXPECT_EQ(CountCalls(SdkCalls(textureToken), "sendAudio("), 0u);
   // Deliveries are counted per session: 200 here (100 frames x 2 sessions).
   EXPECT_EQ(log.Count("[ZuvorIvadoManager] mic frames dispatched: 1 (targets=2)"), 1u);
@@ -215,7 +221,7 @@ TEST(PluginVoice, TheVoiceCheckLetsGoOfTheSessionMapBeforeAskingTheSessions) {
   rig.messenger.Listen();
   FakePhoneWindow* window = OpenWindow(rig, "a", Token("connect=0"));
   ASSERT_EQ(SetVoice(rig, true).kind, Reply::Kind::kSuccess);
-  ASSERT_TRUE(WaitForPluginThreads());
+  ASSERT_TRUE(WaitForDeliveries());
   auto session = rig.manager->FindInstance("a");
   BusySession busy(*window, session);
 
@@ -242,7 +248,7 @@ TEST(PluginVoice, TheConfigurationWaitsForABusySessionHoweverLong) {
   const uint8_t config[2] = {0x11, 0x88};
   std::thread([&] { rig.mic->onFrame(config, 2, nullptr, 0); }).join();
   ASSERT_EQ(CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)"), 1u);
-  ASSERT_TRUE(WaitForPluginThreads());
+  ASSERT_TRUE(WaitForDeliveries());
   auto session = rig.manager->FindInstance("a");
   BusySession busy(*window, session);
 
@@ -257,7 +263,7 @@ TEST(PluginVoice, TheConfigurationWaitsForABusySessionHoweverLong) {
   busy.Release();
   EXPECT_TRUE(
       PumpUntil([&] { return CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)") == 2; }));
-  EXPECT_TRUE(WaitForPluginThreads());
+  EXPECT_TRUE(WaitForDeliveries());
 }
 
 TEST(PluginVoice, NoConfigurationGoesWhileVoiceIsOff) {
@@ -272,7 +278,7 @@ TEST(PluginVoice, NoConfigurationGoesWhileVoiceIsOff) {
   auto session = rig.manager->FindInstance("a");
   session->callbacks.connected("a", 432, 768);
   rig.manager->DeliverMicConfig("a");
-  ASSERT_TRUE(WaitForPluginThreads());
+  ASSERT_TRUE(WaitForDeliveries());
   EXPECT_EQ(CountCalls(SdkCalls(token), "sendAudio(0, 2 bytes 1188)"), 1u);
 }
 
