@@ -136,7 +136,7 @@ TEST_F(ScrollBarTest, HoldingAButtonStepsAtThePressThenEvery50MsFrom300Ms) {
   Send(&bar_, ui::kEventButtonUp, kButton1);
 }
 
-TEST_F(ScrollBarTest, TheRepeatEndsWhenTheWindowLosesTheCaptureOrTheBarIsDisabled) {
+TEST_F(ScrollBarTest, TheRepeatEndsWhenTheWindowLosesTheCaptureOrTheBarIsDisabledOrHidden) {
   ui::Window window;
   window.Init(uitest::MakeTestWindow());
   auto* root = new ui::Box();
@@ -172,6 +172,15 @@ TEST_F(ScrollBarTest, TheRepeatEndsWhenTheWindowLosesTheCaptureOrTheBarIsDisable
   ASSERT_TRUE(AdvanceClock(clock_, 500, 50));
   EXPECT_EQ(bar->GetScrollPos(), 24);
   EXPECT_EQ(bar->GetButton2State(), ui::kControlStateDisabled);
+
+  // And hiding it: the next tick finds it gone from view.
+  bar->SetEnabled(true);
+  Send(bar, ui::kEventButtonDown, kButton2);
+  EXPECT_EQ(bar->GetScrollPos(), 32);
+  bar->SetVisible(false);
+  ASSERT_TRUE(AdvanceClock(clock_, 500, 50));
+  EXPECT_EQ(bar->GetScrollPos(), 32);
+  EXPECT_FALSE(bar->IsRepeating());
   ::ReleaseCapture();
 }
 
