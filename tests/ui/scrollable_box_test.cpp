@@ -292,6 +292,14 @@ TEST_F(ScrollableBoxTest, WideContentScrollsHorizontallyWithTheSameKeys) {
   // Children are hit 100 further along per 100 scrolled.
   row->SetScrollPosX(100);
   EXPECT_EQ(window_.FindControlAt(POINT{30, 40}), row->GetItemAt(1));
+
+  // The bar itself does not scroll with the content: its button 1 (x 20 to 36) steps a line.
+  ScrollBar* bar = row->GetHScrollBar();
+  bar->SendEvent(ui::kEventButtonDown, 0, 0, 0, POINT{28, 312});
+  EXPECT_EQ(bar->GetButton1State(), ui::kControlStatePushed);
+  EXPECT_EQ(row->GetScrollPos().cx, 70);
+  bar->SendEvent(ui::kEventButtonUp, 0, 0, 0, POINT{28, 312});
+  EXPECT_EQ(bar->GetState(), ui::kControlStateHot);  // Let go over the bar.
 }
 
 TEST_F(ScrollableBoxTest, AutoHideBarsShowWhileThePointerIsOverTheBox) {

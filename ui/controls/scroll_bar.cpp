@@ -94,6 +94,25 @@ void ScrollBar::SetPos(RECT rect) {
   thumb_rect_ = parts.thumb;
 }
 
+bool ScrollBar::IsPointInside(POINT point) const {
+  const POINT inBar = ToBar(point);
+  return ::PtInRect(&rect_, inBar) != FALSE;
+}
+
+void ScrollBar::Invalidate() {
+  if (!owner_) {
+    Control::Invalidate();
+    return;
+  }
+  if (!IsVisible()) return;
+  SetCacheDirty(true);
+  if (!window_) return;
+  RECT pos = GetPos(true);
+  const SIZE scroll = BarScrollOffset();
+  ::OffsetRect(&pos, -scroll.cx, -scroll.cy);
+  window_->Invalidate(pos);
+}
+
 void ScrollBar::SetVisible(bool visible) {
   if (!owner_) {
     Control::SetVisible(visible);
@@ -341,6 +360,15 @@ std::wstring ScrollBar::GetPartStateImage(Part part, ControlStateType state) con
 // ---------------------------------------------------------------------------------------------
 // Input
 
+SIZE ScrollBar::BarScrollOffset() const {
+  return owner_ ? owner_->GetScrollOffset() : GetScrollOffset();
+}
+
+POINT ScrollBar::ToBar(POINT point) const {
+  const SIZE scroll = BarScrollOffset();
+  return POINT{point.x + scroll.cx, point.y + scroll.cy};
+}
+
 int ScrollBar::Thickness() const {
   const int fixed = horizontal_ ? fixed_height_ : fixed_width_;
   if (fixed >= 0) return fixed;
@@ -363,10 +391,7 @@ void ScrollBar::Press(const EventArgs& args) {
                                kRepeatIntervalMs, TimerManager::kRepeatForever);
   }
 
-  POINT point = args.mousePos;
-  const SIZE scroll = GetScrollOffset();
-  point.x += scroll.cx;
-  point.y += scroll.cy;
+  const POINT point = ToBar(args.mousePos);
   if (::PtInRect(&button1_rect_, point)) {
     button1_state_ = kControlStatePushed;
     pressed_ = Pressed::kButton1;
@@ -392,12 +417,9 @@ void ScrollBar::Drag(const EventArgs& args) {
   const int track = ScrollBarTrackLength(rect_, horizontal_, Thickness(), show_button1_,
                                          show_button2_, thumb_rect_);
   if (track <= 0) return;
-  POINT point = args.mousePos;
-  const SIZE scroll = GetScrollOffset();
-  point.x += scroll.cx;
-  point.y += scroll.cy;
   // The position follows at the next tick of the repeat timer.
-  drag_delta_ = ThumbDragDelta(Along(point) - Along(drag_start_point_), range_, track);
+  drag_delta_ =
+      ThumbDragDelta(Along(ToBar(args.mousePos)) - Along(drag_start_point_), range_, track);
 }
 
 void ScrollBar::Release(const EventArgs& args) {
@@ -438,9 +460,7 @@ void ScrollBar::RepeatStep() {
       HWND hwnd = window_ ? window_->GetHWND() : nullptr;
       POINT cursor = {0, 0};
       if (!hwnd || !::GetCursorPos(&cursor) || !::ScreenToClient(hwnd, &cursor)) break;
-      const SIZE scroll = GetScrollOffset();
-      cursor.x += scroll.cx;
-      cursor.y += scroll.cy;
+      cursor = ToBar(cursor);
       if (Along(cursor) < ThumbStart())
         PageBack();
       else if (Along(cursor) >= ThumbEnd())

@@ -61,6 +61,10 @@ class ScrollBar : public Control {
   // The owner takes the focus for its bar.
   void SetFocus() override;
   bool HasHotState() const override { return true; }
+  // An owned bar lies over its owner's content without scrolling with it: points and repaints
+  // are shifted only by the boxes around the owner.
+  bool IsPointInside(POINT point) const override;
+  void Invalidate() override;
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
   void ClearImageCache() override;
   void HandleEvent(const EventArgs& args) override;
@@ -123,6 +127,11 @@ class ScrollBar : public Control {
   // The thickness the parts are laid out with: the fixed size across the bar, or the bar's own
   // breadth when that is stretch or auto.
   int Thickness() const;
+  // The scroll position the bar's rectangle is shifted by in the window: that of the boxes around
+  // its owner, or, without one, of the boxes around the bar.
+  SIZE BarScrollOffset() const;
+  // A window point in the bar's coordinates.
+  POINT ToBar(POINT point) const;
   // The coordinate along the bar.
   LONG Along(POINT point) const { return horizontal_ ? point.x : point.y; }
   LONG ThumbStart() const { return horizontal_ ? thumb_rect_.left : thumb_rect_.top; }
