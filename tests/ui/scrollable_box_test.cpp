@@ -119,6 +119,35 @@ TEST_F(ScrollableBoxTest, TheVerticalBarFollowsTheContent) {
   EXPECT_FALSE(bar->IsVisible());
 }
 
+TEST_F(ScrollableBoxTest, AttributesPlaceTheBarsAndDecideWhetherTheyTakeRoom) {
+  box_->SetAttribute(L"scrollbarpadding", L"1,2,3,4");
+  box_->SetPos(RECT{20, 20, 220, 321});  // A new size fits the bar again.
+  const RECT placed = box_->GetVScrollBar()->GetPos();
+  const RECT expected = {201, 22, 217, 317};
+  EXPECT_TRUE(::EqualRect(&placed, &expected));
+
+  // Floating bars lie over the rows; bars that do not float take their width off them.
+  EXPECT_EQ(box_->GetItemAt(0)->GetPos().right, 220);
+  box_->SetAttribute(L"scrollbarfloat", L"false");
+  box_->SetPos(kBoxRect);
+  EXPECT_EQ(box_->GetItemAt(0)->GetPos().right, 204);
+
+  box_->SetAttribute(L"defaultdisplayscrollbar", L"false");
+  EXPECT_FALSE(box_->IsDefaultDisplayScrollbar());
+  box_->SetAttribute(L"vscrollunit", L"45");
+  EXPECT_EQ(box_->GetVerScrollUnit(), 45);
+
+  // "hscrollbarstyle" makes the missing bar and styles it; "vscrollbar" "false" drops the other.
+  box_->SetAttribute(L"hscrollbarstyle", L"thumbminlength=\"40\"");
+  ASSERT_NE(box_->GetHScrollBar(), nullptr);
+  EXPECT_TRUE(box_->GetHScrollBar()->IsHorizontal());
+  EXPECT_EQ(box_->GetHScrollBar()->GetThumbMinLength(), 40);
+  box_->SetAttribute(L"vscrollbar", L"false");
+  EXPECT_EQ(box_->GetVScrollBar(), nullptr);
+  EXPECT_NE(box_->GetHScrollBar(), nullptr);
+  EXPECT_EQ(box_->GetScrollRange().cy, 0);
+}
+
 TEST_F(ScrollableBoxTest, ScrollChangeIsRaisedForEveryMoveAndOnlyThen) {
   box_->SetScrollPosY(0);
   EXPECT_EQ(scroll_events_, 0);
