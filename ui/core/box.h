@@ -95,6 +95,10 @@ class Box : public Control {
   void AttachBubbledEvent(int type, EventCallback callback);
   void AttachMarkupBubbledEvent(int type, EventCallback callback);
 
+ protected:
+  // The children in list order, for boxes that lay out or paint them in their own way.
+  const std::vector<Control*>& GetItems() const { return items_; }
+
  private:
   friend class Control;  // A child deleted directly takes itself off the list.
 
