@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include "flutter/dart_project.h"
+#include "phone_window/window_thread_pool.h"
 #include "shell/command_line.h"
 #include "shell/console.h"
 #include "shell/flutter_window.h"
@@ -21,7 +22,8 @@ constexpr wchar_t kWindowTitle[] = L"fernhold_pc_client";
 constexpr Win32Window::Point kWindowOrigin{10, 10};  // Logical pixels.
 constexpr Win32Window::Size kWindowSize{1280, 720};  // Logical pixels.
 
-// The application thread that hosts the SDK runtime and the misc thread; one per process.
+// The application thread that hosts the UI library, the SDK runtime and the misc thread; one
+// per process.
 MainThread g_main_thread;
 
 constexpr int kExitSuccess = 0;
@@ -64,6 +66,8 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE previous_instance, wchar_t* 
   // after their initialisation ran, so the SDK runtime is up before any message is handled.
   g_main_thread.StartWithLoop(nbase::MessageLoopType::kUI);
   RunMessageLoop();
+  // The pop-out window threads end before the UI library they paint with is shut down.
+  ShutdownWindowThreads();
   g_main_thread.Stop();
 
   ::CoUninitialize();

@@ -1,9 +1,11 @@
 // The application's two framework threads.
 //
 // MainThread is the process-wide thread (registry id 0) that brings up what the program needs
-// beside the engine: "Global Misc Thread" (id 1, a default loop) and the streaming SDK's runtime.
-// wWinMain starts it once the top-level window and its channels exist, and stops it after the
-// platform thread's message loop ended:
+// beside the engine: "Global Misc Thread" (id 1, a default loop), the UI library of the pop-out
+// windows (skins under "resources\" beside the executable, theme "themes\default", language
+// "lang\zh_CN", the application's control factory) and the streaming SDK's runtime. wWinMain
+// starts it once the top-level window and its channels exist, and stops it after the platform
+// thread's message loop ended:
 //
 //   MainThread main_thread;                          // one, for the whole process
 //   main_thread.StartWithLoop(nbase::MessageLoopType::kUI);   // returns after Init() ran
@@ -12,6 +14,11 @@
 //
 // MiscThread is a plain framework thread that registers itself under an id its creator gives it;
 // its Init() and Cleanup() are also what the pop-out window threads do.
+//
+// Order: Init registers id 0, starts the misc thread, starts the UI library, initialises the SDK
+// runtime. Cleanup shuts the UI library down, stops the misc thread, marks the quit as proper,
+// unregisters id 0 and de-initialises the SDK runtime. Failures of the UI library's start and of
+// the runtime's initialisation are not fatal: start-up goes on.
 //
 // Thread affinity: Init() and Cleanup() run on the thread itself; Start/Stop belong to the
 // owner's thread (the process main thread).
@@ -40,21 +47,41 @@ class MiscThread : public nbase::FrameworkThread {
   const int id_;
 };
 
+// What MainThread brings up beside its threads. MakeAppServices() gives the program's; tests
+// give one that records the calls. Every call runs on MainThread.
+class MainThreadServices {
+ public:
+  virtual ~MainThreadServices() = default;
+  virtual void StartUi() = 0;
+  virtual void InitSdkRuntime() = 0;
+  virtual void ShutdownUi() = 0;
+  virtual void DeinitSdkRuntime() = 0;
+};
+
+// The UI library with the program's resource root, theme, language and CreateAppControl, and the
+// streaming SDK's runtime.
+std::unique_ptr<MainThreadServices> MakeAppServices();
+
 class MainThread : public nbase::FrameworkThread {
  public:
   static constexpr int kMainThreadId = 0;
   static constexpr int kMiscThreadId = 1;
 
+  // With the program's services.
   MainThread();
+  explicit MainThread(std::unique_ptr<MainThreadServices> services);
   ~MainThread() override;
 
  protected:
-  // Registers as id 0, starts the misc thread, initialises the SDK runtime.
+  // Registers as id 0, starts the misc thread, starts the UI library, initialises the SDK
+  // runtime.
   void Init() override;
-  // Stops the misc thread, marks the quit as proper, unregisters, de-initialises the SDK runtime.
+  // Shuts the UI library down, stops the misc thread, marks the quit as proper, unregisters,
+  // de-initialises the SDK runtime.
   void Cleanup() override;
 
  private:
+  const std::unique_ptr<MainThreadServices> services_;
   // Created and started by Init(); stopped and deleted by Cleanup(). Null in between runs.
   std::unique_ptr<MiscThread> misc_thread_;
 };

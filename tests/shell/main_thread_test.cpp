@@ -1,15 +1,23 @@
-// MainThread brings up the misc thread and the SDK runtime, and takes both down again.
+// MainThread brings up the misc thread, the UI library and the SDK runtime, in order, and takes
+// them down again in the opposite order; the application's control factory.
 #include "shell/main_thread.h"
 
 #include <windows.h>
 
 #include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/module/module_win.h"
 #include "base/thread/thread_registry.h"
+#include "phone_window/dui_video_view.h"
+#include "shell/app_control_factory.h"
 #include "swplay/swplay_sim.h"
+#include "ui/core/control.h"
+#include "ui/core/global_manager.h"
 
 namespace {
 
@@ -25,15 +33,67 @@ DWORD ThreadRunningTasksOf(int id) {
 
 std::string RuntimeLog() { return swsim_object_log('R', 0); }
 
-TEST(MainThread, RunsTheMiscThreadAndTheSdkRuntimeWhileStarted) {
+// Logs each call with the thread it ran on and which of ids 0 and 1 are registered then.
+class RecordingServices : public MainThreadServices {
+ public:
+  struct Call {
+    std::string text;
+    DWORD thread;
+  };
+  explicit RecordingServices(std::vector<Call>* log) : log_(log) {}
+
+  void StartUi() override { Record("StartUi"); }
+  void InitSdkRuntime() override { Record("InitSdkRuntime"); }
+  void ShutdownUi() override { Record("ShutdownUi"); }
+  void DeinitSdkRuntime() override { Record("DeinitSdkRuntime"); }
+
+ private:
+  void Record(const std::string& call) {
+    auto registered = [](int id) {
+      return nbase::ThreadRegistry::GetMessageLoopProxy(id) ? "up" : "down";
+    };
+    log_->push_back(Call{call + " 0:" + registered(MainThread::kMainThreadId) + " 1:" +
+                             registered(MainThread::kMiscThreadId),
+                         ::GetCurrentThreadId()});
+  }
+  std::vector<Call>* log_;
+};
+
+TEST(MainThread, StartsAndStopsItsPartsInOrderOnItsOwnThread) {
+  std::vector<RecordingServices::Call> log;  // Written by MainThread while the test waits.
+  MainThread main_thread(std::make_unique<RecordingServices>(&log));
+  ASSERT_TRUE(main_thread.StartWithLoop(nbase::MessageLoopType::kUI));
+  const DWORD thread = main_thread.thread_id();
+  main_thread.Stop();
+
+  std::vector<std::string> calls;
+  for (const auto& call : log) {
+    calls.push_back(call.text);
+    EXPECT_EQ(call.thread, thread) << call.text;
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "StartUi 0:up 1:up",           // Both ids first,
+                       "InitSdkRuntime 0:up 1:up",    // then the UI library, then the runtime;
+                       "ShutdownUi 0:up 1:up",        // the UI library goes first,
+                       "DeinitSdkRuntime 0:down 1:down",  // the runtime last.
+                   }));
+}
+
+TEST(MainThread, RunsTheMiscThreadTheUiLibraryAndTheSdkRuntimeWhileStarted) {
   const std::string log_before = RuntimeLog();
   {
     MainThread main_thread;
     ASSERT_TRUE(main_thread.StartWithLoop(nbase::MessageLoopType::kUI));
 
-    // Init has run by the time the start returns: both ids are registered and the runtime is up.
+    // Init has run by the time the start returns: both ids are registered, the UI library and
+    // the runtime are up.
     const std::string started_log = RuntimeLog().substr(log_before.size());
     EXPECT_EQ(started_log, "init(0, null)\n");
+    EXPECT_NE(ui::GlobalManager::GetRenderFactory(), nullptr);
+    EXPECT_EQ(ui::GlobalManager::GetResourcePath(),
+              nbase::GetModuleDirectory() + L"resources\\themes\\default\\");
+    std::unique_ptr<ui::Control> video(ui::GlobalManager::CreateControl(L"DuiVideoView"));
+    EXPECT_NE(dynamic_cast<ui::DuiVideoView*>(video.get()), nullptr);
 
     const DWORD main_id = ThreadRunningTasksOf(MainThread::kMainThreadId);
     const DWORD misc_id = ThreadRunningTasksOf(MainThread::kMiscThreadId);
@@ -44,6 +104,7 @@ TEST(MainThread, RunsTheMiscThreadAndTheSdkRuntimeWhileStarted) {
 
     main_thread.Stop();
     EXPECT_EQ(RuntimeLog().substr(log_before.size()), "init(0, null)\ndeinit()\n");
+    EXPECT_EQ(ui::GlobalManager::GetRenderFactory(), nullptr);
 
     // Neither thread is reachable by id once MainThread has stopped.
     EXPECT_FALSE(nbase::ThreadRegistry::PostTask(MainThread::kMainThreadId, [] {}));
@@ -67,6 +128,16 @@ TEST(MiscThread, IsReachableByItsIdOnlyWhileRunning) {
   EXPECT_EQ(ThreadRunningTasksOf(1042), misc.thread_id());
   misc.Stop();
   EXPECT_FALSE(nbase::ThreadRegistry::PostTask(1042, [] {}));
+}
+
+TEST(CreateAppControl, MakesAVideoViewForExactlyItsName) {
+  std::unique_ptr<ui::Control> video(CreateAppControl(L"DuiVideoView"));
+  EXPECT_NE(dynamic_cast<ui::DuiVideoView*>(video.get()), nullptr);
+  for (const wchar_t* other : {L"duivideoview", L"DUIVIDEOVIEW", L"DuiVideoView ", L"DuiVideo",
+                               L"Box", L""}) {
+    std::unique_ptr<ui::Control> none(CreateAppControl(other));
+    EXPECT_EQ(none, nullptr) << other;
+  }
 }
 
 }  // namespace
