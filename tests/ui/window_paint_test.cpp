@@ -53,12 +53,12 @@ TEST(WindowPaintTest, ButtonStateImagesFollowHoverAndPressOnTheScreen) {
   root->SetBkColor(L"window_test_background");
   ui::GlobalManager::AddTextColor(L"window_test_background", 0xFFF0F0F0);
   auto* button = Place(root, new LoggingControl(L"button"), 40, 40, 120, 48);
-  button->SetStateImage(ui::kControlStateNormal,
-                        L"file='" + SolidPng(dir, L"normal.png", 12, 12, 0xFF000000 | normal) + L"'");
-  button->SetStateImage(ui::kControlStateHot,
-                        L"file='" + SolidPng(dir, L"hot.png", 12, 12, 0xFF000000 | hot) + L"'");
-  button->SetStateImage(ui::kControlStatePushed,
-                        L"file='" + SolidPng(dir, L"pushed.png", 12, 12, 0xFF000000 | pushed) + L"'");
+  auto image = [&](const wchar_t* name, DWORD rgb) {
+    return L"file='" + SolidPng(dir, name, 12, 12, 0xFF000000 | rgb) + L"'";
+  };
+  button->SetStateImage(ui::kControlStateNormal, image(L"normal.png", normal));
+  button->SetStateImage(ui::kControlStateHot, image(L"hot.png", hot));
+  button->SetStateImage(ui::kControlStatePushed, image(L"pushed.png", pushed));
   uitest::MoveMouse(POINT{700, 700});
   TestWindow window(root);
   const RECT rect = {100, 100, 300, 228};
@@ -181,9 +181,16 @@ TEST(WindowPaintTest, MaximisingDropsTheShadowAndItsRoundCornerAndRestoringBring
   ASSERT_TRUE(hwnd);
   ui::ShadowBox* box = window.GetShadowBox();
   ASSERT_NE(box, nullptr);
+  int sizeEvents = 0;
+  skin->AttachEvent(ui::kEventWindowSize, [&](const ui::EventArgs&) {
+    ++sizeEvents;
+    return true;
+  });
+  window.SetFocus(skin);
 
   ::ShowWindow(hwnd, SW_MAXIMIZE);
   ASSERT_TRUE(::IsZoomed(hwnd));
+  EXPECT_GE(sizeEvents, 1) << "the focus control hears of the new size";
   EXPECT_EQ(box->GetLayout()->GetPadding().left, 0);
   EXPECT_EQ(window.GetShadowCorner().right, 0);
   EXPECT_EQ(skin->GetBorderRound().cx, 0);

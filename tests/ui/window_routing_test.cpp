@@ -90,6 +90,14 @@ TEST(WindowRoutingTest, APressedControlKeepsTheMouseUntilReleasedAndClicksOnlyOv
   // Captured no more: the next move goes to the control under the pointer.
   uitest::MoveMouse(scene.At(scene.b, 60, 30));
   EXPECT_TRUE(PumpUntil([&] { return scene.b->Count(ui::kEventMouseMove) > 0; }, kWaitMs));
+
+  // Losing the focus while pressed releases the press.
+  const POINT inC = {scene.c->GetPos().left + 5, scene.c->GetPos().top + 5};
+  ::SendMessageW(scene.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inC.x, inC.y));
+  ASSERT_EQ(::GetCapture(), scene.hwnd);
+  ::SendMessageW(scene.hwnd, WM_KILLFOCUS, 0, 0);
+  EXPECT_EQ(scene.c->Count(ui::kEventButtonUp), 1);
+  EXPECT_EQ(::GetCapture(), nullptr);
 }
 
 TEST(WindowRoutingTest, RightClickGivesDownUpAndTheContextMenuToOneControl) {
@@ -125,9 +133,12 @@ TEST(WindowRoutingTest, HoverEntersLeavesAndShowsTheTooltipUntilThePointerLeaves
   Scene scene;
   ASSERT_TRUE(scene.hwnd);
   scene.b->SetToolTipText(L"Tip of b");
+  scene.a->SetCursorType(ui::kCursorHand);
   uitest::MoveMouse(scene.At(scene.a));
   ASSERT_TRUE(PumpUntil([&] { return scene.a->Count(ui::kEventMouseEnter) == 1; }, kWaitMs));
   EXPECT_EQ(scene.window->GetHoverControl(), scene.a);
+  HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
+  EXPECT_TRUE(PumpUntil([&] { return ::GetCursor() == hand; }, kWaitMs)) << "a asks for a hand";
 
   uitest::MoveMouse(scene.At(scene.b));
   ASSERT_TRUE(PumpUntil([&] { return scene.b->Count(ui::kEventMouseEnter) == 1; }, kWaitMs));
@@ -423,7 +434,8 @@ TEST(WindowRoutingTest, FiltersFindersAndReflectionComeBeforeTheTree) {
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
       },
       1, reinterpret_cast<DWORD_PTR>(&reflected));
-  ::SendMessageW(scene.hwnd, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), reinterpret_cast<LPARAM>(child));
+  ::SendMessageW(scene.hwnd, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(child));
   EXPECT_EQ(reflected, WM_COMMAND + ui::Window::kReflectOffset);
 }
 

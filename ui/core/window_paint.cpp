@@ -161,9 +161,10 @@ void Window::WidenOffscreenUpdate(RECT* update) const {
   RECT client = {};
   ::GetWindowRect(hwnd_, &window);
   ::GetClientRect(hwnd_, &client);
-  const RECT screen = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                       ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                       ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const RECT screen = {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   // The screen's edges in client coordinates.
   POINT edge = {screen.left, screen.top};
   POINT farEdge = {screen.right, screen.bottom};

@@ -421,9 +421,10 @@ void Window::ShowToolTip(Control* control) {
   tool_info_.lpszText = const_cast<LPWSTR>(tooltip_text_.c_str());
   tool_info_.rect = control->GetPos();
   if (!tooltip_) {
-    tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
     if (!tooltip_) return;
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info_));
   }
