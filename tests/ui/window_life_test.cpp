@@ -191,6 +191,43 @@ TEST(WindowLifeTest, DelayedCleanupDeletesAfterTheMessageAndTakesWhatDestructors
   EXPECT_EQ(deleted, (std::vector<int>{4, 5}));
 }
 
+// Holds a root whose click destroys the native window; the last message deletes the object and
+// poisons its memory, so any use of the object after the click would read garbage.
+class SelfDestroyingWindow : public TestWindow {
+ public:
+  SelfDestroyingWindow(ui::Control* root, bool* gone) : TestWindow(root), gone_(gone) {}
+  void OnLastMessage(HWND hwnd) override {
+    TestWindow::OnLastMessage(hwnd);
+    bool* gone = gone_;
+    this->~SelfDestroyingWindow();
+    std::memset(static_cast<void*>(this), 0xDD, sizeof(SelfDestroyingWindow));
+    *gone = true;
+  }
+
+ private:
+  bool* gone_;
+};
+
+TEST(WindowLifeTest, AnEventHandlerThatDestroysTheWindowEndsTheRoutingSafely) {
+  alignas(SelfDestroyingWindow) unsigned char storage[sizeof(SelfDestroyingWindow)];
+  bool gone = false;
+  auto* button = new uitest::LoggingControl(L"button");
+  auto* window = new (storage) SelfDestroyingWindow(button, &gone);
+  HWND hwnd = window->Create(nullptr, L"", WS_POPUP, 0, false, kRect);
+  ASSERT_TRUE(hwnd);
+  ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(PumpUntil([&] { return !window->IsLayoutPending(); }, 20000));
+  button->AttachClick([hwnd](const ui::EventArgs&) {
+    ::DestroyWindow(hwnd);
+    return true;
+  });
+  ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_TRUE(gone);
+  EXPECT_FALSE(::IsWindow(hwnd));
+  for (unsigned char byte : storage) ASSERT_EQ(byte, 0xDD) << "the deleted window was written to";
+}
+
 TEST(WindowLifeTest, CloseFadesTheRootOutOnTheClockAndClosesAfter300Ms) {
   ui::ManualClock clock;
   auto* root = new ui::Control();

@@ -277,6 +277,21 @@ TEST(WindowPaintTest, RootOfAutoSizeSizesTheWindowWithinItsLimitsBeforeItsFirstL
   EXPECT_EQ(where.right - where.left, 150) << "the estimate of 200 is held to the maximum";
   EXPECT_EQ(where.bottom - where.top, 100);
   EXPECT_EQ(root->GetPos().right, 150);
+
+  // A side that stretches keeps the window's size on that side.
+  auto* tall = new ui::VBox();
+  tall->SetFixedHeight(ui::kSizeAuto);
+  auto* row = new ui::Control();
+  row->SetFixedHeight(60);
+  tall->Add(row);
+  TestWindow stretching(tall);
+  HWND other = stretching.Create(nullptr, L"", WS_POPUP, 0, false, RECT{300, 100, 420, 150});
+  ASSERT_TRUE(other);
+  ::ShowWindow(other, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(PumpUntil([&] { return tall->GetPos().bottom == 60; }, kWaitMs));
+  ::GetWindowRect(other, &where);
+  EXPECT_EQ(where.right - where.left, 120);
+  EXPECT_EQ(where.bottom - where.top, 60);
 }
 
 TEST(WindowPaintTest, ShowFadeMovesTheWindowAlphaOnlyForARootWithAnAlphaFade) {
