@@ -1,23 +1,37 @@
+// ui::Window: class registration, creation, the window procedures, the life cycle, and the
+// window's controls. Routing is in window_routing.cpp, painting in window_paint.cpp.
 #include "ui/core/window.h"
 
-#include <set>
+#include <algorithm>
 
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/shadow_box.h"
+#include "ui/core/timer_manager.h"
+#include "ui/core/touch_input_api.h"
+#include "ui/core/win_version.h"
 #include "ui/render/render_interfaces.h"
 
 namespace ui {
 
 namespace {
 
-Control* IsNeedArrange(Control* control, void*) {
-  return control->IsNeedArrange() ? control : nullptr;
+// The window property a superclassed window keeps its object in (its class may use the user
+// data itself).
+constexpr wchar_t kObjectProperty[] = L"WndX";
+
+// The module this code is linked into, which registers the classes.
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
 }
 
-Control* IsUnderPoint(Control* control, void* point) {
-  const RECT pos = control->GetPos();
-  return ::PtInRect(&pos, *static_cast<const POINT*>(point)) ? control : nullptr;
+bool RegisteredOrExists(ATOM atom) {
+  return atom != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 Control* Reap(Control* control, void* window) {
@@ -29,22 +43,168 @@ Control* Reap(Control* control, void* window) {
 
 Window::Window() {
   const int width = kDefaultShadowWidth;
-  shadow_corner_ = RECT{width, width, width, width};
+  shadow_corner_unscaled_ = RECT{width, width, width, width};
+  shadow_corner_ = shadow_corner_unscaled_;
   DpiManager::GetInstance()->ScaleRect(shadow_corner_);
 }
 
 Window::~Window() {
-  for (Control* control : delayed_cleanup_) delete control;
-  delayed_cleanup_.clear();
+  // A native window that outlives its object forgets the object first: none of its last
+  // messages may reach a half-destroyed window.
+  const bool native = hwnd_ && ::IsWindow(hwnd_);
+  if (native) {
+    if (::GetWindowLongPtrW(hwnd_, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+      ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    if (::GetPropW(hwnd_, kObjectProperty) == this) ::RemovePropW(hwnd_, kObjectProperty);
+  }
+  deferred_flag_.Cancel();
+  DeleteDelayedCleanup();
   delete root_;  // Its controls forget themselves here while the window still stands.
   root_ = nullptr;
   names_.clear();
-  if (hwnd_ && ::IsWindow(hwnd_)) {
+  if (native) {
     if (dc_) ::ReleaseDC(hwnd_, dc_);
     ::DestroyWindow(hwnd_);
   }
+  dc_ = nullptr;
+  hwnd_ = nullptr;
   render_context_.reset();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Class and creation
+
+std::wstring Window::GetWindowClassName() const { return std::wstring(); }
+
+std::wstring Window::GetSuperClassName() const { return std::wstring(); }
+
+UINT Window::GetClassStyle() const { return 0; }
+
+bool Window::RegisterWindowClass() {
+  const std::wstring name = GetWindowClassName();
+  if (name.empty()) return false;
+  WNDCLASSW windowClass = {};
+  windowClass.style = GetClassStyle();
+  windowClass.lpfnWndProc = &Window::WindowProc;
+  windowClass.hInstance = ThisModule();
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name.c_str();
+  return RegisteredOrExists(::RegisterClassW(&windowClass));
+}
+
+bool Window::RegisterSuperClass() {
+  const std::wstring name = GetWindowClassName();
+  const std::wstring super = GetSuperClassName();
+  if (name.empty()) return false;
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  if (!::GetClassInfoExW(nullptr, super.c_str(), &windowClass) &&
+      !::GetClassInfoExW(ThisModule(), super.c_str(), &windowClass)) {
+    return false;
+  }
+  saved_window_proc_ = windowClass.lpfnWndProc;
+  windowClass.lpfnWndProc = &Window::SuperClassProc;
+  windowClass.hInstance = ThisModule();
+  windowClass.lpszClassName = name.c_str();
+  return RegisteredOrExists(::RegisterClassExW(&windowClass));
+}
+
+HWND Window::Create(HWND parent, const std::wstring& windowName, DWORD style, DWORD exStyle,
+                    bool layered, const RECT& rect) {
+  const bool registered =
+      GetSuperClassName().empty() ? RegisterWindowClass() : RegisterSuperClass();
+  if (!registered) return nullptr;
+  const std::wstring className = GetWindowClassName();
+  layered_ = layered;
+  if (layered) exStyle |= WS_EX_LAYERED;
+  HWND hwnd = ::CreateWindowExW(exStyle, className.c_str(), windowName.c_str(), style, rect.left,
+                                rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                nullptr, ThisModule(), this);
+  // A creation that failed in WM_CREATE ran the last message already, which may have deleted
+  // this object: from here on only the handle is used.
+  if (!hwnd) return nullptr;
+  const LONG_PTR currentStyle = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+  if (currentStyle & WS_CAPTION) ::SetWindowLongPtrW(hwnd, GWL_STYLE, currentStyle & ~WS_CAPTION);
+  return hwnd;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window procedures
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept {
+  Window* window = nullptr;
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    window = static_cast<Window*>(create->lpCreateParams);
+    if (window) {
+      window->hwnd_ = hwnd;
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+  } else {
+    window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY && window) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      return window->FinishNativeWindow(hwnd, wParam, lParam);
+    }
+  }
+  if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::SuperClassProc(HWND hwnd, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+  Window* window = nullptr;
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    window = static_cast<Window*>(create->lpCreateParams);
+    if (window) {
+      window->hwnd_ = hwnd;
+      ::SetPropW(hwnd, kObjectProperty, window);
+    }
+  } else {
+    window = static_cast<Window*>(::GetPropW(hwnd, kObjectProperty));
+    if (message == WM_NCDESTROY && window) {
+      ::RemovePropW(hwnd, kObjectProperty);
+      return window->FinishNativeWindow(hwnd, wParam, lParam);
+    }
+  }
+  if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Window::FinishNativeWindow(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = ::CallWindowProcW(saved_window_proc_, hwnd, WM_NCDESTROY, wParam, lParam);
+  // The object lets go of the native window before OnLastMessage, which may delete the object:
+  // a destructor running later finds no handle and destroys nothing a second time.
+  deferred_flag_.Cancel();
+  if (dc_) ::ReleaseDC(hwnd, dc_);
+  dc_ = nullptr;
+  hwnd_ = nullptr;
+  tooltip_ = nullptr;  // An owned window: already destroyed with this one.
+  mouse_tracking_ = false;
+  mouse_captured_ = false;
+  OnLastMessage(hwnd);
+  return result;
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The routing may end with this object deleted (a click handler that destroys the window):
+  // what the default procedure needs is read before.
+  HWND hwnd = hwnd_;
+  WNDPROC proc = saved_window_proc_;
+  bool handled = false;
+  const LRESULT result = RouteMessage(message, wParam, lParam, &handled);
+  if (handled) return result;
+  return hwnd ? ::CallWindowProcW(proc, hwnd, message, wParam, lParam) : 0;
+}
+
+LRESULT Window::CallSavedWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return hwnd_ ? ::CallWindowProcW(saved_window_proc_, hwnd_, message, wParam, lParam) : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life cycle
 
 void Window::Init(HWND hwnd) {
   if (hwnd_ && dc_) ::ReleaseDC(hwnd_, dc_);
@@ -53,16 +213,80 @@ void Window::Init(HWND hwnd) {
   render_context_.reset();
   if (IRenderFactory* factory = GlobalManager::GetRenderFactory())
     render_context_ = factory->CreateRenderContext();
+  if (hwnd) {
+    if (auto registerTouch = GetTouchInputApi().registerTouchWindow) registerTouch(hwnd, 0);
+  }
 }
 
-LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kDelayedCleanupMessage) {
+void Window::Close(UINT result) {
+  if (!hwnd_ || !::IsWindow(hwnd_)) return;
+  if (root_ && IsWindowsVistaOrGreater()) {
+    root_->SetFadeVisible(false);
+    const bool queued = TimerManager::GetInstance()->AddCancelableTimer(
+        deferred_flag_.GetWeakFlag(),
+        [this, result] {
+          if (hwnd_) ::PostMessageW(hwnd_, WM_CLOSE, result, 0);
+        },
+        kCloseFadeMs, 1);
+    if (queued || !hwnd_) return;  // Without a timer the window closes at once.
+  }
+  ::PostMessageW(hwnd_, WM_CLOSE, result, 0);
+}
+
+void Window::ShowWindow(bool show, bool takeFocus) {
+  if (!hwnd_ || !::IsWindow(hwnd_)) return;
+  ::ShowWindow(hwnd_, !show ? SW_HIDE : (takeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE));
+}
+
+void Window::CenterWindow() {
+  if (!hwnd_ || !::IsWindow(hwnd_)) return;
+  RECT window = {};
+  ::GetWindowRect(hwnd_, &window);
+  HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+  const RECT work = monitor.rcWork;
+  RECT reference = work;
+  if (owner && !::IsIconic(owner)) ::GetWindowRect(owner, &reference);
+
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  int x = (reference.left + reference.right) / 2 - width / 2;
+  int y = (reference.top + reference.bottom) / 2 - height / 2;
+  // Inside the work area; a window larger than it keeps its left (top) edge there.
+  x = std::max<int>(std::min<int>(x, work.right - width), work.left);
+  y = std::max<int>(std::min<int>(y, work.bottom - height), work.top);
+  ::SetWindowPos(hwnd_, nullptr, x, y, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::OnLastMessage(HWND hwnd) {
+  if (auto unregisterTouch = GetTouchInputApi().unregisterTouchWindow) unregisterTouch(hwnd);
+  EventArgs args;
+  args.type = kEventWindowClose;
+  args.timestamp = ::GetTickCount();
+  // A listener may delete the window: each list is copied as it starts and the rest is skipped
+  // once the window is gone.
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
+  for (int type : {static_cast<int>(kEventWindowClose), static_cast<int>(kEventAll)}) {
+    if (alive.expired()) return;
+    const auto it = window_events_.find(type);
+    if (it != window_events_.end()) InvokeEventCallbacks(it->second, args, alive);
+  }
+}
+
+void Window::AttachWindowEvent(int type, EventCallback callback) {
+  AddEventCallback(&window_events_, type, std::move(callback));
+}
+
+void Window::DeleteDelayedCleanup() {
+  // A control's destructor may queue more controls: each round takes the list as it is.
+  while (!delayed_cleanup_.empty()) {
     std::vector<Control*> queued;
     queued.swap(delayed_cleanup_);
     for (Control* control : queued) delete control;
-    return 0;
   }
-  return hwnd_ ? ::DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -76,6 +300,7 @@ bool Window::AttachRoot(Control* root) {
   if (root_) AddDelayedCleanup(root_);
   root_ = root;
   layout_pending_ = true;
+  first_layout_ = true;
   if (!root_) return false;
   root_->SetWindowAndParent(this, nullptr, true);
   InitControls(root_);
@@ -97,11 +322,6 @@ Control* Window::FindControl(const std::wstring& name) const {
   return it == names_.end() ? nullptr : it->second;
 }
 
-Control* Window::FindControlAt(POINT point) const {
-  if (!root_) return nullptr;
-  return root_->FindControl(&IsUnderPoint, &point, kFindVisible | kFindHitTest | kFindTopFirst);
-}
-
 void Window::ReapControl(Control* control) {
   if (!control) return;
   for (Control** pointer :
@@ -109,6 +329,7 @@ void Window::ReapControl(Control* control) {
     if (*pointer == control) *pointer = nullptr;
   }
   if (root_ == control) root_ = nullptr;
+  if (shadow_box_ == control) shadow_box_ = nullptr;
   const auto it = names_.find(control->GetName());
   if (it != names_.end() && it->second == control) names_.erase(it);
 }
@@ -125,91 +346,28 @@ void Window::AddDelayedCleanup(Control* control) {
   if (hwnd_) ::PostMessageW(hwnd_, kDelayedCleanupMessage, 0, 0);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Routing state
-
-void Window::SetFocus(Control* control) {
-  // 1. The window takes the system focus for a new control.
-  if (hwnd_ && control && control != focus_ && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
-  // 2. The same control again: nothing more.
-  if (control == focus_) return;
-  // Kill-focus handlers may delete the control that is to get the focus.
-  const std::weak_ptr<nbase::WeakFlag> target =
-      control ? control->GetWeakFlag() : std::weak_ptr<nbase::WeakFlag>();
-  // 3. The old focus loses it.
-  if (Control* old = focus_) {
-    SendEvent(old, kEventInternalKillFocus);
-    focus_ = nullptr;
-    SendEvent(old, kEventKillFocus);
-  }
-  // 4. Only a visible, enabled control of this window takes it.
-  if (!control || target.expired()) return;
-  if (control->GetWindow() != this || !control->IsVisible() || !control->IsEnabled()) return;
-  // 5. The new focus gets it.
-  focus_ = control;
-  SendEvent(control, kEventInternalSetFocus);
-  if (focus_ == control) SendEvent(control, kEventSetFocus);
-}
-
-bool Window::HandleMouseEnterLeave(POINT point, WPARAM wParam, LPARAM lParam) {
-  Control* candidate = FindControlAt(point);
-  if (candidate && candidate->GetWindow() != this) return false;
-  // Set before the events go out: a parent tells from it whether the pointer is still inside.
-  hover_ = candidate;
-  if (event_hover_ && event_hover_ != candidate) {
-    Control* left = event_hover_;
-    event_hover_ = nullptr;
-    SendEvent(left, kEventMouseLeave);
-  }
-  // A leave handler may have deleted the candidate (ReapControl then cleared hover_).
-  if (hover_ && hover_ != event_hover_) {
-    event_hover_ = hover_;
-    SendEvent(hover_, kEventMouseEnter, wParam, lParam);
-  }
-  return true;
-}
-
-bool Window::SendEvent(Control* control, int type, WPARAM wParam, LPARAM lParam) {
-  if (!control) return false;
-  EventArgs args;
-  args.type = type;
-  args.sender = control;
-  args.timestamp = ::GetTickCount();
-  args.mousePos = last_mouse_pos_;
-  args.wParam = wParam;
-  args.lParam = lParam;
-  control->DispatchEvent(args);
-  return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Layout and repainting
-
-Control* Window::FindNeedArrange() const {
-  return root_ ? root_->FindControl(&IsNeedArrange, nullptr, kFindMeFirst) : nullptr;
-}
-
-void Window::ArrangeRoot(const RECT& clientRect) {
-  if (!layout_pending_) return;
-  layout_pending_ = false;
-  if (!root_ || ::IsRectEmpty(&clientRect)) return;
-  if (root_->IsNeedArrange()) {
-    root_->SetPos(clientRect);
-    return;
-  }
-  // Each control that needs it is placed again where it is (a box then places its children).
-  // Placing one may mark others; one that comes back after being placed would loop for ever.
-  std::set<Control*> placed;
-  while (Control* control = FindNeedArrange()) {
-    if (!placed.insert(control).second) break;
-    control->SetPos(control->GetPos());
+void Window::AddMessageFilter(IUIMessageFilter* filter) {
+  if (filter && std::find(message_filters_.begin(), message_filters_.end(), filter) ==
+                    message_filters_.end()) {
+    message_filters_.push_back(filter);
   }
 }
 
-void Window::Invalidate(const RECT& rect) {
-  if (!hwnd_) return;
-  ::InvalidateRect(hwnd_, &rect, FALSE);
-  if (layered_) ::PostMessageW(hwnd_, WM_PAINT, 0, 0);
+void Window::RemoveMessageFilter(IUIMessageFilter* filter) {
+  message_filters_.erase(std::remove(message_filters_.begin(), message_filters_.end(), filter),
+                         message_filters_.end());
+}
+
+void Window::AddRootFinder(IRootFinder* finder) {
+  if (finder &&
+      std::find(root_finders_.begin(), root_finders_.end(), finder) == root_finders_.end()) {
+    root_finders_.push_back(finder);
+  }
+}
+
+void Window::RemoveRootFinder(IRootFinder* finder) {
+  root_finders_.erase(std::remove(root_finders_.begin(), root_finders_.end(), finder),
+                      root_finders_.end());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,20 +1,39 @@
 // Window: one native window that hosts a tree of controls.
 //
-// The window owns its root control (and through it the whole tree), keeps the routing state the
-// controls rely on (keyboard focus, the control under the pointer, the last mouse point), sends
-// events to its controls, runs the layout pass, turns repaint requests into invalidations of its
-// native window, indexes its controls by name, and deletes controls that were removed during an
-// event once that event is over.
+// The window registers its class (or a superclass of a system class), creates its native window
+// and binds it to this object through the window procedure, owns its root control (and through
+// it the whole tree), turns Windows messages into events for its controls (mouse with capture and
+// hover tracking, keys, focus and the Tab order, tooltips, touch and pointer input), lays the tree
+// out before it paints, paints it into an off-screen surface and copies that to the screen (with
+// per-pixel alpha for a layered window, around which a shadow box may be drawn), and deletes
+// controls removed during an event once that event is over.
 //
-//   ui::Window window;
-//   window.Init(hwnd);                    // a native window made elsewhere
-//   window.AttachRoot(root);              // the window owns root from here
-//   window.ArrangeRoot(clientRect);       // before painting, when a layout is pending
-//   root->PaintWithClip(window.GetRenderContext(), dirtyRect);
+//   class MainWindow : public ui::Window {
+//     std::wstring GetWindowClassName() const override { return L"MainWindow"; }
+//     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+//       if (message == WM_CREATE) {
+//         Init(GetHWND());                    // device and render contexts, touch input
+//         AttachRoot(BuildTree());            // the window owns the tree from here
+//         return 0;
+//       }
+//       return ui::Window::HandleMessage(message, wParam, lParam);
+//     }
+//     void OnLastMessage(HWND hwnd) override { ui::Window::OnLastMessage(hwnd); delete this; }
+//   };
+//   auto* window = new MainWindow();
+//   if (!window->Create(nullptr, L"Main", WS_POPUP, 0, true, RECT{0, 0, 400, 300}))
+//     return;                                 // a failed creation may have deleted the object
+//   window->CenterWindow();
+//   window->ShowWindow();
+//   ...
+//   window->Close();                          // fades the root out, closes 300 ms later
 //
-// What is here is what controls need. Creating the native window and its window procedures,
-// routing Windows messages into events, painting to the screen, layered windows, the shadow box,
-// tooltips and touch input belong to the rest of the window's code.
+// Life cycle: Create binds the object to the native window on WM_NCCREATE. The native window's
+// last message (WM_NCDESTROY) unbinds it, releases the device context, clears the handle and then
+// calls OnLastMessage, where a derived class may delete the object. A creation whose WM_CREATE
+// fails ends inside Create with that same last message, so after Create returns null the caller
+// must not touch the object again. Deleting the object while its native window still exists
+// unbinds and destroys the native window.
 //
 // Thread affinity: a window, its controls and its timers are used only on the thread that owns
 // the native window.
@@ -22,6 +41,7 @@
 #define UI_CORE_WINDOW_H_
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <map>
 #include <memory>
@@ -29,37 +49,104 @@
 #include <vector>
 
 #include "base/callback/weak_callback.h"
+#include "ui/core/event_callbacks.h"
 
 namespace ui {
 
 class Control;
 class IRenderContext;
+class ShadowBox;
+
+// Sees every message of a window before the window routes it (ui::Window::AddMessageFilter).
+class IUIMessageFilter {
+ public:
+  virtual ~IUIMessageFilter() = default;
+  // Setting *handled ends the routing with the result returned; a mouse move is routed all the
+  // same. The default handles nothing.
+  virtual LRESULT MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
+    return 0;
+  }
+};
+
+// Asked for the control at a point before the window's own tree (ui::Window::AddRootFinder).
+class IRootFinder {
+ public:
+  virtual ~IRootFinder() = default;
+  // The control at point (client coordinates), or null to let the next finder (or the tree)
+  // answer.
+  virtual Control* FindControlAt(POINT point) = 0;
+};
 
 class Window : public virtual nbase::SupportWeakCallback {
  public:
   // Posted to the native window to delete the controls queued by AddDelayedCleanup.
   static constexpr UINT kDelayedCleanupMessage = WM_APP + 1;
+  // Reflected messages (WM_NOTIFY, WM_COMMAND, ...) reach the child window that sent them as the
+  // message plus this.
+  static constexpr UINT kReflectOffset = 0x2000;
   // The shadow's width on each side, in markup pixels.
   static constexpr int kDefaultShadowWidth = 14;
+  // How long Close lets the root fade out before the window closes.
+  static constexpr UINT kCloseFadeMs = 300;
+  // Hover time of the mouse tracking until a tooltip window exists to ask.
+  static constexpr DWORD kDefaultHoverMs = 400;
 
   Window();
   ~Window() override;
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  // ----- Native window -------------------------------------------------------------------------
-  // Attaches a native window: its handle, its device context and a render context from the
-  // global render factory (a previous one is replaced).
+  // ----- Class, creation and life cycle (window.cpp) -------------------------------------------
+  // The class to register; empty (the default) fails Create.
+  virtual std::wstring GetWindowClassName() const;
+  // A system class (such as "EDIT") to superclass: its procedure handles what the window does
+  // not. Empty by default.
+  virtual std::wstring GetSuperClassName() const;
+  virtual UINT GetClassStyle() const;
+  // Registers the class (a class that exists already counts as registered) and creates the
+  // native window at rect (position and size), with WS_EX_LAYERED added when layered. The
+  // caption bits of the style are removed once it exists. Null on failure, in which case the
+  // object may already be gone (see the life cycle above).
+  virtual HWND Create(HWND parent, const std::wstring& windowName, DWORD style, DWORD exStyle,
+                      bool layered = false, const RECT& rect = RECT{0, 0, 0, 0});
+  // Posts WM_CLOSE with result: with a root (on Vista or later) after the root has faded out for
+  // kCloseFadeMs on the timer service, else at once. Nothing without a native window.
+  virtual void Close(UINT result = IDOK);
+  // Hides, or shows with or without activating. Nothing without a native window.
+  virtual void ShowWindow(bool show = true, bool takeFocus = true);
+  // The native window's last message: hwnd (already cleared from the object) is about to go.
+  // Unregisters touch input and fires kEventWindowClose to the window's listeners. A derived
+  // class may delete the object here, after calling the base.
+  virtual void OnLastMessage(HWND hwnd);
+  // The routing (RouteMessage), then, for what it did not handle, the saved window procedure
+  // (DefWindowProcW, or the superclassed class's procedure). Safe when the routing deletes the
+  // object.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window's show-with-fade, run by the first paint that lays the tree out: when the root
+  // has an alpha fade, the window's alpha follows it from 0 (a layered window fades in); then
+  // the root is shown with its fades.
+  virtual void AnimateShow();
+
+  // Centres the window on its owner, or on the work area of the nearest monitor when it has no
+  // owner or the owner is minimised, kept inside that work area. Size, z-order and activation
+  // stay.
+  void CenterWindow();
+
+  // Attaches a native window: its handle, its device context, a render context from the global
+  // render factory (a previous one is replaced) and touch registration.
   void Init(HWND hwnd);
+  // Null before Create or Init, and once the native window is gone.
   HWND GetHWND() const { return hwnd_; }
-  // Null before Init (or without a render factory).
+  // Null before Init (or without a render factory). The surface painting goes to: for a layered
+  // window, the pixels UpdateLayeredWindow gets.
   IRenderContext* GetRenderContext() const { return render_context_.get(); }
   bool IsLayeredWindow() const { return layered_; }
-  // Handles the messages of the window's own (the delayed clean-up); everything else goes to the
-  // default window procedure.
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // ----- Controls ------------------------------------------------------------------------------
+  // Listeners of the window itself (kEventWindowClose, or kEventAll for every one), run in order
+  // until one returns false.
+  void AttachWindowEvent(int type, EventCallback callback);
+
+  // ----- Controls (window.cpp) -----------------------------------------------------------------
   // Makes control the root (the window owns it), indexes its names and marks a layout as due.
   // The old root is deleted after the current message. False, with nothing changed, for a
   // control that already has a parent; false for null (then there is no root).
@@ -69,7 +156,8 @@ class Window : public virtual nbase::SupportWeakCallback {
   void InitControls(Control* control);
   // The first control of the tree that took name; null when none.
   Control* FindControl(const std::wstring& name) const;
-  // The topmost visible, mouse-enabled control under point; null when none.
+  // The control at point: the first answer of the root finders, else the topmost visible,
+  // mouse-enabled control of the tree there; null when none.
   Control* FindControlAt(POINT point) const;
   // Forgets control: every routing pointer to it and its name entry. Run by the control's
   // destructor.
@@ -84,22 +172,39 @@ class Window : public virtual nbase::SupportWeakCallback {
   // taken (the first control of a name stays). Never stops the walk. window is the Window.
   static Control* IndexControlName(Control* control, void* window);
 
-  // ----- Routing state -------------------------------------------------------------------------
+  // Filters and finders are not owned; each must be removed before it dies.
+  void AddMessageFilter(IUIMessageFilter* filter);
+  void RemoveMessageFilter(IUIMessageFilter* filter);
+  void AddRootFinder(IRootFinder* finder);
+  void RemoveRootFinder(IRootFinder* finder);
+
+  // ----- Routing (window_routing.cpp) ----------------------------------------------------------
+  // Turns a message into control events. *handled tells whether the default procedure must
+  // still run. The object may be deleted when this returns (by an event handler): callers touch
+  // nothing of it afterwards.
+  LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
+
   Control* GetFocus() const { return focus_; }
   // Moves the keyboard focus: the old focus gets its kill-focus events, then control (when it
   // belongs to this window and is visible and enabled) its set-focus events. Null only clears.
   void SetFocus(Control* control);
+  // Moves the focus to the next (or previous) tab stop, wrapping at the ends. A forward move
+  // while a layout is pending waits for the paint that lays the tree out. Returns true.
+  bool SetNextTabControl(bool forward = true);
   // The control under the pointer as of the last mouse move (already set while that move's
   // leave and enter events go out).
   Control* GetHoverControl() const { return hover_; }
-  // The pointer is at point: the control it left gets kEventMouseLeave, the one it entered
-  // kEventMouseEnter. False when the control there belongs to another window.
+  // The pointer is at point: the control it left gets kEventMouseLeave (and the tooltip goes),
+  // the one it entered kEventMouseEnter. False when the control there belongs to another window.
   bool HandleMouseEnterLeave(POINT point, WPARAM wParam, LPARAM lParam);
   POINT GetLastMousePos() const { return last_mouse_pos_; }
-  // Sends an event to control with the last mouse point.
+  // Sends an event to control with the last mouse point; false for null.
   bool SendEvent(Control* control, int type, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Pointer (WM_POINTER*) routing; on from construction.
+  bool IsPointerInputEnabled() const { return pointer_input_enabled_; }
+  void SetPointerInputEnabled(bool enabled) { pointer_input_enabled_ = enabled; }
 
-  // ----- Layout and repainting -----------------------------------------------------------------
+  // ----- Layout and painting (window_paint.cpp) ------------------------------------------------
   bool IsLayoutPending() const { return layout_pending_; }
   void SetLayoutPending(bool pending) { layout_pending_ = pending; }
   // The layout pass, when one is pending: the root is given clientRect when it needs arranging;
@@ -109,12 +214,20 @@ class Window : public virtual nbase::SupportWeakCallback {
   // Invalidates rect of the native window without erasing; a layered window is also posted
   // WM_PAINT, since it gets no paint message of its own.
   void Invalidate(const RECT& rect);
+  // The constant alpha UpdateLayeredWindow applies (0 to 255); the show and close fades move it.
+  int GetWindowAlpha() const { return window_alpha_; }
+  // Where the tree is drawn relative to the surface (the whole tree slides by it).
+  POINT GetRenderOffset() const { return render_offset_; }
+  void SetRenderOffset(POINT offset);
 
-  // ----- Shadow, resources and classes ---------------------------------------------------------
+  // ----- Shadow, resources and classes (window.cpp, window_paint.cpp) --------------------------
   bool IsShadowAttached() const { return shadow_attached_; }
   void SetShadowAttached(bool attached) { shadow_attached_ = attached; }
-  // The shadow's width on each side (physical pixels) while it is attached, else 0.
+  // The shadow's width on each side (physical pixels) while it is attached, else 0. It is 0
+  // while the window is maximised.
   RECT GetShadowCorner() const;
+  // The box the shadow is painted in (the root, around the skin's root), or null.
+  ShadowBox* GetShadowBox() const { return shadow_box_; }
   // The folder below the global resource path that relative image names are read from; always
   // ends with a separator once set.
   const std::wstring& GetResourcePath() const { return resource_path_; }
@@ -123,33 +236,119 @@ class Window : public virtual nbase::SupportWeakCallback {
   void AddClass(const std::wstring& name, const std::wstring& attributes);
   std::wstring GetClassAttributes(const std::wstring& name) const;
 
+ protected:
+  // The procedure of the class that was superclassed (DefWindowProcW without one), for derived
+  // windows that pass messages on themselves.
+  LRESULT CallSavedWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Shadow settings. The skinned window base makes the shadow box and the markup sets the rest.
+  bool shadow_attached_ = true;
+  // The skin's root gets rounded corners (3, 3) inside the shadow, square ones while maximised.
+  bool shadow_round_corner_fix_ = true;
+  RECT shadow_corner_ = {0, 0, 0, 0};           // DPI-scaled; 0 while maximised.
+  RECT shadow_corner_unscaled_ = {0, 0, 0, 0};  // As markup gives it, what restoring scales.
+  ShadowBox* shadow_box_ = nullptr;             // Part of the tree; forgotten with it.
+  // Of a layered window without a shadow: the root's padded rectangle shrunk by it is made
+  // opaque after each paint (when any side is positive).
+  RECT alpha_fix_corner_ = {0, 0, 0, 0};
+
  private:
+  // ----- window.cpp ----------------------------------------------------------------------------
+  bool RegisterWindowClass();
+  bool RegisterSuperClass();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept;
+  static LRESULT CALLBACK SuperClassProc(HWND hwnd, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept;
+  // WM_NCDESTROY once the object is unbound: the saved procedure, then the object lets go of the
+  // native window and OnLastMessage runs (which may delete the object).
+  LRESULT FinishNativeWindow(HWND hwnd, WPARAM wParam, LPARAM lParam);
+  // Deletes the queued controls, and those their destructors queue, until none is left.
+  void DeleteDelayedCleanup();
+
+  // ----- window_routing.cpp --------------------------------------------------------------------
+  // The control at point when it belongs to this window, else null.
+  Control* OwnControlAt(POINT point) const;
+  bool SendEventAt(Control* control, int type, POINT point, WPARAM wParam, LPARAM lParam,
+                   WORD keyCode = 0, float pressure = 0.0f);
+  void TakeCapture();
+  void ReleaseCaptureIfHeld();
+  void ArmHoverTracking();
+  LRESULT RouteMouseMove(WPARAM wParam, LPARAM lParam);
+  LRESULT RouteButtonDown(int type, WPARAM wParam, LPARAM lParam);
+  LRESULT RouteKeyDown(WPARAM wParam, LPARAM lParam, bool* handled);
+  LRESULT RouteMouseHover(WPARAM wParam, LPARAM lParam);
+  LRESULT RouteMouseLeave();
+  LRESULT RouteContextMenu(LPARAM lParam);
+  LRESULT RouteReflected(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
+  // Up events to the captured, touch and pointer controls, all cleared first.
+  void ReleasePressedControls();
+  LRESULT RouteClose();
+  LRESULT RouteTouch(WPARAM wParam, LPARAM lParam);
+  void TouchDown(POINT point);
+  void TouchMove(POINT point);
+  void TouchUp(POINT point);
+  LRESULT RoutePointer(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
+  void ShowToolTip(Control* control);
+  void HideToolTip();
+
+  // ----- window_paint.cpp ----------------------------------------------------------------------
+  // WM_PAINT.
+  void Paint();
+  // A root with an auto side sizes the window to its estimate.
+  void ResizeToRoot();
+  // For a layered window partly off the virtual screen: an update rectangle ending at the
+  // screen's edge is widened to the client's edge, so the hidden part is painted too.
+  void WidenOffscreenUpdate(RECT* update) const;
+  // Makes the opaque part of a layered window's surface opaque again after painting.
+  void RestoreOpaqueAlpha(const RECT& update);
+  void UpdateLayered();
+  // The shadow collapses while the window is maximised and comes back when it is restored.
+  void MaximizedOrRestored(bool maximized);
   // The next control of the tree (root first) that needs arranging.
   Control* FindNeedArrange() const;
 
+  // Native window.
   HWND hwnd_ = nullptr;
-  HDC dc_ = nullptr;  // GetDC of hwnd_, released with the window.
+  HDC dc_ = nullptr;  // GetDC of hwnd_, released with the native window.
+  WNDPROC saved_window_proc_ = ::DefWindowProcW;
   bool layered_ = false;
   std::unique_ptr<IRenderContext> render_context_;
+  int window_alpha_ = 255;
+  POINT render_offset_ = {0, 0};
+  EventMap window_events_;
 
+  // Routing state. Every control pointer is cleared when its control leaves the window.
   Control* root_ = nullptr;  // Owned.
   Control* focus_ = nullptr;
   Control* hover_ = nullptr;        // Under the pointer now.
   Control* event_hover_ = nullptr;  // The one that got the last enter event.
   Control* key_down_ = nullptr;
-  Control* captured_ = nullptr;
-  Control* touch_ = nullptr;
-  Control* pointer_ = nullptr;
+  Control* captured_ = nullptr;  // Pressed by a mouse button.
+  Control* touch_ = nullptr;     // Touched (WM_TOUCH).
+  Control* pointer_ = nullptr;   // Pressed by a touch or pen pointer (WM_POINTER*).
   POINT last_mouse_pos_ = {0, 0};
+  POINT last_touch_pos_ = {0, 0};
+  bool mouse_tracking_ = false;  // TrackMouseEvent is armed.
+  bool mouse_captured_ = false;  // This window holds the mouse capture.
+  bool pointer_input_enabled_ = true;
   bool layout_pending_ = false;
+  bool first_layout_ = false;  // The next layout is the root's first: the show fade follows.
+  bool focus_pending_ = false;  // A Tab waits for the next layout.
+  HWND tooltip_ = nullptr;      // Owned by the native window (destroyed with it).
+  TOOLINFOW tool_info_ = {};
+  std::wstring tooltip_text_;   // What tool_info_ points at.
+  std::vector<IUIMessageFilter*> message_filters_;
+  std::vector<IRootFinder*> root_finders_;
 
   std::wstring resource_path_;
   std::map<std::wstring, Control*> names_;
   std::map<std::wstring, std::wstring> classes_;
   std::vector<Control*> delayed_cleanup_;  // Owned, detached.
 
-  bool shadow_attached_ = true;
-  RECT shadow_corner_ = {0, 0, 0, 0};  // DPI-scaled kDefaultShadowWidth on each side.
+  // Guards the window's deferred calls (the close timer, the show fade's steps). Last member, so
+  // it goes first.
+  nbase::WeakCallbackFlag deferred_flag_;
 };
 
 }  // namespace ui
