@@ -19,6 +19,7 @@
 #include "ui/core/global_manager.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/window.h"
+#include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
 
 namespace {
@@ -423,6 +424,35 @@ TEST_F(OptionGroupTest, UnselectHandlersMayDeleteOrMoveOtherMembers) {
 
   options_[0]->SetSelected(true, false);  // The box form is unselected as well.
   EXPECT_FALSE(d->IsSelected());
+}
+
+TEST_F(TextControlsTest, MarkupOptionsFormAGroupThatClicksMove) {
+  ui::WindowBuilder builder;
+  builder.Create(
+      L"<Window><HBox name=\"bar\">"
+      L"  <Option name=\"one\" group=\"size\" selected=\"true\" width=\"50\" height=\"20\"/>"
+      L"  <Option name=\"two\" group=\"size\" width=\"50\" height=\"20\"/>"
+      L"  <OptionBox name=\"three\" group=\"size\" width=\"50\" height=\"20\"><Label/></OptionBox>"
+      L"</HBox></Window>",
+      nullptr, &window_, root_);
+  Layout();
+  auto* one = dynamic_cast<ui::Option*>(window_.FindControl(L"one"));
+  auto* three = dynamic_cast<ui::OptionBox*>(window_.FindControl(L"three"));
+  ASSERT_TRUE(one && three);
+  ASSERT_EQ(window_.GetOptionGroup(L"size")->size(), 3u);
+  EXPECT_TRUE(one->IsSelected());
+
+  // A press and release over the third, as the window routes them.
+  const RECT pos = three->GetPos();
+  EventArgs args;
+  args.sender = three;
+  args.mousePos = POINT{pos.left + 5, pos.top + 5};
+  args.type = ui::kEventButtonDown;
+  three->DispatchEvent(args);
+  args.type = ui::kEventButtonUp;
+  three->DispatchEvent(args);
+  EXPECT_TRUE(three->IsSelected());
+  EXPECT_FALSE(one->IsSelected());
 }
 
 }  // namespace
