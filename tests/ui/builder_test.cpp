@@ -23,6 +23,7 @@
 #include "ui/core/language_strings.h"
 #include "ui/core/window.h"
 #include "ui/core/window_builder.h"
+#include "ui/render/render_interfaces.h"
 
 namespace {
 
@@ -48,6 +49,15 @@ ui::CreateControlCallback MakeCounted() {
 template <typename T>
 T* As(Control* control) {
   return dynamic_cast<T*>(control);
+}
+
+// Pixels of rect that are not white.
+int CountNotWhite(ui::IRenderContext* context, const RECT& rect) {
+  int count = 0;
+  for (int y = rect.top; y < rect.bottom; ++y)
+    for (int x = rect.left; x < rect.right; ++x)
+      if (uitest::RgbAt(context, x, y) != 0xFFFFFF) ++count;
+  return count;
 }
 
 // Builds markup into a fresh box that owns the result.
@@ -497,6 +507,56 @@ TEST(BuilderTest, MarkupEventsApplyAttributesToTheirReceivers) {
   EXPECT_EQ(target->GetFixedWidth(), 90);
   EXPECT_EQ(other->GetText(), L"selected");
   EXPECT_FALSE(inner->IsVisible());  // The event went on up to the panel.
+}
+
+// ----- Painting ------------------------------------------------------------------------------
+
+TEST(BuilderTest, ASkinBuildsIntoATreeThatLaysOutAndPaints) {
+  ui::GlobalManager::AddTextColor(L"bp_white", 0xFFFFFFFF);
+  ui::GlobalManager::AddTextColor(L"bp_dark", 0xFF202830);
+  ui::GlobalManager::AddTextColor(L"bp_blue", 0xFF2060E0);
+  ui::GlobalManager::AddTextColor(L"bp_grey", 0xFFB0B8C0);
+  ui::Window window;
+  window.Init(nullptr);  // A render context to measure text with, no native window.
+  WindowBuilder builder;
+  ASSERT_TRUE(window.AttachRoot(builder.Create(
+      L"<Window>"
+      L"<Class name=\"opt\" width=\"100\" height=\"32\" normalcolor=\"bp_grey\" "
+      L"selectednormalcolor=\"bp_blue\" normaltextcolor=\"bp_dark\" selectedtextcolor=\"bp_white\"/>"
+      L"<VBox bkcolor=\"bp_white\" padding=\"10,10,10,10\" childmargin=\"10\">"
+      L"  <Label name=\"title\" text=\"Video quality\" normaltextcolor=\"bp_dark\" height=\"24\"/>"
+      L"  <HBox height=\"32\" childmargin=\"10\">"
+      L"    <Option name=\"hd\" class=\"opt\" group=\"quality\" text=\"HD\"/>"
+      L"    <Option name=\"sd\" class=\"opt\" group=\"quality\" text=\"SD\" selected=\"true\"/>"
+      L"    <Option name=\"auto\" class=\"opt\" group=\"quality\" text=\"Auto\"/>"
+      L"  </HBox>"
+      L"  <CheckBox name=\"voice\" text=\"Voice\" width=\"120\" height=\"28\" "
+      L"            normalcolor=\"bp_grey\" selectednormalcolor=\"bp_blue\" selected=\"true\" "
+      L"            selectedtextcolor=\"bp_white\"/>"
+      L"  <Button name=\"ok\" text=\"OK\" width=\"80\" height=\"30\" normalcolor=\"bp_dark\" "
+      L"          normaltextcolor=\"bp_white\" halign=\"right\"/>"
+      L"</VBox></Window>",
+      nullptr, &window, nullptr)));
+  window.ArrangeRoot(RECT{0, 0, 360, 200});
+  auto canvas = uitest::MakeCanvas(360, 200);
+  window.GetRoot()->PaintWithClip(canvas.get(), RECT{0, 0, 360, 200});
+  uitest::SaveContextPng(canvas.get(), L"builder_skin.png");  // Beside the test, to look at.
+
+  auto centre = [&window](const wchar_t* name) {
+    const RECT pos = window.FindControl(name)->GetPos();
+    return POINT{pos.left + 3, (pos.top + pos.bottom) / 2};
+  };
+  auto rgbAt = [&canvas](POINT point) { return uitest::RgbAt(canvas.get(), point.x, point.y); };
+  EXPECT_EQ(rgbAt(POINT{3, 3}), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(centre(L"hd")), 0xB0B8C0u);
+  EXPECT_EQ(rgbAt(centre(L"sd")), 0x2060E0u);  // The selected option of the group.
+  EXPECT_EQ(rgbAt(centre(L"auto")), 0xB0B8C0u);
+  EXPECT_EQ(rgbAt(centre(L"voice")), 0x2060E0u);
+  const RECT ok = window.FindControl(L"ok")->GetPos();
+  EXPECT_EQ(ok.right, 350);  // Right-aligned inside the padding.
+  EXPECT_EQ(rgbAt(POINT{ok.left + 2, ok.top + 2}), 0x202830u);
+  const RECT title = window.FindControl(L"title")->GetPos();
+  EXPECT_GT(CountNotWhite(canvas.get(), title), 20);  // Its text was drawn.
 }
 
 // ----- Threads -------------------------------------------------------------------------------
