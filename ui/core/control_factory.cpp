@@ -6,8 +6,11 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/circle_progress.h"
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
+#include "ui/controls/progress.h"
+#include "ui/controls/slider.h"
 #include "ui/core/box.h"
 #include "ui/core/window_builder.h"
 
@@ -39,6 +42,9 @@ constexpr ControlClass kClasses[] = {
     {L"ButtonBox", &Make<ButtonTemplate<Box>>},
     {L"CheckBoxBox", &Make<CheckBoxTemplate<Box>>},
     {L"OptionBox", &Make<OptionTemplate<Box>>},
+    {L"Progress", &Make<Progress>},
+    {L"Slider", &Make<Slider>},
+    {L"CircleProgress", &Make<CircleProgress>},
 };
 
 }  // namespace
