@@ -20,6 +20,8 @@
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/stack_layout.h"
+#include "ui/core/scrollable_box.h"
 #include "ui/core/window.h"
 #include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
@@ -414,6 +416,38 @@ TEST_F(ProgressTest, ADisabledSliderTakesNoPressAndAMouseDisabledOnePassesMouseE
   EXPECT_EQ(slider->GetValue(), 50.0);
   EXPECT_EQ(root_->Count(ui::kEventButtonDown), 1);
   EXPECT_EQ(root_->Count(ui::kEventScrollWheel), 1);
+}
+
+TEST_F(ProgressTest, InAScrolledBoxTheThumbIsTakenWhereItIsSeen) {
+  // A 150-high row, then the slider at (20, 170)-(130, 190) of the content: thumb (70, 175)-(80,
+  // 185) at 50. Scrolled down by 100 it is seen at y 75 to 85.
+  auto* box = new ui::ScrollableBox(new ui::VLayout());
+  box->SetAttribute(L"vscrollbar", L"true");
+  auto* row = new Control();
+  row->SetFixedHeight(150);
+  box->Add(row);
+  auto* slider = new Slider();
+  slider->SetFixedWidth(110);
+  slider->SetFixedHeight(20);
+  slider->SetValue(50);
+  box->Add(slider);
+  auto* rest = new Control();
+  rest->SetFixedHeight(400);
+  box->Add(rest);
+  root_->Add(box);
+  box->SetPos(RECT{20, 20, 220, 220});
+  box->SetScrollPosY(100);
+  ASSERT_EQ(slider->GetPos().top, 170);
+  ASSERT_EQ(slider->GetScrollOffset().cy, 100);
+
+  std::vector<double> values;
+  RecordValues(slider, &values);
+  Send(slider, ui::kEventButtonDown, POINT{75, 80});
+  EXPECT_TRUE(slider->IsMouseFocused());
+  Send(slider, ui::kEventMouseMove, POINT{100, 80});
+  EXPECT_EQ(slider->GetValue(), 75.0);
+  Send(slider, ui::kEventButtonUp, POINT{50, 80});
+  EXPECT_EQ(values, std::vector<double>{25.0});
 }
 
 TEST_F(ProgressTest, TheThumbIsHotWhileThePointerIsOverIt) {
