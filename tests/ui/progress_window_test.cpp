@@ -71,6 +71,7 @@ TEST(ProgressWindowTest, ASliderBuiltFromMarkupIsDraggedAndWheeledByRealInput) {
   auto* slider = dynamic_cast<ui::Slider*>(window->FindControl(L"slider"));
   ASSERT_NE(slider, nullptr);
   ASSERT_NE(dynamic_cast<ui::CircleProgress*>(window->FindControl(L"circle")), nullptr);
+  ASSERT_NE(dynamic_cast<ui::Progress*>(window->FindControl(L"progress")), nullptr);
   ASSERT_EQ(slider->GetPos().left, 20);
   ASSERT_EQ(slider->GetPos().right, 230);
   uitest::SaveScreenPng(kRect, L"slider_window_before.png");
