@@ -6,6 +6,7 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/combo.h"
 #include "ui/controls/label.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
@@ -46,6 +47,7 @@ constexpr ControlClass kClasses[] = {
     {L"VListBox", &MakeWith<ListBox, VLayout>},
     {L"TileListBox", &MakeWith<ListBox, TileLayout>},
     {L"ListContainerElement", &Make<ListContainerElement>},
+    {L"Combo", &Make<Combo>},
     {L"Label", &Make<LabelTemplate<Control>>},
     {L"Button", &Make<ButtonTemplate<Control>>},
     {L"CheckBox", &Make<CheckBoxTemplate<Control>>},
