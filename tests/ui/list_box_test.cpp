@@ -457,19 +457,4 @@ TEST(ListBoxMarkupTest, TheListNamesMakeListsWithTheirLayoutsAndItemsJoinThem) {
   EXPECT_EQ(b->GetTextStyle(), ListContainerElement::kItemTextStyle);
 }
 
-TEST(BoxFindSelectableTest, SearchesFromTheClampedIndexAndBackwardFallsBackToForward) {
-  ui::VBox box;
-  EXPECT_EQ(box.FindSelectable(0, true), -1);
-  auto* plain = new ui::Control();
-  box.Add(plain);
-  for (int i = 0; i < 3; ++i) box.Add(new ListContainerElement());
-  dynamic_cast<ListContainerElement*>(box.GetItemAt(1))->SetEnabled(false);
-  EXPECT_EQ(box.FindSelectable(-5, true), 2);
-  EXPECT_EQ(box.FindSelectable(99, false), 3);
-  EXPECT_EQ(box.FindSelectable(1, false), 2) << "none at or before 1: forward from 0";
-  EXPECT_EQ(box.FindSelectable(99, true), 3);
-  box.GetItemAt(3)->SetVisible(false);
-  EXPECT_EQ(box.FindSelectable(3, true), -1);
-}
-
 }  // namespace
