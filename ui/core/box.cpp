@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/list_container_element.h"
 #include "ui/core/stack_layout.h"
 #include "ui/core/tile_layout.h"
 #include "ui/core/window.h"
@@ -184,6 +185,24 @@ void Box::ClearImageCache() {
 
 // ---------------------------------------------------------------------------------------------
 // Children
+
+int Box::FindSelectable(int index, bool forward) const {
+  const int count = static_cast<int>(items_.size());
+  if (count == 0) return -1;
+  const auto selectable = [this](int i) {
+    const auto* item = dynamic_cast<const ListContainerElement*>(items_[i]);
+    return item && item->IsVisible() && item->IsEnabled();
+  };
+  const int start = std::clamp(index, 0, count - 1);
+  if (!forward) {
+    for (int i = start; i >= 0; --i)
+      if (selectable(i)) return i;
+    return FindSelectable(0, true);
+  }
+  for (int i = start; i < count; ++i)
+    if (selectable(i)) return i;
+  return -1;
+}
 
 Control* Box::GetItemAt(int index) const {
   if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;

@@ -58,6 +58,11 @@ class Box : public Control {
   void ClearImageCache() override;
 
   // ----- Children ------------------------------------------------------------------------------
+  // The index of a child that a list may select (a visible, enabled ui::ListContainerElement),
+  // searching from index clamped to the children: forward toward the end (-1 when there is
+  // none), or backward toward the start and then, finding none, forward from the first child.
+  // -1 without children.
+  virtual int FindSelectable(int index, bool forward) const;
   // Null when index is out of range.
   virtual Control* GetItemAt(int index) const;
   // -1 when control is not a child.

@@ -7,11 +7,16 @@
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
 #include "ui/controls/circle_progress.h"
+#include "ui/controls/combo.h"
 #include "ui/controls/label.h"
+#include "ui/controls/list_box.h"
+#include "ui/controls/list_container_element.h"
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
 #include "ui/controls/slider.h"
 #include "ui/core/box.h"
+#include "ui/core/stack_layout.h"
+#include "ui/core/tile_layout.h"
 #include "ui/core/window_builder.h"
 
 namespace ui {
@@ -21,6 +26,12 @@ namespace {
 template <typename C>
 Control* Make() {
   return new C();
+}
+
+// A control made with a layout of its own.
+template <typename C, typename L>
+Control* MakeWith() {
+  return new C(new L());
 }
 
 struct ControlClass {
@@ -34,6 +45,12 @@ constexpr ControlClass kClasses[] = {
     {L"HBox", &Make<HBox>},
     {L"VBox", &Make<VBox>},
     {L"TileBox", &Make<TileBox>},
+    {L"ListBox", &MakeWith<ListBox, Layout>},
+    {L"HListBox", &MakeWith<ListBox, HLayout>},
+    {L"VListBox", &MakeWith<ListBox, VLayout>},
+    {L"TileListBox", &MakeWith<ListBox, TileLayout>},
+    {L"ListContainerElement", &Make<ListContainerElement>},
+    {L"Combo", &Make<Combo>},
     {L"Label", &Make<LabelTemplate<Control>>},
     {L"Button", &Make<ButtonTemplate<Control>>},
     {L"CheckBox", &Make<CheckBoxTemplate<Control>>},
