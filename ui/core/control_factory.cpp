@@ -6,6 +6,7 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/child_box.h"
 #include "ui/controls/circle_progress.h"
 #include "ui/controls/combo.h"
 #include "ui/controls/label.h"
@@ -14,6 +15,10 @@
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/tab_box.h"
+#include "ui/controls/tree_node.h"
+#include "ui/controls/tree_view.h"
+#include "ui/controls/virtual_list_box.h"
 #include "ui/core/box.h"
 #include "ui/core/stack_layout.h"
 #include "ui/core/tile_layout.h"
@@ -45,10 +50,15 @@ constexpr ControlClass kClasses[] = {
     {L"HBox", &Make<HBox>},
     {L"VBox", &Make<VBox>},
     {L"TileBox", &Make<TileBox>},
+    {L"TabBox", &Make<TabBox>},
+    {L"ChildBox", &Make<ChildBox>},
     {L"ListBox", &MakeWith<ListBox, Layout>},
     {L"HListBox", &MakeWith<ListBox, HLayout>},
     {L"VListBox", &MakeWith<ListBox, VLayout>},
     {L"TileListBox", &MakeWith<ListBox, TileLayout>},
+    {L"VirtualListBox", &Make<VirtualListBox>},
+    {L"TreeView", &Make<TreeView>},
+    {L"TreeNode", &Make<TreeNode>},
     {L"ListContainerElement", &Make<ListContainerElement>},
     {L"Combo", &Make<Combo>},
     {L"Label", &Make<LabelTemplate<Control>>},

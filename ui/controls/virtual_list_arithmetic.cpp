@@ -1,0 +1,80 @@
+#include "ui/controls/virtual_list_arithmetic.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// The first row the view shows and that row's top.
+struct FirstRow {
+  int row = 0;
+  int64_t top = 0;
+};
+
+FirstRow FirstShownRow(const VirtualListGeometry& view) {
+  const int64_t scroll = std::max(view.scrollPos, 0);
+  const int64_t row = scroll / view.rowHeight;
+  return FirstRow{static_cast<int>(row), row * view.rowHeight};
+}
+
+int RowOrNone(int64_t row, int rowCount) {
+  return row >= 0 && row < rowCount ? static_cast<int>(row) : -1;
+}
+
+}  // namespace
+
+int VirtualReachableRows(int rowCount, int rowHeight) {
+  if (rowCount < 0 || rowHeight < 1) return 0;
+  return static_cast<int>(std::min<int64_t>(rowCount, kMaxVirtualContentHeight / rowHeight));
+}
+
+int64_t VirtualContentHeight(int rowCount, int rowHeight) {
+  return static_cast<int64_t>(VirtualReachableRows(rowCount, rowHeight)) *
+         std::max(rowHeight, 0);
+}
+
+bool IsVirtualPlacementNeeded(const VirtualListGeometry& view) {
+  return view.poolSize >= 1 && view.poolSize < view.rowCount && view.rowHeight >= 1 &&
+         view.viewHeight >= 1;
+}
+
+VirtualPlacement ChooseVirtualPlacement(const VirtualListGeometry& view, int previousScrollPos,
+                                        int64_t firstTop, int64_t lastBottom) {
+  if (!IsVirtualPlacementNeeded(view)) return VirtualPlacement::kNone;
+  if (view.scrollPos < previousScrollPos)
+    return firstTop <= view.scrollPos ? VirtualPlacement::kNone : VirtualPlacement::kFull;
+  return lastBottom - view.viewHeight - view.scrollPos >= 0 ? VirtualPlacement::kNone
+                                                            : VirtualPlacement::kDownward;
+}
+
+void PlaceVirtualDownward(const VirtualListGeometry& view, std::vector<VirtualSlot>* slots) {
+  slots->clear();
+  if (!IsVirtualPlacementNeeded(view)) return;
+  const int rows = VirtualReachableRows(view.rowCount, view.rowHeight);
+  const FirstRow first = FirstShownRow(view);
+  slots->resize(static_cast<size_t>(view.poolSize));
+  for (int i = 0; i < view.poolSize; ++i) {
+    (*slots)[i].top = first.top + static_cast<int64_t>(i) * view.rowHeight;
+    (*slots)[i].row = RowOrNone(static_cast<int64_t>(first.row) + i, rows);
+  }
+}
+
+void PlaceVirtualFull(const VirtualListGeometry& view, std::vector<VirtualSlot>* slots) {
+  slots->clear();
+  if (!IsVirtualPlacementNeeded(view)) return;
+  const int rows = VirtualReachableRows(view.rowCount, view.rowHeight);
+  const FirstRow first = FirstShownRow(view);
+  // The control that shows the first row: as many controls after it as the view holds rows, the
+  // rest before it. A pool no larger than the view starts with it.
+  const int shown = view.viewHeight / view.rowHeight;
+  const int anchor = std::clamp(view.poolSize - shown - 1, 0, view.poolSize - 1);
+  slots->resize(static_cast<size_t>(view.poolSize));
+  for (int i = 0; i < view.poolSize; ++i) {
+    const int64_t offset = static_cast<int64_t>(i) - anchor;
+    (*slots)[i].top = first.top + offset * view.rowHeight;
+    (*slots)[i].row = RowOrNone(first.row + offset, rows);
+  }
+}
+
+}  // namespace ui
