@@ -77,6 +77,9 @@ TEST(VirtualListArithmeticTest, ThePoolMovesOnlyWhenItNoLongerCoversTheView) {
   EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(3300), 3000, 3000, 3600), VirtualPlacement::kNone);
   EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(3000), 3300, 3000, 3600), VirtualPlacement::kNone);
   EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(2990), 3000, 3000, 3600), VirtualPlacement::kFull);
+  // The view pulled back above the pool while the position grew since the last scroll (the
+  // content shrank under it): the pool must follow.
+  EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(900), 500, 2730, 3330), VirtualPlacement::kFull);
 }
 
 TEST(VirtualListArithmeticTest, NothingIsPlacedWithoutRowsHeightOrViewAndNothingOverflows) {
@@ -247,6 +250,17 @@ TEST_F(VirtualListTest, RefreshFollowsTheRows) {
   window_.SetLayoutPending(true);
   window_.ArrangeRoot(kView);
   EXPECT_EQ(list_->GetScrollRange().cy, 500 * 30 - 300);
+
+  // Scrolled far, then fewer rows than the position: the next layout pass pulls the view back
+  // and the pool follows it.
+  list_->SetScrollPosY(500);
+  list_->SetScrollPosY(3000);
+  rows.count = 40;
+  list_->Refresh();
+  window_.SetLayoutPending(true);
+  window_.ArrangeRoot(kView);
+  EXPECT_EQ(list_->GetScrollPos().cy, 40 * 30 - 300);
+  EXPECT_EQ(TextAtViewTop(), L"row 30");
 
   // No rows: no controls.
   rows.count = 0;

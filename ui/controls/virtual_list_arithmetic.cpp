@@ -42,10 +42,13 @@ bool IsVirtualPlacementNeeded(const VirtualListGeometry& view) {
 VirtualPlacement ChooseVirtualPlacement(const VirtualListGeometry& view, int previousScrollPos,
                                         int64_t firstTop, int64_t lastBottom) {
   if (!IsVirtualPlacementNeeded(view)) return VirtualPlacement::kNone;
-  if (view.scrollPos < previousScrollPos)
-    return firstTop <= view.scrollPos ? VirtualPlacement::kNone : VirtualPlacement::kFull;
-  return lastBottom - view.viewHeight - view.scrollPos >= 0 ? VirtualPlacement::kNone
-                                                            : VirtualPlacement::kDownward;
+  const bool coversTop = firstTop <= view.scrollPos;
+  const bool coversBottom = lastBottom - view.viewHeight - view.scrollPos >= 0;
+  if (coversTop && coversBottom) return VirtualPlacement::kNone;
+  // Up, or a view above the pool (the position was pulled back when the content shrank): the
+  // rows above are wanted too.
+  if (view.scrollPos < previousScrollPos || !coversTop) return VirtualPlacement::kFull;
+  return VirtualPlacement::kDownward;
 }
 
 void PlaceVirtualDownward(const VirtualListGeometry& view, std::vector<VirtualSlot>* slots) {

@@ -60,9 +60,8 @@ bool IsVirtualPlacementNeeded(const VirtualListGeometry& view);
 
 // The placement an unforced scroll asks for, given the scroll position before it and where the
 // pool lies now (firstTop: control 0's top, lastBottom: the last control's bottom, both below the
-// top of the content). Scrolling up: none while control 0 still reaches the top of the view, else
-// full. Scrolling down (or not moving): none while the last control reaches the bottom of the
-// view, else downward.
+// top of the content): none while the pool covers the whole view; otherwise full when scrolling
+// up or when the view lies above the pool's top, else downward.
 VirtualPlacement ChooseVirtualPlacement(const VirtualListGeometry& view, int previousScrollPos,
                                         int64_t firstTop, int64_t lastBottom);
 
