@@ -77,6 +77,10 @@ class RecordingRichEdit : public RichEdit {
   HRESULT TxSendMessage(UINT message, WPARAM wParam, LPARAM lParam,
                         LRESULT* result) const override {
     if (message == WM_KEYDOWN || message == WM_CHAR) forwarded.emplace_back(message, wParam);
+    if (message == WM_VSCROLL && LOWORD(wParam) == SB_THUMBPOSITION)
+      scrolls.emplace_back(message, HIWORD(wParam));
+    if (message == EM_SETSCROLLPOS)
+      scrolls.emplace_back(message, reinterpret_cast<const POINT*>(lParam)->y);
     if (message == WM_KEYDOWN && wParam == 'V' && clipboard) {
       pasted.push_back(clipboard->text);
       if (onPaste) onPaste();  // May destroy this control.
@@ -87,6 +91,7 @@ class RecordingRichEdit : public RichEdit {
 
   mutable std::vector<std::pair<UINT, WPARAM>> forwarded;
   mutable std::vector<std::wstring> pasted;
+  mutable std::vector<std::pair<UINT, LONG>> scrolls;  // Vertical positions asked for.
   FakeClipboard* clipboard = nullptr;
   std::function<void()> onPaste;
 };
@@ -370,6 +375,354 @@ TEST_F(RichEditTest, TheCaretBlinksWhileFocusedAndStopsForASelectionAndForDisabl
   edit->SendEvent(ui::kEventPointerDown, 0, 0, 0, POINT{20, 20});
   ASSERT_TRUE(uitest::AdvanceClock(clock_, 20));
   EXPECT_EQ(keyboardSystem->shows, 1);
+}
+
+CHARFORMAT2W FormatOfAll(RichEdit* edit) {
+  edit->SetSelAll();
+  CHARFORMAT2W format = {};
+  format.cbSize = sizeof(format);
+  edit->TxSendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format),
+                      nullptr);
+  edit->SetSelNone();
+  return format;
+}
+
+TEST_F(RichEditTest, FontsColoursAndTheLimitReachTheServicesAfterCreation) {
+  RecordingRichEdit* edit = Make({{L"font", L"edit_bold"}, {L"text", L"abc"}});
+  const int changes = Count(edit, ui::kEventTextChange);
+  const DWORD kEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE;
+  EXPECT_EQ(FormatOfAll(edit).dwEffects & kEffects, static_cast<DWORD>(CFE_BOLD | CFE_ITALIC));
+
+  // A plain font takes the bold and italic of the bold one away.
+  edit->SetFont(uitest::kTestFontId);
+  const CHARFORMAT2W plain = FormatOfAll(edit);
+  EXPECT_EQ(plain.dwEffects & kEffects, 0u);
+  EXPECT_EQ(plain.yHeight, 14 * 1440 / 96);
+
+  edit->SetAttribute(L"normaltextcolor", L"  edit_text");
+  EXPECT_EQ(FormatOfAll(edit).crTextColor, RGB(0x20, 0x40, 0xC0));
+  edit->SetAttribute(L"disabledtextcolor", L"edit_grey");
+  edit->SetEnabled(false);
+  EXPECT_EQ(edit->GetState(), ui::kControlStateDisabled);
+  EXPECT_EQ(FormatOfAll(edit).crTextColor, RGB(0xA0, 0xA0, 0xA0));
+  edit->SetEnabled(true);
+  EXPECT_EQ(FormatOfAll(edit).crTextColor, RGB(0x20, 0x40, 0xC0));
+  EXPECT_EQ(edit->GetText(), L"abc");
+  EXPECT_EQ(Seen(changes), 0);  // Formats are not text.
+
+  // A limit set after creation holds for typing.
+  edit->SetLimitText(5);
+  LRESULT limit = 0;
+  edit->TxSendMessage(EM_GETLIMITTEXT, 0, 0, &limit);
+  EXPECT_EQ(limit, 5);
+  edit->SetSel(-1, -1);
+  Type(edit, L"defgh");
+  EXPECT_EQ(edit->GetText(), L"abcde");
+}
+
+TEST_F(RichEditTest, TextSelectionAndStyleAttributes) {
+  RecordingRichEdit* edit = Make({{L"text", L"before"}});
+  edit->SetUTF8Text("caf\xC3\xA9 \xE2\x82\xAC 5");
+  EXPECT_EQ(edit->GetText(), L"caf\u00e9 \u20ac 5");
+  EXPECT_EQ(edit->GetUTF8Text(), "caf\xC3\xA9 \xE2\x82\xAC 5");
+  edit->SetSel(5, 6);
+  EXPECT_EQ(edit->GetSelText(), L"\u20ac");
+  edit->ReplaceSel(L"EUR");
+  EXPECT_EQ(edit->GetText(), L"caf\u00e9 EUR 5");
+  ui::LanguageStringTable::GetInstance()->LoadLines({L"EDIT_GREETING=hello there"});
+  edit->SetAttribute(L"textid", L"EDIT_GREETING");
+  EXPECT_EQ(edit->GetText(), L"hello there");
+
+  // Before it is attached the text is what was set.
+  RichEdit loose;
+  loose.SetText(L"kept");
+  EXPECT_EQ(loose.GetText(), L"kept");
+  EXPECT_EQ(loose.TxSendMessage(WM_CHAR, 'x', 0, nullptr), S_FALSE);
+
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* value;
+    DWORD on;
+    DWORD off;
+  };
+  const Case cases[] = {
+      {L"multiline", L"false", 0, ES_MULTILINE},
+      {L"autovscroll", L"true", ES_AUTOVSCROLL, 0},
+      {L"autohscroll", L"true", ES_AUTOHSCROLL, 0},
+      {L"readonly", L"true", ES_READONLY, 0},
+      {L"password", L"true", ES_PASSWORD, 0},
+      {L"align", L"hcenter", ES_CENTER, ES_RIGHT},
+      {L"align", L"right", ES_RIGHT, ES_CENTER},
+      {L"align", L"left", 0, ES_CENTER | ES_RIGHT},
+      {L"align", L"center", 0, ES_CENTER | ES_RIGHT},  // "center" alone is not "hcenter".
+      {L"vscrollbar", L"true", WS_VSCROLL | ES_DISABLENOSCROLL, 0},
+      {L"hscrollbar", L"true", WS_HSCROLL | ES_DISABLENOSCROLL, 0},
+      {L"vscrollbar", L"false", ES_DISABLENOSCROLL, WS_VSCROLL},  // The other bar keeps it.
+      {L"hscrollbar", L"false", 0, WS_HSCROLL | ES_DISABLENOSCROLL},
+  };
+  RichEdit styled;
+  for (const Case& c : cases) {
+    styled.SetAttribute(c.name, c.value);
+    EXPECT_EQ(styled.GetStyle() & (c.on | c.off), c.on) << c.name << "=" << c.value;
+  }
+  EXPECT_EQ(styled.GetVScrollBar(), nullptr);
+  EXPECT_EQ(styled.GetHScrollBar(), nullptr);
+  styled.SetAttribute(L"align", L"vcenter");
+  EXPECT_EQ(styled.GetTextVerAlign(), ui::TextVerAlign::kCenter);
+  styled.SetAttribute(L"align", L"bottom");
+  EXPECT_EQ(styled.GetTextVerAlign(), ui::TextVerAlign::kBottom);
+
+  // Read-only: typing is refused, a double click selects everything, losing the focus drops the
+  // selection. A password control shows stars.
+  RecordingRichEdit* fixed = Make({{L"readonly", L"true"}, {L"text", L"fixed text"}});
+  Type(fixed, L"typed");
+  EXPECT_EQ(fixed->GetText(), L"fixed text");
+  window_.SetFocus(fixed);
+  fixed->SendEvent(ui::kEventInternalDoubleClick, 0, 0, 0, POINT{20, 20});
+  EXPECT_EQ(fixed->GetSelText(), L"fixed text");
+  window_.SetFocus(nullptr);
+  EXPECT_TRUE(fixed->GetSelText().empty());
+  // A password control lays out a star for each character: narrower than these capitals.
+  RecordingRichEdit* secret = Make({{L"password", L"true"}});
+  RecordingRichEdit* open = Make({});
+  Type(secret, L"WWWW");
+  Type(open, L"WWWW");
+  EXPECT_EQ(secret->GetText(), L"WWWW");
+  const auto endOf = [](RichEdit* e) {
+    POINTL at = {0, 0};
+    e->TxSendMessage(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 4, nullptr);
+    return at.x - e->GetPos().left;
+  };
+  EXPECT_LT(endOf(secret) * 3, endOf(open) * 2);
+}
+
+// Where the text services put character index (window client pixels), a little inside it.
+POINT PointOf(RichEdit* edit, LONG index) {
+  POINTL at = {0, 0};
+  edit->TxSendMessage(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), index, nullptr);
+  return POINT{at.x + 2, at.y + 5};
+}
+
+TEST_F(RichEditTest, APressOnALinkRaisesItsTextInsteadOfPlacingTheCaret) {
+  RecordingRichEdit* edit = Make({{L"text", L"see the link here"}});
+  edit->AddLinkRange(8, 12, L"https://phone.test/link");
+  std::wstring text;
+  EXPECT_TRUE(edit->HitTestLink(PointOf(edit, 8), &text));
+  EXPECT_EQ(text, L"https://phone.test/link");
+  EXPECT_TRUE(edit->HitTestLink(PointOf(edit, 11), &text));
+  EXPECT_FALSE(edit->HitTestLink(PointOf(edit, 12), &text));  // The end is outside.
+  EXPECT_TRUE(text.empty());
+
+  std::wstring clicked;
+  edit->AttachEvent(ui::kEventLinkClick, [&clicked](const ui::EventArgs& args) {
+    clicked = reinterpret_cast<const wchar_t*>(args.wParam);
+    return true;
+  });
+  edit->SetSel(0, 0);
+  edit->SendEvent(ui::kEventButtonDown, MK_LBUTTON, 0, 0, PointOf(edit, 9));
+  edit->SendEvent(ui::kEventButtonUp, 0, 0, 0, PointOf(edit, 9));
+  EXPECT_EQ(clicked, L"https://phone.test/link");
+  EXPECT_EQ(edit->GetSel().cpMin, 0);
+  edit->SendEvent(ui::kEventSetCursor, 0, 0, 0, PointOf(edit, 9));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+
+  // Elsewhere a press places the caret.
+  edit->SendEvent(ui::kEventButtonDown, MK_LBUTTON, 0, 0, PointOf(edit, 1));
+  edit->SendEvent(ui::kEventButtonUp, 0, 0, 0, PointOf(edit, 1));
+  EXPECT_EQ(edit->GetSel().cpMin, 1);
+  EXPECT_TRUE(edit->IsFocused());  // The text services asked for the focus.
+  edit->SendEvent(ui::kEventSetCursor, 0, 0, 0, PointOf(edit, 1));
+  EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+
+  edit->SetText(L"new text");
+  EXPECT_TRUE(edit->GetLinkRanges().empty());
+}
+
+TEST_F(RichEditTest, AlignmentAndMeasuringFollowTheText) {
+  const RECT tall = {10, 10, 210, 110};
+  RecordingRichEdit* left = Make({{L"text", L"mid"}}, tall);
+  RecordingRichEdit* center = Make({{L"align", L"center"}, {L"text", L"mid"}}, tall);
+  RecordingRichEdit* hcenter = Make({{L"align", L"hcenter"}, {L"text", L"mid"}}, tall);
+  RecordingRichEdit* right = Make({{L"align", L"right"}, {L"text", L"mid"}}, tall);
+  RecordingRichEdit* middle = Make({{L"align", L"vcenter"}, {L"text", L"mid"}}, tall);
+  EXPECT_LT(PointOf(left, 0).x, 20);
+  EXPECT_LT(PointOf(center, 0).x, 20);
+  EXPECT_GT(PointOf(hcenter, 0).x, 90);
+  EXPECT_LT(PointOf(hcenter, 0).x, 110);
+  EXPECT_GT(PointOf(right, 0).x, 170);
+  EXPECT_LT(PointOf(left, 0).y, 20);
+  EXPECT_GT(PointOf(middle, 0).y, 45);
+  EXPECT_LT(PointOf(middle, 0).y, 65);
+
+  // An auto width is the text's own plus the padding; an auto height stays auto beside it.
+  RecordingRichEdit* word = Make({{L"multiline", L"false"}, {L"text", L"hello"}});
+  RecordingRichEdit* words = Make({{L"multiline", L"false"}, {L"text", L"hello hello hello"}});
+  for (RichEdit* edit : {word, words}) {
+    edit->SetAttribute(L"padding", L"4,0,6,0");
+    edit->SetFixedWidth(ui::kSizeAuto);
+    edit->SetFixedHeight(30);
+  }
+  const SIZE one = word->EstimateSize(SIZE{500, 500});
+  const SIZE three = words->EstimateSize(SIZE{500, 500});
+  EXPECT_GT(one.cx, 10 + 20);
+  EXPECT_LT(one.cx, 10 + 50);
+  EXPECT_GT(three.cx, one.cx * 2);
+  EXPECT_EQ(one.cy, 30);
+  words->SetFixedHeight(ui::kSizeAuto);
+  EXPECT_EQ(words->EstimateSize(SIZE{500, 500}).cy, ui::kSizeAuto);
+  // An auto height below a fixed width: the wrapped text's height plus the padding.
+  RecordingRichEdit* lines = Make({{L"text", L"one two three four five six seven eight"}});
+  lines->SetAttribute(L"padding", L"0,5,0,5");
+  lines->SetFixedWidth(60);
+  lines->SetFixedHeight(ui::kSizeAuto);
+  const SIZE wrapped = lines->EstimateSize(SIZE{500, 500});
+  EXPECT_EQ(wrapped.cx, 60);
+  EXPECT_GT(wrapped.cy, 10 + 3 * 14);
+}
+
+TEST_F(RichEditTest, ScrollBarsFollowTheServicesAndScrollTheText) {
+  std::wstring text;
+  for (int i = 0; i < 40; ++i) text += L"line " + std::to_wstring(i) + L"\r";
+  RecordingRichEdit* edit = Make({{L"vscrollbar", L"true"}, {L"autovscroll", L"true"}});
+  edit->SetText(text);
+  ui::ScrollBar* vbar = edit->GetVScrollBar();
+  ASSERT_NE(vbar, nullptr);
+  EXPECT_GT(vbar->GetScrollRange(), 400);
+  // The text makes room for the bar, which stands beside it.
+  EXPECT_EQ(edit->GetTextHost()->GetClientRect().right, 210 - vbar->GetFixedWidth());
+  EXPECT_EQ(vbar->GetPos().left, 210 - vbar->GetFixedWidth());
+
+  const auto firstLine = [edit] {
+    LRESULT line = 0;
+    edit->TxSendMessage(EM_GETFIRSTVISIBLELINE, 0, 0, &line);
+    return line;
+  };
+  edit->HomeUp();
+  EXPECT_EQ(vbar->GetScrollPos(), 0);
+  const LONG lineHeight = PointOf(edit, 7).y - PointOf(edit, 0).y;  // "line 0\r" is 7 long.
+  ASSERT_GT(lineHeight, 8);
+  edit->SetScrollPos(SIZE{0, lineHeight * 10});
+  EXPECT_EQ(firstLine(), 10);
+  EXPECT_EQ(vbar->GetScrollPos(), lineHeight * 10);
+  edit->PageDown();
+  EXPECT_GT(vbar->GetScrollPos(), lineHeight * 10);
+  edit->SendEvent(ui::kEventScrollWheel, static_cast<WPARAM>(-120), 0, 0, POINT{50, 30});
+  {
+    HeldKeys ctrl({VK_CONTROL});  // Ctrl+wheel is left alone.
+    const int64_t before = vbar->GetScrollPos();
+    edit->SendEvent(ui::kEventScrollWheel, static_cast<WPARAM>(-120), 0, 0, POINT{50, 30});
+    EXPECT_EQ(vbar->GetScrollPos(), before);
+  }
+
+  // A position beyond the 16 bits of a scroll message goes as a whole position. (These text
+  // services keep their range within 16 bits: the bar is given a longer one here.)
+  vbar->SetScrollRange(100000);
+  edit->scrolls.clear();
+  edit->SetScrollPos(SIZE{0, 80000});
+  ASSERT_EQ(edit->scrolls.size(), 1u);
+  EXPECT_EQ(edit->scrolls[0].first, static_cast<UINT>(EM_SETSCROLLPOS));
+  EXPECT_EQ(edit->scrolls[0].second, 80000);
+  edit->SetScrollPos(SIZE{0, 20});
+  ASSERT_EQ(edit->scrolls.size(), 2u);
+  EXPECT_EQ(edit->scrolls[1], std::make_pair(UINT{WM_VSCROLL}, LONG{20}));
+
+  // Text that fits hides the bar and gives the text its width back.
+  edit->SetText(L"short");
+  EXPECT_EQ(vbar->GetScrollRange(), 0);
+  EXPECT_FALSE(vbar->IsVisible());
+  EXPECT_EQ(edit->GetTextHost()->GetClientRect().right, 210);
+}
+
+// Pixels of rect by kind of ink.
+struct Ink {
+  int grey = 0;   // The prompt's grey (anti-aliased toward white).
+  int blue = 0;   // The text colour.
+  int red = 0;    // A red caret.
+  int black = 0;  // The default caret (and black text).
+};
+
+Ink InkIn(ui::IRenderContext* canvas, const RECT& rect) {
+  Ink ink;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      const DWORD rgb = uitest::RgbAt(canvas, x, y);
+      const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+      if (r == g && g == b && r >= 0x60 && r < 0xD0) ++ink.grey;
+      if (b > r + 60 && b > g + 40) ++ink.blue;
+      if (r > 0xC0 && g < 0x50 && b < 0x50) ++ink.red;
+      if (r < 0x30 && g < 0x30 && b < 0x30) ++ink.black;
+    }
+  }
+  return ink;
+}
+
+TEST_F(RichEditTest, PaintsTextPromptAndCaretIntoTheWindowsSurface) {
+  ui::LanguageStringTable::GetInstance()->LoadLines({L"EDIT_PROMPT=Search phones"});
+  std::unique_ptr<ui::IRenderContext> canvas = uitest::MakeCanvas(440, 170);
+  canvas->FillRect(RECT{0, 0, 440, 170}, 0xFFFFFFC0);  // Light yellow.
+  const auto paint = [&canvas](RichEdit* edit) {
+    edit->PaintWithClip(canvas.get(), edit->GetPos());
+    return InkIn(canvas.get(), edit->GetPos());
+  };
+  const auto prompted = [this](RECT rect, std::initializer_list<std::pair<const wchar_t*,
+                                                                           const wchar_t*>> more) {
+    RecordingRichEdit* edit =
+        Make({{L"prompttext", L"Pairing code"}, {L"normaltextcolor", L"edit_text"}}, rect);
+    for (const auto& attribute : more) edit->SetAttribute(attribute.first, attribute.second);
+    return edit;
+  };
+
+  const Ink empty = paint(prompted({10, 10, 210, 40}, {{L"promptcolor", L"edit_prompt"}}));
+  EXPECT_GT(empty.grey, 40);
+  EXPECT_EQ(empty.blue, 0);
+  RecordingRichEdit* typed = prompted({10, 50, 210, 80}, {{L"promptcolor", L"edit_prompt"}});
+  Type(typed, L"Typed");
+  const Ink text = paint(typed);
+  EXPECT_EQ(text.grey, 0);
+  EXPECT_GT(text.blue, 20);
+  // The text is drawn over what lies below; its background is not filled.
+  EXPECT_GT(uitest::CountRgb(canvas.get(), typed->GetPos(), 0xFFFFC0), 200 * 30 * 8 / 10);
+  EXPECT_EQ(paint(prompted({10, 90, 210, 120}, {})).grey, 0);  // No prompt colour.
+  EXPECT_EQ(paint(prompted({10, 130, 210, 160}, {{L"promptcolor", L"edit_prompt"},
+                                                  {L"readonly", L"true"}}))
+                .grey,
+            0);
+
+  // Focused: the prompt of a language string and a red caret; then the default black caret.
+  RecordingRichEdit* search = Make({{L"prompttextid", L"EDIT_PROMPT"},
+                                    {L"promptcolor", L"edit_prompt"},
+                                    {L"promptmode", L"true"},
+                                    {L"caretcolor", L"edit_caret"}},
+                                   RECT{230, 10, 430, 40});
+  window_.SetFocus(search);
+  ASSERT_TRUE(search->IsCaretVisible());
+  const Ink focused = paint(search);
+  EXPECT_GT(focused.grey, 40);
+  EXPECT_GE(focused.red, search->GetCaretSize().cy - 2);
+  const POINT caret = search->GetCaretPos();
+  EXPECT_GT(InkIn(canvas.get(), RECT{caret.x - 1, caret.y, caret.x + 2, caret.y + 10}).red, 8);
+
+  RecordingRichEdit* plain =
+      Make({{L"normaltextcolor", L"edit_text"}, {L"text", L"abc"}}, RECT{230, 50, 430, 80});
+  window_.SetFocus(plain);
+  plain->SetSel(-1, -1);
+  const POINT end = plain->GetCaretPos();
+  const Ink withCaret = paint(plain);
+  EXPECT_GE(withCaret.black, plain->GetCaretSize().cy - 2);
+  EXPECT_EQ(withCaret.red, 0);
+  EXPECT_GT(InkIn(canvas.get(), RECT{end.x - 1, end.y, end.x + 2, end.y + 10}).black, 8);
+  // After half a second the caret is off, and a new paint shows none.
+  ASSERT_TRUE(uitest::AdvanceClock(clock_, 510));
+  canvas->FillRect(plain->GetPos(), 0xFFFFFFFF);
+  EXPECT_EQ(paint(plain).black, 0);
+
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring png = std::wstring(temp) + L"fernhold-rich-edit.png";
+  window_.SetFocus(search);
+  paint(search);
+  EXPECT_TRUE(uitest::SaveContextPng(canvas.get(), png));
+  printf("rich edit painting: %ls\n", png.c_str());
 }
 
 }  // namespace

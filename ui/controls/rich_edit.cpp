@@ -55,11 +55,11 @@ void RichEdit::DoInit() {
   // A control disabled before it was attached starts in its disabled colour.
   config.textColor = GlobalManager::GetTextColor(text_color_.empty() ? normal_text_color_
                                                                      : text_color_);
+  config.passwordChar = password_ ? kPasswordChar : 0;
   config.text = text_;
   host_ = CTxtWinHost::Create(this, config);
   initialised_ = host_ != nullptr;
   if (!host_) return;
-  if (password_) host_->SetPasswordChar(kPasswordChar);
   // Placed before it was attached: the text services learn where at once.
   if (!::IsRectEmpty(&rect_)) RelayOutHost();
 }

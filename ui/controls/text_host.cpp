@@ -69,10 +69,11 @@ CTxtWinHost::Ptr CTxtWinHost::Create(ITextHostOwner* owner, const TextHostConfig
                                      const TextServicesSource& source) {
   if (!owner) return nullptr;
   Ptr host(new CTxtWinHost(owner, config));
-  if (!host->CreateTextServices(source, config.text)) return nullptr;
-
-  // The owner paints its own background, so the text is drawn over it.
+  // The owner paints its own background, so the text is drawn over it. Transparent before the
+  // services are made: some read the back style only then, and would fill the background (the
+  // owner's colour, image and prompt) with the window colour.
   host->flags_ |= kFlagTransparent;
+  if (!host->CreateTextServices(source, config.text)) return nullptr;
   host->text_services_->OnTxPropertyBitsChange(TXTBIT_BACKSTYLECHANGE, 0);
   host->TxSendMessage(EM_SETLANGOPTIONS, 0, 0, nullptr);
   host->TxSendMessage(EM_SETEVENTMASK, 0, ENM_CHANGE, nullptr);
@@ -90,7 +91,10 @@ CTxtWinHost::Ptr CTxtWinHost::Create(ITextHostOwner* owner, const TextHostConfig
 int CTxtWinHost::GetLiveCount() { return g_live_hosts.load(); }
 
 CTxtWinHost::CTxtWinHost(ITextHostOwner* owner, const TextHostConfig& config)
-    : owner_(owner), style_(config.style), max_length_(config.maxLength) {
+    : owner_(owner),
+      style_(config.style),
+      max_length_(config.maxLength),
+      password_char_(config.passwordChar) {
   ++g_live_hosts;
   char_format_.cbSize = sizeof(char_format_);
   char_format_.dwMask = kCharFormatMask;

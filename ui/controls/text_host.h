@@ -58,6 +58,9 @@ struct TextHostConfig {
   HFONT font = nullptr;
   // ARGB.
   DWORD textColor = 0xFF000000;
+  // What ES_PASSWORD shows for each character; 0 for none. Some text services read it only
+  // when they are made.
+  wchar_t passwordChar = 0;
   std::wstring text;
 };
 
