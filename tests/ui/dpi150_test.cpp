@@ -2,11 +2,15 @@
 // library scales by 150 % for real, in markup sizes and image corners alike.
 #include <gtest/gtest.h>
 
+#include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
+#include "ui/controls/label.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/image_attribute.h"
+#include "ui/core/window.h"
+#include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
 
 namespace {
@@ -88,6 +92,39 @@ TEST(Dpi150Test, MarkupSizesOfBoxesAndControlsAreScaledBeforeTheyAreLaidOut) {
   EXPECT_EQ(t.bottom - t.top, 30);
   EXPECT_EQ(t.left, 6 + (72 - 60) / 2);
   EXPECT_EQ(tiles->GetItemAt(1)->GetPos().left, 6 + 72);
+}
+
+TEST(Dpi150Test, SkinsAreScaledFromGlobalFontsToWindowAndControlSizes) {
+  uitest::TempDir root;
+  ASSERT_TRUE(::CreateDirectoryW(root.File(L"themes").c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(root.File(L"themes\\default").c_str(), nullptr));
+  ASSERT_TRUE(uitest::WriteFileBytes(root.File(L"themes\\default\\global.xml"),
+                                     "<Global><Font id=\"body\" name=\"Tahoma\" size=\"12\" "
+                                     "default=\"true\"/></Global>"));
+  ui::GlobalManager::Startup(root.path(), nullptr, true, L"themes\\default", L"lang\\en");
+  ASSERT_EQ(ui::DpiManager::GetInstance()->GetScale(), 150);
+  ui::FontInfo font;
+  ASSERT_TRUE(ui::GlobalManager::GetFontInfo(L"body", &font));
+  EXPECT_EQ(font.size, 18);
+
+  ui::Window window;
+  window.Init(uitest::MakeTestWindow());
+  ui::WindowBuilder builder;
+  window.AttachRoot(builder.Create(
+      L"<Window size=\"300,200\" caption=\"0,0,0,36\" mininfo=\"100,100\">"
+      L"<VBox><Label name=\"l\" width=\"80\" textpadding=\"2,2,2,2\"/></VBox></Window>",
+      nullptr, &window, nullptr));
+  // 300 x 200 and the shadow of 14 on each side, all at 150 %.
+  RECT bounds = {};
+  ::GetWindowRect(window.GetHWND(), &bounds);
+  EXPECT_EQ(bounds.right - bounds.left, 450 + 42);
+  EXPECT_EQ(bounds.bottom - bounds.top, 300 + 42);
+  EXPECT_EQ(window.GetCaptionRect().bottom, 54);
+  EXPECT_EQ(window.GetMinInfo().cx, 150);
+  auto* label = dynamic_cast<ui::Label*>(window.FindControl(L"l"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->GetFixedWidth(), 120);
+  EXPECT_EQ(label->GetTextPadding().right, 3);
 }
 
 }  // namespace

@@ -34,6 +34,19 @@ TEST(GlobalManagerTest, FontsByIdWithDefaultAndFirstOneWins) {
   EXPECT_EQ(::GetObjectType(second.font), 0u);  // The refused handle was freed.
 }
 
+TEST(GlobalManagerTest, AFontsTextMetricIsMeasuredOnceAndKeptInTheFontTable) {
+  ui::FontInfo before;
+  ASSERT_TRUE(GlobalManager::GetFontInfo(uitest::kTestFontId, &before));
+  EXPECT_EQ(before.textMetric.tmHeight, 0);
+  TEXTMETRICW metric = {};
+  ASSERT_TRUE(GlobalManager::GetFontTextMetric(L"", &metric));  // The default font.
+  EXPECT_GT(metric.tmHeight, 10);
+  ui::FontInfo after;
+  ASSERT_TRUE(GlobalManager::GetFontInfo(uitest::kTestFontId, &after));
+  EXPECT_EQ(after.textMetric.tmHeight, metric.tmHeight);
+  EXPECT_FALSE(GlobalManager::GetFontTextMetric(L"never_registered", &metric));
+}
+
 TEST(GlobalManagerTest, UnknownColourIsRegisteredAsZero) {
   EXPECT_EQ(GlobalManager::GetTextColor(L"gm_unknown_colour"), 0u);
   GlobalManager::AddTextColor(L"gm_blue", 0xFF0000FF);

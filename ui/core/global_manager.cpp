@@ -175,6 +175,33 @@ bool GlobalManager::GetFontInfo(const std::wstring& fontId, FontInfo* info) {
   return true;
 }
 
+bool GlobalManager::GetFontTextMetric(const std::wstring& fontId, TEXTMETRICW* metric) {
+  if (!metric) return false;
+  FontInfo info;
+  if (!GetFontInfo(fontId, &info) || !info.font) return false;
+  if (info.textMetric.tmHeight != 0) {
+    *metric = info.textMetric;
+    return true;
+  }
+  // Measured without the lock (GDI calls out); the result goes back to the record that still
+  // holds this font, so later calls read it from the table.
+  HDC screen = ::GetDC(nullptr);
+  HGDIOBJ previous = ::SelectObject(screen, info.font);
+  const bool measured = ::GetTextMetricsW(screen, &info.textMetric) != FALSE;
+  ::SelectObject(screen, previous);
+  ::ReleaseDC(nullptr, screen);
+  if (!measured) return false;
+  State& state = GetState();
+  {
+    std::lock_guard<std::mutex> lock(state.fontMutex);
+    auto it = state.fonts.find(fontId.empty() ? state.defaultFontId : fontId);
+    if (it != state.fonts.end() && it->second.font == info.font)
+      it->second.textMetric = info.textMetric;
+  }
+  *metric = info.textMetric;
+  return true;
+}
+
 size_t GlobalManager::GetFontCount() {
   State& state = GetState();
   std::lock_guard<std::mutex> lock(state.fontMutex);

@@ -77,6 +77,10 @@ class GlobalManager {
   static HFONT GetFont(const std::wstring& fontId);
   // Copies the record of fontId (empty = default); false when not registered.
   static bool GetFontInfo(const std::wstring& fontId, FontInfo* info);
+  // The text metric of fontId (empty = default), measured on the screen the first time and kept
+  // in the font's record from then on; false when the font is not registered or cannot be
+  // measured.
+  static bool GetFontTextMetric(const std::wstring& fontId, TEXTMETRICW* metric);
   static size_t GetFontCount();
   static void SetDefaultFontId(const std::wstring& fontId);
   static std::wstring GetDefaultFontId();

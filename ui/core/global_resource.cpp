@@ -1,10 +1,20 @@
-// "global.xml" is built with the window builder into a throw-away window; both join the library
-// with the window layer. Until then the theme's global fonts, colours and classes are registered
-// by whoever builds skins, through the GlobalManager setters.
+// "global.xml": the theme's process-wide fonts, text colours and classes, built at start-up with
+// the window builder into a throw-away window.
 #include "ui/core/global_manager.h"
+
+#include <memory>
+
+#include "ui/core/control.h"
+#include "ui/core/window.h"
+#include "ui/core/window_builder.h"
 
 namespace ui {
 
-void GlobalManager::LoadGlobalResource() {}
+void GlobalManager::LoadGlobalResource() {
+  Window window;  // Never gets a native window: only "Global" resources take effect.
+  WindowBuilder builder;
+  // A "global.xml" that also holds controls makes them for nobody: they go at once.
+  std::unique_ptr<Control> controls(builder.Create(L"global.xml", nullptr, &window, nullptr));
+}
 
 }  // namespace ui

@@ -76,6 +76,7 @@ class IRootFinder {
   // answer.
   virtual Control* FindControlAt(POINT point) = 0;
 };
+struct FontInfo;
 
 class Window : public virtual nbase::SupportWeakCallback {
  public:
@@ -236,6 +237,63 @@ class Window : public virtual nbase::SupportWeakCallback {
   void AddClass(const std::wstring& name, const std::wstring& attributes);
   std::wstring GetClassAttributes(const std::wstring& name) const;
 
+  // ----- Builder settings, option groups and the default font --------------------------------
+  // What the markup's "Window" attributes set (see ui::WindowBuilder). Sizes are physical pixels;
+  // the setters scale markup values by the DPI manager where noted.
+  //
+  // Resize border widths, stored as given (not scaled).
+  RECT GetSizeBox() const { return size_box_; }
+  void SetSizeBox(const RECT& sizeBox) { size_box_ = sizeBox; }
+  // The drag area: left and right are insets from the window's sides, top and bottom the area's
+  // upper and lower edges measured from the window's top. DPI-scaled.
+  RECT GetCaptionRect() const { return caption_rect_; }
+  void SetCaptionRect(const RECT& captionRect);
+  // Size of the window region's rounded corners; (0, 0) keeps the window rectangular. DPI-scaled.
+  SIZE GetRoundCorner() const { return round_corner_; }
+  void SetRoundCorner(int cx, int cy);
+  // The part of a layered window whose alpha is made opaque after painting, as insets from the
+  // root's padded rectangle. DPI-scaled.
+  RECT GetAlphaFixCorner() const { return alpha_fix_corner_; }
+  void SetAlphaFixCorner(const RECT& rect);
+  // Sets the native window's title to the language string of id (only once the window exists).
+  void SetTextId(const std::wstring& id);
+  // The shadow's image attribute string. Setting one also turns the round-corner fix off (the
+  // image's own corners are used).
+  const std::wstring& GetShadowImage() const { return shadow_image_; }
+  void SetShadowImage(const std::wstring& image);
+  bool IsShadowRoundCornerFix() const { return shadow_round_corner_fix_; }
+  // The shadow's widths around the window, in markup pixels; stored as given and DPI-scaled
+  // (GetShadowCorner gives the scaled widths).
+  void SetShadowCorner(const RECT& padding);
+  RECT GetShadowCornerUnscaled() const { return shadow_corner_unscaled_; }
+  // Minimum and maximum track sizes (0 = no limit in that dimension), DPI-scaled when set. With
+  // containShadow and the shadow attached, the shadow's widths are added to each set dimension.
+  SIZE GetMinInfo(bool containShadow = false) const;
+  void SetMinInfo(int cx, int cy);
+  SIZE GetMaxInfo(bool containShadow = false) const;
+  void SetMaxInfo(int cx, int cy);
+  // The size the window starts with, without the shadow. SetInitSize scales it when asked and
+  // resizes the native window (shadow included, no move, no activation) once it exists.
+  SIZE GetInitSize(bool containShadow = false) const;
+  void SetInitSize(int cx, int cy, bool dpiScale = true);
+  // The window's height as a fraction of its monitor's work area, kept within the minimum and
+  // maximum heights; the width stays the initial width. Applied like SetInitSize, unscaled.
+  double GetHeightPercent() const { return height_percent_; }
+  void SetHeightPercent(double fraction);
+
+  // Option groups: the options of a named group, of which at most one is selected. Adding a
+  // control creates its group when missing (a control already in it is not added twice); removing
+  // the last control erases the group.
+  void AddOptionInGroup(const std::wstring& groupName, Control* control);
+  void RemoveOptionFromGroup(const std::wstring& groupName, Control* control);
+  // The members of groupName, or null when there is no such group. Callers that may run event
+  // handlers while walking it walk a copy.
+  const std::vector<Control*>* GetOptionGroup(const std::wstring& groupName) const;
+
+  // The stock GUI font's description in the face of the global default font (when there is
+  // one), made with the window and deleted with it.
+  const FontInfo& GetDefaultFontInfo() const { return *default_font_; }
+
  protected:
   // The procedure of the class that was superclassed (DefWindowProcW without one), for derived
   // windows that pass messages on themselves.
@@ -305,6 +363,15 @@ class Window : public virtual nbase::SupportWeakCallback {
   void UpdateLayered();
   // The shadow collapses while the window is maximised and comes back when it is restored.
   void MaximizedOrRestored(bool maximized);
+
+  // Deletes a FontInfo and its font handle.
+  struct FontInfoDeleter {
+    void operator()(FontInfo* info) const;
+  };
+  static std::unique_ptr<FontInfo, FontInfoDeleter> MakeDefaultFont();
+  // Resizes the native window to the initial size (shadow included) without moving it.
+  void ApplyInitSize();
+
   // The next control of the tree (root first) that needs arranging.
   Control* FindNeedArrange() const;
 
@@ -345,6 +412,18 @@ class Window : public virtual nbase::SupportWeakCallback {
   std::map<std::wstring, Control*> names_;
   std::map<std::wstring, std::wstring> classes_;
   std::vector<Control*> delayed_cleanup_;  // Owned, detached.
+
+  // Builder settings, option groups and the default font.
+  RECT size_box_ = {0, 0, 0, 0};
+  RECT caption_rect_ = {0, 0, 0, 0};
+  SIZE round_corner_ = {0, 0};
+  SIZE min_info_ = {0, 0};   // Without the shadow.
+  SIZE max_info_ = {0, 0};   // Without the shadow.
+  SIZE init_size_ = {0, 0};  // Without the shadow.
+  double height_percent_ = 0.0;
+  std::wstring shadow_image_ = L"file='../public/bk/bk_shadow.png' corner='30,30,30,30'";
+  std::map<std::wstring, std::vector<Control*>> option_groups_;  // Members not owned.
+  std::unique_ptr<FontInfo, FontInfoDeleter> default_font_ = MakeDefaultFont();
 
   // Guards the window's deferred calls (the close timer, the show fade's steps). Last member, so
   // it goes first.

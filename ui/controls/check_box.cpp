@@ -1,0 +1,8 @@
+#include "ui/controls/check_box.h"
+
+namespace ui {
+
+template class CheckBoxTemplate<Control>;
+template class CheckBoxTemplate<Box>;
+
+}  // namespace ui

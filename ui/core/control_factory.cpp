@@ -1,0 +1,52 @@
+// The library's own controls by markup class name (ui::WindowBuilder::CreateControlByClass).
+//
+// One line per class: a control class joins the markup vocabulary by adding its name and maker
+// to kClasses. Names are case-sensitive.
+#include <cwchar>
+
+#include "ui/controls/button.h"
+#include "ui/controls/check_box.h"
+#include "ui/controls/label.h"
+#include "ui/controls/option.h"
+#include "ui/core/box.h"
+#include "ui/core/window_builder.h"
+
+namespace ui {
+
+namespace {
+
+template <typename C>
+Control* Make() {
+  return new C();
+}
+
+struct ControlClass {
+  const wchar_t* name;
+  Control* (*make)();
+};
+
+constexpr ControlClass kClasses[] = {
+    {L"Control", &Make<Control>},
+    {L"Box", &Make<Box>},
+    {L"HBox", &Make<HBox>},
+    {L"VBox", &Make<VBox>},
+    {L"TileBox", &Make<TileBox>},
+    {L"Label", &Make<LabelTemplate<Control>>},
+    {L"Button", &Make<ButtonTemplate<Control>>},
+    {L"CheckBox", &Make<CheckBoxTemplate<Control>>},
+    {L"Option", &Make<OptionTemplate<Control>>},
+    {L"LabelBox", &Make<LabelTemplate<Box>>},
+    {L"ButtonBox", &Make<ButtonTemplate<Box>>},
+    {L"CheckBoxBox", &Make<CheckBoxTemplate<Box>>},
+    {L"OptionBox", &Make<OptionTemplate<Box>>},
+};
+
+}  // namespace
+
+Control* WindowBuilder::CreateControlByClass(const std::wstring& className) {
+  for (const ControlClass& entry : kClasses)
+    if (className == entry.name) return entry.make();
+  return nullptr;
+}
+
+}  // namespace ui
