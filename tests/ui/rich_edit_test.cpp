@@ -22,6 +22,7 @@
 #include "ui/core/global_manager.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/window.h"
+#include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
 
 namespace {
@@ -723,6 +724,24 @@ TEST_F(RichEditTest, PaintsTextPromptAndCaretIntoTheWindowsSurface) {
   paint(search);
   EXPECT_TRUE(uitest::SaveContextPng(canvas.get(), png));
   printf("rich edit painting: %ls\n", png.c_str());
+}
+
+TEST_F(RichEditTest, MarkupMakesARichEditWithItsAttributes) {
+  ui::WindowBuilder builder;
+  ui::Control* built = builder.Create(
+      L"<Window><VBox><RichEdit name=\"code\" number=\"true\" text=\"12\" wanttab=\"false\" "
+      L"multiline=\"false\" prompttext=\"Digits\"/></VBox></Window>",
+      nullptr, &window_, nullptr);
+  ASSERT_NE(built, nullptr);
+  root_->Add(built);
+  auto* code = dynamic_cast<RichEdit*>(static_cast<ui::Box*>(built)->GetItemAt(0));
+  ASSERT_NE(code, nullptr);
+  ASSERT_NE(code->GetTextHost(), nullptr);  // Made when the tree joined the window.
+  EXPECT_EQ(code->GetText(), L"12");
+  EXPECT_TRUE(code->IsNumberOnly());
+  EXPECT_FALSE(code->IsWantTab());
+  EXPECT_EQ(code->GetStyle() & ES_MULTILINE, 0u);
+  EXPECT_EQ(code->GetPromptText(), L"Digits");
 }
 
 }  // namespace

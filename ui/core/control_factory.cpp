@@ -8,6 +8,7 @@
 #include "ui/controls/check_box.h"
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
+#include "ui/controls/rich_edit.h"
 #include "ui/core/box.h"
 #include "ui/core/window_builder.h"
 
@@ -39,6 +40,7 @@ constexpr ControlClass kClasses[] = {
     {L"ButtonBox", &Make<ButtonTemplate<Box>>},
     {L"CheckBoxBox", &Make<CheckBoxTemplate<Box>>},
     {L"OptionBox", &Make<OptionTemplate<Box>>},
+    {L"RichEdit", &Make<RichEdit>},
 };
 
 }  // namespace
