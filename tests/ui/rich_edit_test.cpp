@@ -4,6 +4,10 @@
 // the length limit, scroll bars, measuring, and painting into a memory surface.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -372,6 +376,24 @@ TEST_F(RichEditTest, TheCaretBlinksWhileFocusedAndStopsForASelectionAndForDisabl
   ASSERT_TRUE(uitest::AdvanceClock(clock_, 1200));
   EXPECT_FALSE(edit->IsCaretVisible());
 
+  // An IME composition window goes where the caret is, and the caret hides meanwhile.
+  window_.SetFocus(edit);
+  const POINT caret = edit->GetCaretPos();
+  edit->SendEvent(ui::kEventImeStartComposition);
+  EXPECT_TRUE(edit->IsComposing());
+  const HWND hwnd = window_.GetHWND();
+  const HIMC context = ::ImmGetContext(hwnd);
+  ASSERT_NE(context, nullptr);
+  COMPOSITIONFORM form = {};
+  ASSERT_TRUE(::ImmGetCompositionWindow(context, &form));
+  ::ImmReleaseContext(hwnd, context);
+  EXPECT_EQ(form.dwStyle, static_cast<DWORD>(CFS_POINT));
+  EXPECT_EQ(form.ptCurrentPos.x, std::max<LONG>(1, caret.x));
+  EXPECT_EQ(form.ptCurrentPos.y, std::max<LONG>(1, caret.y));
+  edit->SendEvent(ui::kEventImeEndComposition);
+  EXPECT_FALSE(edit->IsComposing());
+  window_.SetFocus(nullptr);
+
   // A press by pen or touch asks for the touch keyboard.
   edit->SendEvent(ui::kEventPointerDown, 0, 0, 0, POINT{20, 20});
   ASSERT_TRUE(uitest::AdvanceClock(clock_, 20));
@@ -483,6 +505,15 @@ TEST_F(RichEditTest, TextSelectionAndStyleAttributes) {
   EXPECT_EQ(fixed->GetSelText(), L"fixed text");
   window_.SetFocus(nullptr);
   EXPECT_TRUE(fixed->GetSelText().empty());
+  // Select-all-on-focus: the first release after the focus came selects the whole text.
+  RecordingRichEdit* all = Make({{L"text", L"every word"}});
+  all->SetSelectAllOnFocus(true);
+  window_.SetFocus(all);
+  all->SendEvent(ui::kEventButtonUp, 0, 0, 0, POINT{20, 20});
+  EXPECT_EQ(all->GetSelText(), L"every word");
+  all->SetSel(2, 2);
+  all->SendEvent(ui::kEventButtonUp, 0, 0, 0, POINT{20, 20});  // Not again.
+  EXPECT_TRUE(all->GetSelText().empty());
   // A password control lays out a star for each character: narrower than these capitals.
   RecordingRichEdit* secret = Make({{L"password", L"true"}});
   RecordingRichEdit* open = Make({});
@@ -607,6 +638,9 @@ TEST_F(RichEditTest, ScrollBarsFollowTheServicesAndScrollTheText) {
   EXPECT_EQ(vbar->GetScrollPos(), lineHeight * 10);
   edit->PageDown();
   EXPECT_GT(vbar->GetScrollPos(), lineHeight * 10);
+  edit->EndDown(true, true);
+  EXPECT_EQ(vbar->GetScrollPos(), vbar->GetScrollRange());
+  EXPECT_GT(firstLine(), 35);
   edit->SendEvent(ui::kEventScrollWheel, static_cast<WPARAM>(-120), 0, 0, POINT{50, 30});
   {
     HeldKeys ctrl({VK_CONTROL});  // Ctrl+wheel is left alone.

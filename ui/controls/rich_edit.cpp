@@ -58,7 +58,6 @@ void RichEdit::DoInit() {
   config.passwordChar = password_ ? kPasswordChar : 0;
   config.text = text_;
   host_ = CTxtWinHost::Create(this, config);
-  initialised_ = host_ != nullptr;
   if (!host_) return;
   // Placed before it was attached: the text services learn where at once.
   if (!::IsRectEmpty(&rect_)) RelayOutHost();

@@ -95,6 +95,8 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   void PageUp() override;
   void PageDown() override;
   void HomeUp() override;
+  // To the end of the text (the content is the text services', not children to lay out).
+  void EndDown(bool arrange, bool animated) override;
   void PageLeft() override;
   void PageRight() override;
   void HomeLeft() override;
@@ -263,7 +265,6 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   bool read_only_ = false;
   bool password_ = false;
   bool number_only_ = false;
-  bool initialised_ = false;
   bool prompt_mode_ = false;
   bool focused_ = false;
   bool clicked_since_focus_ = false;

@@ -165,6 +165,7 @@ void RichEdit::SetScrollPos(SIZE position) {
 void RichEdit::PageUp() { TxSendMessage(WM_VSCROLL, SB_PAGEUP, 0, nullptr); }
 void RichEdit::PageDown() { TxSendMessage(WM_VSCROLL, SB_PAGEDOWN, 0, nullptr); }
 void RichEdit::HomeUp() { TxSendMessage(WM_VSCROLL, SB_TOP, 0, nullptr); }
+void RichEdit::EndDown(bool, bool) { TxSendMessage(WM_VSCROLL, SB_BOTTOM, 0, nullptr); }
 void RichEdit::PageLeft() { TxSendMessage(WM_HSCROLL, SB_PAGELEFT, 0, nullptr); }
 void RichEdit::PageRight() { TxSendMessage(WM_HSCROLL, SB_PAGERIGHT, 0, nullptr); }
 void RichEdit::HomeLeft() { TxSendMessage(WM_HSCROLL, SB_LEFT, 0, nullptr); }
