@@ -117,8 +117,8 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   // The text as the text services hold it (paragraph marks as CR); the text last set before
   // they exist.
   std::wstring GetText() const;
-  // Stores the text; with the text services, replaces their whole text with it (as typing would,
-  // so the length limit holds) and forgets the link ranges.
+  // Stores the text; with the text services, replaces their whole text with it (a change the
+  // text services report, so kEventTextChange follows) and forgets the link ranges.
   void SetText(const std::wstring& text);
   // The language string of id, looked up now.
   void SetTextId(const std::wstring& id);
@@ -221,8 +221,7 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   // ----- Events (rich_edit_events.cpp) ---------------------------------------------------------
   void OnSetFocus();
   void OnKillFocus();
-  // False when the control was destroyed on the way.
-  bool OnKeyDown(const EventArgs& args);
+  void OnKeyDown(const EventArgs& args);
   void OnChar(const EventArgs& args);
   // Ctrl+V in number mode: only the digits of the clipboard's text are pasted, and the clipboard
   // keeps its text. A clipboard that cannot be read or written pastes nothing.

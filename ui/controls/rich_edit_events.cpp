@@ -121,20 +121,18 @@ void RichEdit::OnKillFocus() {
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-bool RichEdit::OnKeyDown(const EventArgs& args) {
+void RichEdit::OnKeyDown(const EventArgs& args) {
   const WORD key = args.keyCode;
   if (key == VK_RETURN && want_return_msg_ && !IsKeyDown(VK_SHIFT) &&
       IsKeyDown(VK_CONTROL) == return_msg_want_ctrl_) {
     RaiseEvent(kEventReturn, args);
-    return false;
+    return;
   }
   if (number_only_ && key == 'V' && IsKeyDown(VK_CONTROL)) {
     PasteDigits(args);
-    return false;
+    return;
   }
-  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   TxSendMessage(WM_KEYDOWN, key, args.lParam, nullptr);
-  return !alive.expired();
 }
 
 void RichEdit::PasteDigits(const EventArgs& args) {
