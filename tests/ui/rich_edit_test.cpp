@@ -445,7 +445,9 @@ TEST_F(RichEditTest, FontsColoursAndTheLimitReachTheServicesAfterCreation) {
 
 TEST_F(RichEditTest, TextSelectionAndStyleAttributes) {
   RecordingRichEdit* edit = Make({{L"text", L"before"}});
+  const int changes = Count(edit, ui::kEventTextChange);
   edit->SetUTF8Text("caf\xC3\xA9 \xE2\x82\xAC 5");
+  EXPECT_GE(Seen(changes), 1);
   EXPECT_EQ(edit->GetText(), L"caf\u00e9 \u20ac 5");
   EXPECT_EQ(edit->GetUTF8Text(), "caf\xC3\xA9 \xE2\x82\xAC 5");
   edit->SetSel(5, 6);
