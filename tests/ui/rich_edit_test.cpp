@@ -582,6 +582,12 @@ TEST_F(RichEditTest, AlignmentAndMeasuringFollowTheText) {
   const SIZE wrapped = lines->EstimateSize(SIZE{500, 500});
   EXPECT_EQ(wrapped.cx, 60);
   EXPECT_GT(wrapped.cy, 10 + 3 * 14);
+  // A stretched width measures at the width the layout offers.
+  lines->SetFixedWidth(ui::kSizeStretch);
+  const SIZE narrow = lines->EstimateSize(SIZE{60, 500});
+  EXPECT_EQ(narrow.cx, ui::kSizeStretch);
+  EXPECT_EQ(narrow.cy, wrapped.cy);
+  EXPECT_LT(lines->EstimateSize(SIZE{600, 500}).cy, wrapped.cy);
 }
 
 TEST_F(RichEditTest, ScrollBarsFollowTheServicesAndScrollTheText) {
