@@ -14,6 +14,7 @@
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/rich_edit.h"
 #include "ui/core/box.h"
 #include "ui/core/stack_layout.h"
 #include "ui/core/tile_layout.h"
@@ -62,6 +63,7 @@ constexpr ControlClass kClasses[] = {
     {L"Progress", &Make<Progress>},
     {L"Slider", &Make<Slider>},
     {L"CircleProgress", &Make<CircleProgress>},
+    {L"RichEdit", &Make<RichEdit>},
 };
 
 }  // namespace
