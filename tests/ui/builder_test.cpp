@@ -124,7 +124,7 @@ TEST(BuilderTest, MarkupTextBuildsItsTreeIntoTheParentAndYieldsTheFirstControl) 
 TEST(BuilderTest, EveryBuiltInClassNameMakesItsControl) {
   const wchar_t* names[] = {L"Control",  L"Box",         L"HBox",      L"VBox",   L"TileBox",
                             L"Label",    L"Button",      L"CheckBox",  L"Option", L"LabelBox",
-                            L"ButtonBox", L"CheckBoxBox", L"OptionBox"};
+                            L"ButtonBox", L"CheckBoxBox", L"OptionBox", L"RichEdit"};
   for (const wchar_t* name : names) {
     std::unique_ptr<Control> control(WindowBuilder::CreateControlByClass(name));
     EXPECT_NE(control, nullptr) << name;

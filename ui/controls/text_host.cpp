@@ -50,19 +50,30 @@ LONG Height(const RECT& rect) { return rect.bottom - rect.top; }
 static_assert(sizeof(CHARFORMAT2W) == 116, "the character format the text services expect");
 static_assert(sizeof(PARAFORMAT2) == 188, "the paragraph format the text services expect");
 
-void CTxtWinHost::Deleter::operator()(CTxtWinHost* host) const {
-  host->Shutdown();
-  host->Release();
+void CTxtWinHost::Deleter::operator()(CTxtWinHost* host) const { host->ReleaseByOwner(); }
+
+CTxtWinHost::CallScope::CallScope(const CTxtWinHost* host)
+    : host_(const_cast<CTxtWinHost*>(host)) {
+  ++host_->running_calls_;
+}
+
+CTxtWinHost::CallScope::~CallScope() {
+  if (--host_->running_calls_ > 0 || !host_->release_pending_) return;
+  // The owner went while this call ran: the services have returned, so they may go now.
+  host_->release_pending_ = false;
+  host_->Shutdown();
+  host_->Release();
 }
 
 CTxtWinHost::Ptr CTxtWinHost::Create(ITextHostOwner* owner, const TextHostConfig& config,
                                      const TextServicesSource& source) {
   if (!owner) return nullptr;
   Ptr host(new CTxtWinHost(owner, config));
-  if (!host->CreateTextServices(source, config.text)) return nullptr;
-
-  // The owner paints its own background, so the text is drawn over it.
+  // The owner paints its own background, so the text is drawn over it. Transparent before the
+  // services are made: some read the back style only then, and would fill the background (the
+  // owner's colour, image and prompt) with the window colour.
   host->flags_ |= kFlagTransparent;
+  if (!host->CreateTextServices(source, config.text)) return nullptr;
   host->text_services_->OnTxPropertyBitsChange(TXTBIT_BACKSTYLECHANGE, 0);
   host->TxSendMessage(EM_SETLANGOPTIONS, 0, 0, nullptr);
   host->TxSendMessage(EM_SETEVENTMASK, 0, ENM_CHANGE, nullptr);
@@ -80,7 +91,10 @@ CTxtWinHost::Ptr CTxtWinHost::Create(ITextHostOwner* owner, const TextHostConfig
 int CTxtWinHost::GetLiveCount() { return g_live_hosts.load(); }
 
 CTxtWinHost::CTxtWinHost(ITextHostOwner* owner, const TextHostConfig& config)
-    : owner_(owner), style_(config.style), max_length_(config.maxLength) {
+    : owner_(owner),
+      style_(config.style),
+      max_length_(config.maxLength),
+      password_char_(config.passwordChar) {
   ++g_live_hosts;
   char_format_.cbSize = sizeof(char_format_);
   char_format_.dwMask = kCharFormatMask;
@@ -104,7 +118,20 @@ CTxtWinHost::CTxtWinHost(ITextHostOwner* owner, const TextHostConfig& config)
 CTxtWinHost::~CTxtWinHost() {
   Shutdown();
   if (library_) ::FreeLibrary(library_);
+  if (orphan_dc_) ::DeleteDC(orphan_dc_);
   --g_live_hosts;
+}
+
+void CTxtWinHost::ReleaseByOwner() {
+  if (running_calls_ == 0) {
+    Shutdown();
+    Release();
+    return;
+  }
+  // Still inside the text services: whatever they call before they return reaches no owner.
+  owner_ = nullptr;
+  timers_.clear();
+  release_pending_ = true;
 }
 
 bool CTxtWinHost::CreateTextServices(const TextServicesSource& source,
@@ -138,8 +165,43 @@ void CTxtWinHost::Shutdown() {
 HRESULT CTxtWinHost::TxSendMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                    LRESULT* result) const {
   if (!text_services_) return S_FALSE;
+  CallScope scope(this);
   LRESULT ignored = 0;
   return text_services_->TxSendMessage(message, wParam, lParam, result ? result : &ignored);
+}
+
+HRESULT CTxtWinHost::Draw(HDC dc, const RECT& bounds, const RECT& update) {
+  if (!text_services_) return S_FALSE;
+  CallScope scope(this);
+  const RECTL boundsL = {bounds.left, bounds.top, bounds.right, bounds.bottom};
+  RECT updateCopy = update;
+  return text_services_->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, dc, nullptr, &boundsL,
+                                nullptr, &updateCopy, nullptr, 0, TXTVIEW_ACTIVE);
+}
+
+bool CTxtWinHost::GetNaturalSize(LONG* width, LONG* height) {
+  if (!text_services_) return false;
+  CallScope scope(this);
+  const SIZEL extent = {-1, -1};
+  return SUCCEEDED(text_services_->TxGetNaturalSize(DVASPECT_CONTENT, TxGetDC(), nullptr,
+                                                    nullptr, TXTNS_FITTOCONTENT, &extent, width,
+                                                    height));
+}
+
+void CTxtWinHost::SetCursorAt(POINT point) {
+  if (!text_services_) return;
+  CallScope scope(this);
+  // In place the services know the client rectangle themselves.
+  const RECT* client = (flags_ & kFlagInPlaceActive) ? nullptr : &client_rect_;
+  text_services_->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, TxGetDC(), nullptr,
+                                client, point.x, point.y);
+}
+
+void CTxtWinHost::SetMaxLength(LONG length) {
+  max_length_ = length;
+  if (!text_services_) return;
+  text_services_->OnTxPropertyBitsChange(TXTBIT_MAXLENGTHCHANGE, TXTBIT_MAXLENGTHCHANGE);
+  TxSendMessage(EM_EXLIMITTEXT, 0, max_length_, nullptr);
 }
 
 void CTxtWinHost::ApplyFont(HFONT font) {
@@ -204,12 +266,10 @@ void CTxtWinHost::GetControlRect(RECT* rect) {
   if (align == TextVerAlign::kTop || !text_services_ || measuring_) return;
   LONG width = Width(client_rect_);
   LONG height = Height(client_rect_);
-  const SIZEL extent = {-1, -1};
   measuring_ = true;
-  const HRESULT result = text_services_->TxGetNaturalSize(
-      DVASPECT_CONTENT, TxGetDC(), nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &width, &height);
+  const bool measured = GetNaturalSize(&width, &height);
   measuring_ = false;
-  if (FAILED(result)) return;
+  if (!measured) return;
   LONG shift = Height(client_rect_) - height;
   if (align == TextVerAlign::kCenter) shift /= 2;
   ::OffsetRect(rect, 0, shift);
@@ -278,7 +338,12 @@ ULONG CTxtWinHost::Release() {
 
 // ----- ITextHost ---------------------------------------------------------------------------------
 
-HDC CTxtWinHost::TxGetDC() { return owner_ ? owner_->GetHostDC() : nullptr; }
+HDC CTxtWinHost::TxGetDC() {
+  if (owner_) return owner_->GetHostDC();
+  // The owner's context went with it; the services may still measure until they return.
+  if (!orphan_dc_ && text_services_) orphan_dc_ = ::CreateCompatibleDC(nullptr);
+  return orphan_dc_;
+}
 
 INT CTxtWinHost::TxReleaseDC(HDC) { return TRUE; }  // The window keeps its DC.
 
@@ -339,7 +404,12 @@ BOOL CTxtWinHost::TxCreateCaret(HBITMAP, INT width, INT height) {
   return TRUE;
 }
 
-BOOL CTxtWinHost::TxShowCaret(BOOL) { return TRUE; }
+BOOL CTxtWinHost::TxShowCaret(BOOL show) {
+  // Some text services hide the caret for a selection without moving it: the blink follows
+  // their wish, and still only while nothing is selected.
+  if (owner_ && created_) owner_->SetCaretBlinking(show && GetSelectedText().empty());
+  return TRUE;
+}
 
 BOOL CTxtWinHost::TxSetCaretPos(INT x, INT y) {
   if (!owner_) return TRUE;

@@ -21,7 +21,10 @@
 // Lifetime: a COM object with a reference count. The owner keeps the one reference through Ptr;
 // dropping it deactivates and releases the text services first (they may hold references to the
 // host of their own), so host and services always go together, and the owner is never called
-// again. Timers the services asked for die with the host.
+// again. Timers the services asked for die with the host. An owner may be destroyed while the
+// text services are running one of its calls (a text-change handler that deletes the control):
+// the host then lets go of the owner at once and releases the services only once that call has
+// returned into the host.
 //
 // Thread affinity: the thread of the owner's window. Every ITextHost call comes from the text
 // services while the owner forwards a message, paints or lays out, or from a timer of that thread.
@@ -55,6 +58,9 @@ struct TextHostConfig {
   HFONT font = nullptr;
   // ARGB.
   DWORD textColor = 0xFF000000;
+  // What ES_PASSWORD shows for each character; 0 for none. Some text services read it only
+  // when they are made.
+  wchar_t passwordChar = 0;
   std::wstring text;
 };
 
@@ -96,9 +102,22 @@ class CTxtWinHost : public ITextHost {
   CTxtWinHost& operator=(const CTxtWinHost&) = delete;
 
   // ----- Operations of the owner ---------------------------------------------------------------
+  // The text services, for tests; the owner calls them through the operations below, which keep
+  // them alive while they run.
   ITextServices* GetTextServices() const { return text_services_; }
   // Passes a message to the text services; S_FALSE, with *result untouched, without them.
   HRESULT TxSendMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const;
+  // The text services draw the text into dc at bounds, limited to update (logical coordinates of
+  // dc, which is the owner's render surface).
+  HRESULT Draw(HDC dc, const RECT& bounds, const RECT& update);
+  // The size of the content laid out at *width (or *height): both in, both out. False without
+  // the text services or when they cannot tell.
+  bool GetNaturalSize(LONG* width, LONG* height);
+  // The text services set the cursor for a pointer at point (window client pixels).
+  void SetCursorAt(POINT point);
+  // Typing and pasting stop at length characters (told to the text services both ways, since
+  // some read only the message).
+  void SetMaxLength(LONG length);
   // The default character format takes font (face, size, character set, bold, italic and
   // underline: effects of an earlier font do not stay). Nothing for null.
   void SetFont(HFONT font);
@@ -176,9 +195,26 @@ class CTxtWinHost : public ITextHost {
   HRESULT TxGetSelectionBarWidth(LONG* width) override;
 
  private:
+  // Counts the calls into the text services that are running: the services are not released
+  // under a running call.
+  class CallScope {
+   public:
+    explicit CallScope(const CTxtWinHost* host);
+    ~CallScope();
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+   private:
+    CTxtWinHost* host_;
+  };
+
   CTxtWinHost(ITextHostOwner* owner, const TextHostConfig& config);
   // Deletes through Release only.
   virtual ~CTxtWinHost();
+
+  // The owner lets go of its reference: at once, or, while a call into the text services runs,
+  // when the outermost one returns (the owner is forgotten at once either way).
+  void ReleaseByOwner();
 
   // Loads the library, makes the text services and gives them the first text.
   bool CreateTextServices(const TextServicesSource& source, const std::wstring& text);
@@ -210,6 +246,13 @@ class CTxtWinHost : public ITextHost {
   bool measuring_ = false;
   // Set once Create has set the text services up; before that the caret does not blink.
   bool created_ = false;
+  // Calls into the text services now running, and whether the owner's reference is to be dropped
+  // when the last of them returns.
+  int running_calls_ = 0;
+  bool release_pending_ = false;
+  // The device context handed out once the owner (whose context it was) is gone while the text
+  // services still run; made on demand, deleted with the host.
+  HDC orphan_dc_ = nullptr;
   // Timers the text services asked for, by id; a timer dies with its flag.
   std::map<UINT, nbase::WeakCallbackFlag> timers_;
 };

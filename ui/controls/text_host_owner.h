@@ -68,7 +68,8 @@ class ITextHostOwner {
   // ----- Caret (the owner draws it) ------------------------------------------------------------
   virtual void SetCaretSize(int width, int height) = 0;
   virtual void SetCaretPos(int x, int y) = 0;
-  // The caret blinks while nothing is selected; the host switches it as the selection changes.
+  // The caret blinks while nothing is selected; the host switches it as the caret moves, shows
+  // or hides and the selection changes.
   virtual void SetCaretBlinking(bool blinking) = 0;
 
   // ----- Notifications -------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
+#include "ui/controls/rich_edit.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/tab_box.h"
 #include "ui/controls/tree_node.h"
@@ -72,6 +73,7 @@ constexpr ControlClass kClasses[] = {
     {L"Progress", &Make<Progress>},
     {L"Slider", &Make<Slider>},
     {L"CircleProgress", &Make<CircleProgress>},
+    {L"RichEdit", &Make<RichEdit>},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/controls/rich_edit.h"
 #include "ui/core/box.h"
 #include "ui/core/control.h"
 #include "ui/core/touch_input_api.h"
@@ -298,6 +299,9 @@ bool Window::SetNextTabControl(bool forward) {
 LRESULT Window::RouteKeyDown(WPARAM wParam, LPARAM lParam, bool* handled) {
   if (!focus_) return 0;
   if (wParam == VK_TAB) {
+    // A rich edit that takes Tab as text gets it as the character that follows.
+    const auto* edit = dynamic_cast<const RichEdit*>(focus_);
+    if (edit && edit->IsVisible() && edit->IsEnabled() && edit->IsWantTab()) return 0;
     const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
     SetNextTabControl(!shift);
     *handled = true;
