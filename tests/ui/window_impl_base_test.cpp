@@ -10,6 +10,8 @@
 #include "tests/ui/skin_window_test_support.h"
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
+#include "ui/core/dpi_manager.h"
+#include "ui/core/layout.h"
 #include "ui/core/shadow_box.h"
 #include "ui/core/window_impl_base.h"
 
@@ -247,6 +249,43 @@ TEST(WindowImplBaseTest, NcActivateKeepsTheLookAndSysCommandCloseClosesThroughWm
   EXPECT_EQ(life.closes, 1) << "through WM_CLOSE";
   EXPECT_TRUE(life.deleted);
   EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(WindowImplBaseTest, TrackSizesCarryTheShadowAndADpiChangeScalesItAgain) {
+  ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"limits.xml",
+                                "<Window size=\"300,200\" mininfo=\"200,100\" "
+                                "maxinfo=\"600,0\"><VBox bkcolor=\"white\"/></Window>"));
+  auto* window = new SkinWindow(L"implbase", L"limits.xml", nullptr);
+  HWND hwnd = window->Create(nullptr, L"limits", WS_POPUP, 0, true, RECT{100, 100, 150, 150});
+  ASSERT_TRUE(hwnd);
+  MINMAXINFO info = {};
+  info.ptMaxTrackSize = POINT{5000, 5000};
+  ::SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 228);
+  EXPECT_EQ(info.ptMinTrackSize.y, 128);
+  EXPECT_EQ(info.ptMaxTrackSize.x, 628);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 5000) << "a limit of 0 is no limit";
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_EQ(info.ptMaxSize.x, monitor.rcWork.right - monitor.rcWork.left);
+  EXPECT_EQ(info.ptMaxPosition.x, monitor.rcWork.left - monitor.rcMonitor.left);
+
+  // With DPI adaptation on, a move to a 144-DPI monitor scales the shadow to 21; back at 96 it is
+  // 14 again. Without adaptation nothing changes.
+  ui::DpiManager* dpi = ui::DpiManager::GetInstance();
+  ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+  EXPECT_EQ(dpi->GetScale(), 100);
+  dpi->SetAdaptDPI(true);
+  ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+  EXPECT_EQ(dpi->GetScale(), 150);
+  EXPECT_EQ(window->GetShadowBox()->GetLayout()->GetPadding().left, 21);
+  EXPECT_EQ(window->GetShadowCorner().bottom, 21);
+  ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
+  dpi->SetAdaptDPI(false);
+  EXPECT_EQ(dpi->GetScale(), 100);
+  EXPECT_EQ(window->GetShadowBox()->GetLayout()->GetPadding().left, 14);
+  ::DestroyWindow(hwnd);
 }
 
 }  // namespace
