@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/screen_capture.h"
 #include "tests/ui/skin_window_test_support.h"
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
 #include "ui/core/dpi_manager.h"
+#include "ui/core/global_manager.h"
 #include "ui/core/layout.h"
 #include "ui/core/shadow_box.h"
 #include "ui/core/window_impl_base.h"
+#include "ui/render/render_interfaces.h"
 
 namespace {
 
@@ -90,6 +93,40 @@ TEST(WindowImplBaseTest, TheShadowBoxWrapsTheRootAndTheWholeWindowIsClientArea) 
   EXPECT_EQ(::GetClassLongW(hwnd, GCL_STYLE) & CS_DBLCLKS, static_cast<DWORD>(CS_DBLCLKS));
   ::DestroyWindow(hwnd);
   EXPECT_TRUE(life.deleted);
+}
+
+TEST(WindowImplBaseTest, ALayeredSkinInItsShadowHandsOverShadowAlphaAndAnOpaqueBody) {
+  // The shadow: black at alpha 0x40 everywhere, a nine-grid with 30-pixel corners.
+  ASSERT_TRUE(uitest::WriteSkin(
+      L"implbase", L"layered.xml",
+      "<Window size=\"300,200\" shadowimage=\"file='shadow.png' corner='30,30,30,30'\">"
+      "<VBox bkcolor=\"skin_blue\"><Control height=\"20\" bkcolor=\"white\"/></VBox>"
+      "</Window>"));
+  ASSERT_TRUE(uitest::WritePng(ui::GlobalManager::GetResourcePath() + L"implbase\\shadow.png", 90,
+                               90, std::vector<DWORD>(90 * 90, 0x40000000)));
+  auto* window = new SkinWindow(L"implbase", L"layered.xml", nullptr);
+  const RECT rect = {100, 100, 428, 328};
+  HWND hwnd = window->CreateShown(rect, true);
+  ASSERT_TRUE(hwnd);
+  EXPECT_FALSE(window->IsShadowRoundCornerFix()) << "a shadow image of its own";
+  ui::IRenderContext* dib = window->GetRenderContext();
+  ASSERT_EQ(dib->GetWidth(), 328);
+  EXPECT_EQ(uitest::PixelAt(dib, 164, 114), 0xFF2060A0u) << "the skin is opaque";
+  EXPECT_EQ(uitest::PixelAt(dib, 164, 20), 0xFFFFFFFFu);
+  EXPECT_EQ(uitest::PixelAt(dib, 313, 213), 0xFF2060A0u);
+  EXPECT_EQ(uitest::PixelAt(dib, 5, 114), 0x40000000u) << "the shadow keeps its alpha";
+  EXPECT_EQ(uitest::PixelAt(dib, 0, 0), 0x40000000u);
+  EXPECT_EQ(uitest::PixelAt(dib, 320, 220), 0x40000000u);
+  // UpdateLayeredWindow took it: the X server shows the opaque skin.
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        const test_support::ScreenCapture capture = test_support::CaptureScreen(
+            RECT{rect.left + 164, rect.top + 114, rect.left + 165, rect.top + 115});
+        return capture.width == 1 && capture.Rgb(0, 0) == 0x2060A0u;
+      },
+      kWaitMs));
+  uitest::SaveScreenPng(rect, L"skin_window_layered_shadow.png");
+  ::DestroyWindow(hwnd);
 }
 
 TEST(WindowImplBaseTest, ARootOfAutoSizeSizesTheWindowToItsEstimateWithinItsLimits) {
