@@ -82,7 +82,8 @@ TEST(SkinnedFormTest, RealInputReachesTheControlsOfAFormBuiltFromMarkup) {
   ASSERT_TRUE(hwnd);
   ui::Control* ok = window->FindControl(L"ok");
   ui::Control* cancel = window->FindControl(L"cancel");
-  auto* remember = dynamic_cast<ui::CheckBoxTemplate<ui::Control>*>(window->FindControl(L"remember"));
+  auto* remember =
+      dynamic_cast<ui::CheckBoxTemplate<ui::Control>*>(window->FindControl(L"remember"));
   auto* small = dynamic_cast<ui::OptionTemplate<ui::Control>*>(window->FindControl(L"small"));
   auto* large = dynamic_cast<ui::OptionTemplate<ui::Control>*>(window->FindControl(L"large"));
   ASSERT_TRUE(ok && cancel && remember && small && large);

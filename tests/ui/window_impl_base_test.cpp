@@ -39,7 +39,8 @@ TEST(WindowImplBaseTest, ASkinThatDoesNotLoadFailsCreationThroughTheReporter) {
   EXPECT_EQ(reported.captions[0], ui::WindowImplBase::kErrorCaption);
 
   // Markup that does not parse fails the same way.
-  ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"broken.xml", "<Window><VBox width=\"10\"></Window>"));
+  ASSERT_TRUE(
+      uitest::WriteSkin(L"implbase", L"broken.xml", "<Window><VBox width=\"10\"></Window>"));
   auto* broken = new SkinWindow(L"implbase", L"broken.xml", &life);
   life = SkinWindow::Life();
   EXPECT_EQ(broken->Create(nullptr, L"broken", WS_POPUP, 0, false, RECT{0, 0, 100, 100}),
