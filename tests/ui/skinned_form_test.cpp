@@ -25,8 +25,8 @@ constexpr DWORD kWaitMs = 20000;
 constexpr DWORD kNormal = 0x2E5C8A, kHot = 0x3FA34D, kPushed = 0xC0392B;
 
 const char kForm[] =
-    "<Window size=\"360,240\" caption=\"0,0,0,32\" sizebox=\"4,4,4,4\" "
-    "shadowattached=\"false\">"
+    "<Window shadowattached=\"false\" size=\"360,240\" caption=\"0,0,0,32\" "
+    "sizebox=\"4,4,4,4\">"
     "<VBox bkcolor=\"white\">"
     "  <HBox height=\"32\" bkcolor=\"skin_grey\">"
     "    <Label name=\"title\" text=\"Form\" width=\"200\" height=\"32\" "

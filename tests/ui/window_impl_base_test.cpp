@@ -237,7 +237,7 @@ TEST(WindowImplBaseTest, CaptionButtonsClickedByRealInputMinimiseAndClose) {
 
 TEST(WindowImplBaseTest, TheRoundCornerShapesTheWindowRegionAfterEachSize) {
   ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"round.xml",
-                    "<Window size=\"200,100\" roundcorner=\"10,10\" shadowattached=\"false\">"
+                    "<Window shadowattached=\"false\" size=\"200,100\" roundcorner=\"10,10\">"
                     "<VBox bkcolor=\"white\"/></Window>"));
   auto* window = new SkinWindow(L"implbase", L"round.xml", nullptr);
   HWND hwnd = window->Create(nullptr, L"round", WS_POPUP, 0, false, RECT{100, 100, 150, 150});
