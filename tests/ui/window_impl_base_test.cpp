@@ -164,14 +164,18 @@ TEST(WindowImplBaseTest, ARootOfAutoSizeSizesTheWindowToItsEstimateWithinItsLimi
 }
 
 // A 300 x 200 skin in a shadow of 14, resizable by a 4-pixel box, with a caption 30 high
-// holding a label and a close button.
+// holding a label, a free space and the caption buttons (the restore button hidden), each 30
+// wide: minimise at 224, maximise (or restore) at 254, close at 284.
 const char kCaptionSkin[] =
     "<Window size=\"300,200\" sizebox=\"4,4,4,4\" caption=\"0,0,0,30\">"
     "<VBox width=\"300\" height=\"200\" bkcolor=\"white\">"
     "<HBox height=\"30\">"
-    "<Label name=\"title\" text=\"Title\" width=\"200\" height=\"30\"/>"
+    "<Label name=\"title\" text=\"Title\" width=\"150\" height=\"30\"/>"
     "<Control width=\"stretch\"/>"
     "<Button name=\"minbtn\" width=\"30\" height=\"30\" bkcolor=\"skin_grey\"/>"
+    "<Button name=\"maxbtn\" width=\"30\" height=\"30\" bkcolor=\"skin_green\"/>"
+    "<Button name=\"restorebtn\" width=\"30\" height=\"30\" bkcolor=\"skin_green\" "
+    "visible=\"false\"/>"
     "<Button name=\"closebtn\" width=\"30\" height=\"30\" bkcolor=\"skin_blue\"/>"
     "</HBox>"
     "<Control name=\"body\"/>"
@@ -200,8 +204,9 @@ TEST(WindowImplBaseTest, HitTestingGivesTheSizeBandsInsideTheShadowAndTheCaption
       {14, 100, HTLEFT},         {5, 100, HTCLIENT},       {313, 100, HTRIGHT},
       {320, 100, HTCLIENT},      {14, 212, HTBOTTOMLEFT},  {100, 212, HTBOTTOM},
       {313, 212, HTBOTTOMRIGHT}, {100, 220, HTCLIENT},     {60, 30, HTCAPTION},
-      {230, 30, HTCAPTION},      {14 + 300 - 15, 30, HTCLIENT},  // the close button
-      {14 + 300 - 45, 30, HTCLIENT},                                // the minimise button
+      {200, 30, HTCAPTION},      {14 + 300 - 15, 30, HTCLIENT},  // the close button
+      {14 + 300 - 45, 30, HTCLIENT},                                // the maximise button
+      {14 + 300 - 75, 30, HTCLIENT},                                // the minimise button
       {60, 43, HTCAPTION},       {60, 44, HTCLIENT},       {60, 120, HTCLIENT},
   };
   for (const Case& c : cases) {
@@ -217,20 +222,44 @@ TEST(WindowImplBaseTest, HitTestingGivesTheSizeBandsInsideTheShadowAndTheCaption
   EXPECT_TRUE(life.deleted);
 }
 
-TEST(WindowImplBaseTest, CaptionButtonsClickedByRealInputMinimiseAndClose) {
+POINT CentreOf(HWND hwnd, ui::Control* control) {
+  const RECT pos = control->GetPos();
+  return ToScreen(hwnd, POINT{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2});
+}
+
+TEST(WindowImplBaseTest, CaptionButtonsClickedByRealInputMaximiseRestoreMinimiseAndClose) {
   ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"caption.xml", kCaptionSkin));
   SkinWindow::Life life;
   auto* window = new SkinWindow(L"implbase", L"caption.xml", &life);
   HWND hwnd = window->CreateShown(RECT{100, 100, 428, 328}, false);
   ASSERT_TRUE(hwnd);
-  uitest::Click(ToScreen(hwnd, POINT{14 + 300 - 45, 28}));
+  ui::Control* maxButton = window->FindControl(L"maxbtn");
+  ui::Control* restoreButton = window->FindControl(L"restorebtn");
+  ASSERT_TRUE(maxButton && restoreButton);
+
+  // Maximise: the restore button takes the maximise button's place.
+  uitest::Click(CentreOf(hwnd, maxButton));
+  ASSERT_TRUE(PumpUntil([&] { return ::IsZoomed(hwnd) && !window->IsLayoutPending(); }, kWaitMs));
+  EXPECT_FALSE(maxButton->IsVisible());
+  EXPECT_TRUE(restoreButton->IsVisible());
+  uitest::Click(CentreOf(hwnd, restoreButton));
+  ASSERT_TRUE(PumpUntil([&] { return !::IsZoomed(hwnd) && !window->IsLayoutPending(); },
+                        kWaitMs));
+  EXPECT_TRUE(maxButton->IsVisible());
+  EXPECT_FALSE(restoreButton->IsVisible());
+  RECT where = {};
+  ::GetWindowRect(hwnd, &where);
+  EXPECT_EQ(where.right - where.left, 328) << "back to its size";
+
+  uitest::Click(CentreOf(hwnd, window->FindControl(L"minbtn")));
   ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(hwnd) != FALSE; }, kWaitMs));
-  ::ShowWindow(hwnd, SW_RESTORE);
-  window->BringToFront();
+  window->BringToFront();  // Restores a minimised window.
   ASSERT_TRUE(PumpUntil([&] { return !::IsIconic(hwnd) && !window->IsLayoutPending(); },
                         kWaitMs));
+  window->BringToFront();  // Brings it to the front.
+  ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }, kWaitMs));
 
-  uitest::Click(ToScreen(hwnd, POINT{14 + 300 - 15, 28}));
+  uitest::Click(CentreOf(hwnd, window->FindControl(L"closebtn")));
   ASSERT_TRUE(PumpUntil([&] { return life.deleted; }, kWaitMs)) << "closed after its fade";
   EXPECT_FALSE(::IsWindow(hwnd));
 }
