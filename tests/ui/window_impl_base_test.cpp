@@ -63,8 +63,9 @@ TEST(WindowImplBaseTest, ASkinThatDoesNotLoadFailsCreationThroughTheReporter) {
 TEST(WindowImplBaseTest, TheShadowBoxWrapsTheRootAndTheWholeWindowIsClientArea) {
   ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"shadow.xml",
                     "<Window size=\"300,200\" shadowattached=\"true\">"
-                    "<VBox name=\"skin\" width=\"300\" height=\"200\" bkcolor=\"white\"/>"
-                    "</Window>"));
+                    "<VBox name=\"skin\" width=\"300\" height=\"200\" bkcolor=\"white\">"
+                    "<TestPanel name=\"panel\"/><Unknown name=\"unknown\"/><Label/>"
+                    "</VBox></Window>"));
   SkinWindow::Life life;
   auto* window = new SkinWindow(L"implbase", L"shadow.xml", &life);
   HWND hwnd = window->Create(nullptr, L"shadow", WS_OVERLAPPEDWINDOW, 0, true,
@@ -81,6 +82,10 @@ TEST(WindowImplBaseTest, TheShadowBoxWrapsTheRootAndTheWholeWindowIsClientArea) 
   EXPECT_EQ(skin->GetParent(), shadow);
   EXPECT_EQ(skin->GetBorderRound().cx, 3) << "the round-corner fix";
   EXPECT_EQ(shadow->GetLayout()->GetPadding().left, 14);
+  // The window makes what the library does not know, and only that.
+  EXPECT_NE(window->FindControl(L"panel"), nullptr);
+  EXPECT_EQ(window->FindControl(L"unknown"), nullptr);
+  EXPECT_EQ(life.asked, (std::vector<std::wstring>{L"TestPanel", L"Unknown"}));
 
   // Frameless: no caption, and no frame even for a sizing style.
   EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION, 0);
