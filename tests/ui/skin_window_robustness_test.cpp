@@ -136,7 +136,7 @@ TEST_F(SkinWindowRobustnessTest, TwoHundredWindowsOpenedAndClosedGiveBackHandles
 }
 
 TEST_F(SkinWindowRobustnessTest, MutatedSkinsBuildAndPaintOrFailWithOneReportEach) {
-  const int kSkins = 2000;
+  const int kSkins = 1500;
   uitest::ReportedErrors reported;
   std::mt19937 random(20261209);
   int created = 0;
