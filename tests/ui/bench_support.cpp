@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <vector>
 
 #include "ui/core/box.h"
 #include "ui/core/global_manager.h"
+#include "ui/render/render_interfaces.h"
 
 namespace uibench {
 
@@ -78,6 +80,36 @@ double TimeMs(const std::function<void()>& body, double budgetMs, int minRuns) {
     best = std::min(best, elapsed / runs);
   }
   return best;
+}
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+double PlainCopyMs(HWND hwnd, int width, int height, bool layered) {
+  std::unique_ptr<ui::IRenderContext> source =
+      ui::GlobalManager::GetRenderFactory()->CreateRenderContext();
+  source->Resize(width, height);
+  if (layered) {
+    POINT origin = {0, 0};
+    SIZE size = {width, height};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return TimeMs([&] {
+      ::UpdateLayeredWindow(hwnd, nullptr, &origin, &size, source->GetDC(), &origin, 0, &blend,
+                            ULW_ALPHA);
+    });
+  }
+  HDC windowDc = ::GetDC(hwnd);
+  const double copy = TimeMs([&] {
+    ::BitBlt(windowDc, 0, 0, width, height, source->GetDC(), 0, 0, SRCCOPY);
+    ::GdiFlush();
+  });
+  ::ReleaseDC(hwnd, windowDc);
+  return copy;
 }
 
 void PreparePhoneTree(const std::wstring& folder) {

@@ -3,6 +3,8 @@
 #ifndef TESTS_UI_BENCH_SUPPORT_H_
 #define TESTS_UI_BENCH_SUPPORT_H_
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
@@ -18,6 +20,13 @@ double NowMs();
 // Milliseconds per run of body: a warm-up, then as many runs as fit in about budgetMs (at least
 // minRuns), and the best of three such rounds, so a busy machine's pauses count less.
 double TimeMs(const std::function<void()>& body, double budgetMs = 300, int minRuns = 5);
+
+// Dispatches every message waiting on this thread.
+void Pump();
+
+// Milliseconds of one plain copy of a width x height bitmap to hwnd, the floor a repaint is
+// measured against: UpdateLayeredWindow for a layered window, BitBlt (flushed) for another.
+double PlainCopyMs(HWND hwnd, int width, int height, bool layered);
 
 // Writes the tree's two images into folder (ending with a separator) and registers its colours.
 void PreparePhoneTree(const std::wstring& folder);

@@ -3,11 +3,10 @@
 // the build apart, and a cached document built again (what child boxes do).
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 
+#include "tests/ui/bench_support.h"
 #include "ui/core/box.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/markup.h"
@@ -16,35 +15,8 @@
 
 namespace {
 
-double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-// Milliseconds per run of body: a warm-up, then runs for about budgetMs in three rounds; the
-// best round counts, so a busy machine's pauses count less.
-double TimeMs(const std::function<void()>& body, double budgetMs = 600) {
-  body();
-  double best = 1e30;
-  for (int round = 0; round < 3; ++round) {
-    int runs = 0;
-    const double start = NowMs();
-    double elapsed = 0;
-    while (runs < 5 || elapsed < budgetMs / 3) {
-      body();
-      ++runs;
-      elapsed = NowMs() - start;
-    }
-    best = std::min(best, elapsed / runs);
-  }
-  return best;
-}
+// Each figure runs for about 600 ms in all.
+constexpr double kBudgetMs = 600;
 
 // 40 controls: 7 boxes, 33 leaves.
 std::wstring Skin() {
@@ -97,6 +69,8 @@ int CountControls(ui::Control* root) {
 
 }  // namespace
 
+using uibench::TimeMs;
+
 int main() {
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
@@ -116,17 +90,17 @@ int main() {
     ui::Window window;
     ui::WindowBuilder builder;
     window.AttachRoot(builder.Create(skin.c_str(), nullptr, &window, nullptr));
-  });
+  }, kBudgetMs);
   const double parse = TimeMs([&] {
     ui::MarkupDocument document;
     document.LoadFromString(skin);
-  });
+  }, kBudgetMs);
   ui::WindowBuilder cached;
   delete cached.Create(skin.c_str(), nullptr, nullptr, nullptr);
   const double build = TimeMs([&] {
     ui::Window window;
     window.AttachRoot(cached.Build(nullptr, &window, nullptr));
-  });
+  }, kBudgetMs);
   std::printf("  parse + build + attach (and delete) %.3f ms\n", both);
   std::printf("  parse alone                        %.3f ms\n", parse);
   std::printf("  build of a parsed document         %.3f ms\n", build);

@@ -5,23 +5,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "tests/ui/bench_support.h"
 #include "ui/core/global_manager.h"
 #include "ui/render/render_interfaces.h"
 
-namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-}  // namespace
+using uibench::NowMs;
 
 int main() {
   wchar_t temp[MAX_PATH];

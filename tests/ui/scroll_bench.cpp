@@ -8,12 +8,11 @@
 // bring it into view) and a repaint.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 
+#include "tests/ui/bench_support.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/scroll_bar.h"
@@ -25,38 +24,10 @@
 
 namespace {
 
+using uibench::TimeMs;
+
 constexpr int kRowHeight = 30;
 constexpr RECT kView = {0, 0, 400, 600};
-
-double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-// Milliseconds per run of body: a warm-up, then as many runs as fit in about budgetMs (at least
-// minRuns), the best of three such rounds, so a busy machine's pauses count less.
-double TimeMs(const std::function<void()>& body, double budgetMs = 300, int minRuns = 5) {
-  body();
-  double best = 1e30;
-  for (int round = 0; round < 3; ++round) {
-    int runs = 0;
-    const double start = NowMs();
-    double elapsed = 0;
-    while (runs < minRuns || elapsed < budgetMs / 3) {
-      body();
-      ++runs;
-      elapsed = NowMs() - start;
-    }
-    best = std::min(best, elapsed / runs);
-  }
-  return best;
-}
 
 struct ListFigures {
   double layoutMs = 0;

@@ -6,15 +6,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/ui/bench_support.h"
+#include "ui/core/control.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/window_builder.h"
 #include "ui/core/window_impl_base.h"
-#include "ui/render/render_interfaces.h"
 
 namespace {
 
@@ -72,14 +71,6 @@ class BenchSkinWindow : public ui::WindowImplBase {
   std::wstring file_;
 };
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
 bool WriteText(const std::wstring& path, const std::string& text) {
   FILE* file = _wfopen(path.c_str(), L"wb");
   if (!file) return false;
@@ -122,14 +113,14 @@ void Bench(const std::wstring& file, bool layered) {
     }
     opens.push_back(took);
     ::DestroyWindow(window->GetHWND());
-    Pump();
+    uibench::Pump();
   }
   std::sort(opens.begin(), opens.end());
 
   BenchSkinWindow* window = Open(file, layered);
   if (!window) return;
   HWND hwnd = window->GetHWND();
-  Pump();
+  uibench::Pump();
   RECT client = {};
   ::GetClientRect(hwnd, &client);
   const int width = client.right, height = client.bottom;
@@ -138,26 +129,7 @@ void Bench(const std::wstring& file, bool layered) {
     ::SendMessageW(hwnd, WM_PAINT, 0, 0);
   });
 
-  std::unique_ptr<ui::IRenderContext> source =
-      ui::GlobalManager::GetRenderFactory()->CreateRenderContext();
-  source->Resize(width, height);
-  double copy = 0;
-  if (layered) {
-    POINT origin = {0, 0};
-    SIZE size = {width, height};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    copy = uibench::TimeMs([&] {
-      ::UpdateLayeredWindow(hwnd, nullptr, &origin, &size, source->GetDC(), &origin, 0, &blend,
-                            ULW_ALPHA);
-    });
-  } else {
-    HDC windowDc = ::GetDC(hwnd);
-    copy = uibench::TimeMs([&] {
-      ::BitBlt(windowDc, 0, 0, width, height, source->GetDC(), 0, 0, SRCCOPY);
-      ::GdiFlush();
-    });
-    ::ReleaseDC(hwnd, windowDc);
-  }
+  const double copy = uibench::PlainCopyMs(hwnd, width, height, layered);
 
   std::printf("skinned window (%s), %dx%d, %d controls in the skin:\n", kind, width, height,
               uibench::CountControls(window->GetRoot()) - (layered ? 1 : 0));
@@ -169,7 +141,7 @@ void Bench(const std::wstring& file, bool layered) {
               copy);
   std::printf("  repaint / plain copy:                 %8.1fx\n", copy > 0 ? repaint / copy : 0.0);
   ::DestroyWindow(hwnd);
-  Pump();
+  uibench::Pump();
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "tests/ui/bench_support.h"
 #include "ui/core/box.h"
@@ -35,14 +34,6 @@ class BenchWindow : public ui::Window {
   ui::Control* root_;
 };
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
 void Bench(const std::wstring& folder, bool layered) {
   BenchWindow window(uibench::BuildPhoneTree(folder));
   HWND hwnd = window.Create(nullptr, L"bench", WS_POPUP, 0, layered, RECT{0, 0, kWidth, kHeight});
@@ -54,7 +45,7 @@ void Bench(const std::wstring& folder, bool layered) {
   ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   ::InvalidateRect(hwnd, nullptr, FALSE);
   ::SendMessageW(hwnd, WM_PAINT, 0, 0);  // The first paint lays the tree out.
-  Pump();
+  uibench::Pump();
 
   // Everything invalid, then one paint cycle: what a full repaint costs.
   const double repaint = uibench::TimeMs([&] {
@@ -67,26 +58,7 @@ void Bench(const std::wstring& folder, bool layered) {
   const double tree = uibench::TimeMs(
       [&] { window.GetRoot()->PaintWithClip(window.GetRenderContext(), all); });
 
-  std::unique_ptr<ui::IRenderContext> source =
-      ui::GlobalManager::GetRenderFactory()->CreateRenderContext();
-  source->Resize(kWidth, kHeight);
-  HDC windowDc = ::GetDC(hwnd);
-  double copy = 0;
-  if (layered) {
-    POINT origin = {0, 0};
-    SIZE size = {kWidth, kHeight};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    copy = uibench::TimeMs([&] {
-      ::UpdateLayeredWindow(hwnd, nullptr, &origin, &size, source->GetDC(), &origin, 0, &blend,
-                            ULW_ALPHA);
-    });
-  } else {
-    copy = uibench::TimeMs([&] {
-      ::BitBlt(windowDc, 0, 0, kWidth, kHeight, source->GetDC(), 0, 0, SRCCOPY);
-      ::GdiFlush();
-    });
-  }
-  ::ReleaseDC(hwnd, windowDc);
+  const double copy = uibench::PlainCopyMs(hwnd, kWidth, kHeight, layered);
 
   const char* kind = layered ? "layered" : "ordinary";
   const char* plain = layered ? "UpdateLayeredWindow" : "BitBlt";
@@ -97,7 +69,7 @@ void Bench(const std::wstring& folder, bool layered) {
   std::printf("  plain %-20s   %8.3f ms\n", plain, copy);
   std::printf("  repaint / plain copy:         %8.1fx\n", copy > 0 ? repaint / copy : 0.0);
   ::DestroyWindow(hwnd);
-  Pump();
+  uibench::Pump();
 }
 
 }  // namespace
