@@ -34,14 +34,6 @@ RECT WorkArea() {
   return info.rcWork;
 }
 
-void WheelNotch(int delta) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.mouseData = static_cast<DWORD>(delta);
-  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  ::SendInput(1, &input, sizeof(input));
-}
-
 // A window at windowRect with a 160 x 30 combo at (20, 20) of its client area, holding count
 // items of 30 pixels ("Item 0", "Item 1", ...). The log records the combo's click and select
 // events.
@@ -257,7 +249,7 @@ TEST(ComboWindowTest, TheWheelStepsTheSelectionWithScrollSelect) {
   HWND popup = scene.Open(&rect);
   ASSERT_TRUE(popup);
   uitest::MoveMouse(POINT{rect.left + 40, rect.top + 20});
-  WheelNotch(-WHEEL_DELTA);
+  uitest::Wheel(-WHEEL_DELTA);
   ASSERT_TRUE(scene.Closed(popup));
   EXPECT_EQ(scene.combo->GetCurSel(), 2);
   EXPECT_EQ(scene.log, (Log{L"click", L"select 2 -1"}));

@@ -21,26 +21,14 @@
 namespace {
 
 using uitest::PumpUntil;
+using uitest::ScreenRgb;
 using uitest::TestWindow;
 using uitest::ToScreen;
+using uitest::Wheel;
 
 constexpr DWORD kWaitMs = 20000;
 constexpr int kRowHeight = 24;
 const RECT kRect = {100, 100, 580, 400};
-
-DWORD ScreenRgb(POINT screen) {
-  const test_support::ScreenCapture capture =
-      test_support::CaptureScreen(RECT{screen.x, screen.y, screen.x + 1, screen.y + 1});
-  return capture.width == 1 ? capture.Rgb(0, 0) : 0xFFFFFFFFu;
-}
-
-void Wheel(int delta) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  input.mi.mouseData = static_cast<DWORD>(delta);
-  ::SendInput(1, &input, sizeof(input));
-}
 
 void StyleRow(ui::ListContainerElement* row, const std::wstring& text) {
   row->SetText(text);

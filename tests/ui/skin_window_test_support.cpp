@@ -51,20 +51,7 @@ LRESULT SkinWindow::OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
 HWND SkinWindow::CreateShown(const RECT& rect, bool layered, DWORD style) {
   HWND hwnd = Create(nullptr, L"skin window test", style, 0, layered, rect);
   if (!hwnd) return nullptr;
-  ::ShowWindow(hwnd, SW_SHOWNORMAL);
-  ::SetForegroundWindow(hwnd);
-  ::SetFocus(hwnd);
-  if (layered) ::PostMessageW(hwnd, WM_PAINT, 0, 0);  // A layered window gets no first paint.
-  ::UpdateWindow(hwnd);
-  const bool ready = PumpUntil(
-      [&] {
-        RECT client = {};
-        ::GetClientRect(hwnd, &client);
-        return ::GetForegroundWindow() == hwnd && !IsLayoutPending() && GetRenderContext() &&
-               GetRenderContext()->GetWidth() == client.right;
-      },
-      20000);
-  return ready ? hwnd : nullptr;
+  return ShowInFront(this, layered) ? hwnd : nullptr;
 }
 
 bool WriteSkin(const std::wstring& folder, const std::wstring& file, const std::string& markup) {

@@ -18,6 +18,7 @@
 namespace {
 
 using uitest::PumpUntil;
+using uitest::ScreenRgb;
 using uitest::SkinWindow;
 using uitest::ToScreen;
 
@@ -52,12 +53,6 @@ const char kForm[] =
     "    </HBox>"
     "  </VBox>"
     "</VBox></Window>";
-
-DWORD ScreenRgb(POINT screen) {
-  const test_support::ScreenCapture capture =
-      test_support::CaptureScreen(RECT{screen.x, screen.y, screen.x + 1, screen.y + 1});
-  return capture.width == 1 ? capture.Rgb(0, 0) : 0xFFFFFFFFu;
-}
 
 POINT CentreOf(HWND hwnd, ui::Control* control) {
   const RECT pos = control->GetPos();
@@ -153,19 +148,7 @@ TEST(SkinnedFormTest, RealInputReachesTheControlsOfAFormBuiltFromMarkup) {
   EXPECT_EQ(cancelClicks, 0);
 
   // Frames: normal, hot, pushed, hot.
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  std::vector<DWORD> strip(static_cast<size_t>(width) * frames.size() * height);
-  for (size_t f = 0; f < frames.size(); ++f) {
-    for (int y = 0; y < height && y < frames[f].height; ++y) {
-      for (int x = 0; x < width && x < frames[f].width; ++x)
-        strip[y * width * frames.size() + f * width + x] = 0xFF000000u | frames[f].Rgb(x, y);
-    }
-  }
-  wchar_t folder[MAX_PATH] = {};
-  ::GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::wstring png = std::wstring(folder) + L"\\skinned_form_button_states.png";
-  EXPECT_TRUE(uitest::WritePng(png, width * static_cast<int>(frames.size()), height, strip));
-  std::printf("screenshot: %ls\n", png.c_str());
+  EXPECT_TRUE(uitest::SaveFramesPng(frames, rect, L"skinned_form_button_states.png"));
 
   // The close button of the caption closes the window, and with it the object.
   uitest::Click(CentreOf(hwnd, window->FindControl(L"closebtn")));

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "ui/core/global_manager.h"
+#include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
 namespace uitest {
@@ -154,6 +155,24 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
+}
+
+bool ShowInFront(ui::Window* window, bool layered) {
+  HWND hwnd = window->GetHWND();
+  ::ShowWindow(hwnd, SW_SHOWNORMAL);
+  ::SetForegroundWindow(hwnd);
+  ::SetFocus(hwnd);
+  if (layered) ::PostMessageW(hwnd, WM_PAINT, 0, 0);  // A layered window gets no first paint.
+  ::UpdateWindow(hwnd);
+  return PumpUntil(
+      [&] {
+        RECT client = {};
+        ::GetClientRect(hwnd, &client);
+        return ::GetForegroundWindow() == hwnd && !window->IsLayoutPending() &&
+               window->GetRenderContext() &&
+               window->GetRenderContext()->GetWidth() == client.right;
+      },
+      20000);
 }
 
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<DWORD>& argb) {

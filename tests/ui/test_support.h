@@ -11,7 +11,8 @@
 
 namespace ui {
 class IRenderContext;
-}
+class Window;
+}  // namespace ui
 
 namespace uitest {
 
@@ -45,6 +46,10 @@ int CountRgb(ui::IRenderContext* context, const RECT& rect, DWORD rgb);
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Pumps messages for the given time (to see that something does NOT happen).
 void PumpFor(DWORD ms);
+
+// Shows the created window in front with the keyboard focus and waits for its first layout and
+// a paint surface as wide as its client area. False when that does not come.
+bool ShowInFront(ui::Window* window, bool layered);
 
 // Writes a 32-bit ARGB image (pixels row by row, top first) as PNG through GDI+.
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<DWORD>& argb);

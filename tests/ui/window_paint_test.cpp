@@ -23,6 +23,7 @@ using uitest::LoggingControl;
 using uitest::Place;
 using uitest::PumpUntil;
 using uitest::RootBox;
+using uitest::ScreenRgb;
 using uitest::TestWindow;
 
 constexpr DWORD kWaitMs = 20000;
@@ -33,12 +34,6 @@ std::wstring SolidPng(const uitest::TempDir& dir, const std::wstring& name, int 
   const std::wstring path = dir.File(name);
   uitest::WritePng(path, width, height, std::vector<DWORD>(width * height, argb));
   return path;
-}
-
-DWORD ScreenRgb(POINT screen) {
-  const test_support::ScreenCapture capture =
-      test_support::CaptureScreen(RECT{screen.x, screen.y, screen.x + 1, screen.y + 1});
-  return capture.width == 1 ? capture.Rgb(0, 0) : 0xFFFFFFFFu;
 }
 
 BYTE AlphaAt(ui::IRenderContext* context, int x, int y) {
@@ -85,19 +80,7 @@ TEST(WindowPaintTest, ButtonStateImagesFollowHoverAndPressOnTheScreen) {
   EXPECT_TRUE(showsOnScreen(hot)) << "released over it: hot again";
 
   // The four frames side by side: normal, hot, pushed, hot.
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  std::vector<DWORD> strip(static_cast<size_t>(width) * frames.size() * height);
-  for (size_t f = 0; f < frames.size(); ++f) {
-    for (int y = 0; y < height && y < frames[f].height; ++y) {
-      for (int x = 0; x < width && x < frames[f].width; ++x)
-        strip[y * width * frames.size() + f * width + x] = 0xFF000000u | frames[f].Rgb(x, y);
-    }
-  }
-  wchar_t folder[MAX_PATH] = {};
-  ::GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::wstring png = std::wstring(folder) + L"\\window_button_states.png";
-  EXPECT_TRUE(uitest::WritePng(png, width * static_cast<int>(frames.size()), height, strip));
-  std::printf("screenshot: %ls\n", png.c_str());
+  EXPECT_TRUE(uitest::SaveFramesPng(frames, rect, L"window_button_states.png"));
 }
 
 // A window that wraps its skin in a shadow box on WM_CREATE, as the skinned window base does.

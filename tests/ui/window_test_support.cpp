@@ -35,18 +35,7 @@ void TestWindow::OnLastMessage(HWND hwnd) {
 HWND TestWindow::CreateShown(const RECT& rect, bool layered) {
   HWND hwnd = Create(nullptr, L"window test", WS_POPUP, 0, layered, rect);
   if (!hwnd) return nullptr;
-  ::ShowWindow(hwnd, SW_SHOWNORMAL);
-  ::SetForegroundWindow(hwnd);
-  ::SetFocus(hwnd);
-  if (layered) ::PostMessageW(hwnd, WM_PAINT, 0, 0);  // A layered window gets no first paint.
-  ::UpdateWindow(hwnd);
-  const bool ready = PumpUntil(
-      [&] {
-        return ::GetForegroundWindow() == hwnd && !IsLayoutPending() &&
-               GetRenderContext()->GetWidth() == rect.right - rect.left;
-      },
-      20000);
-  return ready ? hwnd : nullptr;
+  return ShowInFront(this, layered) ? hwnd : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -139,6 +128,20 @@ void PressKey(WORD virtualKey, bool shift) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void Wheel(int delta) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  input.mi.mouseData = static_cast<DWORD>(delta);
+  ::SendInput(1, &input, sizeof(input));
+}
+
+DWORD ScreenRgb(POINT screen) {
+  const test_support::ScreenCapture capture =
+      test_support::CaptureScreen(RECT{screen.x, screen.y, screen.x + 1, screen.y + 1});
+  return capture.width == 1 ? capture.Rgb(0, 0) : 0xFFFFFFFFu;
+}
+
 HWND FindVisibleToolTip(HWND owner) {
   struct Search {
     HWND owner;
@@ -169,6 +172,24 @@ bool SaveScreenPng(const RECT& rect, const std::wstring& name) {
   ::GetCurrentDirectoryW(MAX_PATH, folder);
   const std::wstring path = std::wstring(folder) + L"\\" + name;
   const bool saved = WritePng(path, capture.width, capture.height, argb);
+  std::printf("screenshot: %ls (%s)\n", path.c_str(), saved ? "written" : "NOT written");
+  return saved;
+}
+
+bool SaveFramesPng(const std::vector<test_support::ScreenCapture>& frames, const RECT& rect,
+                   const std::wstring& name) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  std::vector<DWORD> strip(static_cast<size_t>(width) * frames.size() * height);
+  for (size_t f = 0; f < frames.size(); ++f) {
+    for (int y = 0; y < height && y < frames[f].height; ++y) {
+      for (int x = 0; x < width && x < frames[f].width; ++x)
+        strip[y * width * frames.size() + f * width + x] = 0xFF000000u | frames[f].Rgb(x, y);
+    }
+  }
+  wchar_t folder[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"\\" + name;
+  const bool saved = WritePng(path, width * static_cast<int>(frames.size()), height, strip);
   std::printf("screenshot: %ls (%s)\n", path.c_str(), saved ? "written" : "NOT written");
   return saved;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/screen_capture.h"
 #include "ui/core/box.h"
 #include "ui/core/control.h"
 #include "ui/core/window.h"
@@ -84,12 +85,20 @@ bool MoveMouse(POINT screen);
 void MouseButton(bool right, bool down);
 void Click(POINT screen, bool right = false);
 void PressKey(WORD virtualKey, bool shift = false);
+// One wheel notch is WHEEL_DELTA; negative scrolls down.
+void Wheel(int delta);
+
+// The screen's pixel at a point as 0xRRGGBB (0xFFFFFFFF when it cannot be read).
+DWORD ScreenRgb(POINT screen);
 
 // The visible tooltip window owned by owner, or null.
 HWND FindVisibleToolTip(HWND owner);
 
 // Writes the screen under rect as a PNG into the test's working folder and prints where.
 bool SaveScreenPng(const RECT& rect, const std::wstring& name);
+// The same for frames captured of rect over time, side by side, first on the left.
+bool SaveFramesPng(const std::vector<test_support::ScreenCapture>& frames, const RECT& rect,
+                   const std::wstring& name);
 
 }  // namespace uitest
 
