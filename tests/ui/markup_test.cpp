@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "tests/ui/skin_mutations.h"
 #include "tests/ui/test_support.h"
 #include "ui/core/markup.h"
 
@@ -221,22 +222,11 @@ TEST(MarkupTest, DeepNestingIsRefusedInsteadOfOverflowingTheStack) {
 TEST(MarkupTest, SurvivesOneHundredThousandMutatedSkins) {
   std::mt19937 random(20261209);
   const std::string seed(kSkin);
-  const char interesting[] = "<>/\"'=&!?-; \t\nax:_;";
   MarkupDocument doc;
   int parsed = 0;
   size_t checksum = 0;
   for (int round = 0; round < 100000; ++round) {
-    std::string skin = seed;
-    const int edits = 1 + static_cast<int>(random() % 4);
-    for (int e = 0; e < edits && !skin.empty(); ++e) {
-      const size_t at = random() % skin.size();
-      switch (random() % 4) {
-        case 0: skin[at] = static_cast<char>(skin[at] ^ (1 << (random() % 8))); break;
-        case 1: skin.resize(at); break;
-        case 2: skin.insert(at, 1, interesting[random() % (sizeof(interesting) - 1)]); break;
-        default: skin.erase(at, 1 + random() % 8); break;
-      }
-    }
+    const std::string skin = uitest::MutateSkin(seed, random);
     if (!doc.LoadFromUtf8(skin.data(), skin.size())) continue;
     ++parsed;
     // Walk the whole tree depth-first.
