@@ -15,15 +15,7 @@ namespace {
 
 using ui::Box;
 using ui::Control;
-
-class Counted : public Control {
- public:
-  explicit Counted(bool* deleted) : deleted_(deleted) {}
-  ~Counted() override { *deleted_ = true; }
-
- private:
-  bool* deleted_;
-};
+using uitest::FlaggedControl;
 
 Control* Sized(int width, int height) {
   auto* control = new Control();
@@ -92,7 +84,7 @@ TEST(BoxTest, ARemovedChildLivesUntilTheWindowHandlesItsCleanUpMessage) {
   auto* root = new Box();
   window.AttachRoot(root);
   bool deleted = false;
-  auto* child = new Counted(&deleted);
+  auto* child = new FlaggedControl(&deleted);
   child->SetName(L"child");
   root->Add(child);
   ASSERT_EQ(window.FindControl(L"child"), child);
@@ -117,7 +109,7 @@ TEST(BoxTest, WithoutAutoDestroyARemovedChildIsDetachedAndMayBeAddedElsewhere) {
   Box second;
   first.SetAutoDestroy(false);
   bool deleted = false;
-  auto* child = new Counted(&deleted);
+  auto* child = new FlaggedControl(&deleted);
   first.Add(child);
   ASSERT_TRUE(first.Remove(child));
   EXPECT_FALSE(deleted);
@@ -262,7 +254,7 @@ TEST(BoxTest, AChildRemovedByASiblingsPositionHandlerStopsThePlacingSafely) {
   root->SetDelayedDestroy(false);  // Deleted at once, while the layout is placing.
   Control* a = Sized(ui::kSizeStretch, 20);
   bool deleted = false;
-  auto* b = new Counted(&deleted);
+  auto* b = new FlaggedControl(&deleted);
   b->SetFixedHeight(20);
   root->Add(a);
   root->Add(b);

@@ -15,6 +15,7 @@ namespace {
 using ui::Box;
 using ui::Control;
 using ui::EventArgs;
+using uitest::FlaggedControl;
 
 // Appends name to log and answers result.
 ui::EventCallback Log(std::vector<std::string>* log, std::string name, bool result = true) {
@@ -28,15 +29,6 @@ class Activatable : public Control {
  public:
   void Activate() override { ++activations; }
   int activations = 0;
-};
-
-class Counted : public Control {
- public:
-  explicit Counted(bool* deleted) : deleted_(deleted) {}
-  ~Counted() override { *deleted_ = true; }
-
- private:
-  bool* deleted_;
 };
 
 // A window with a root box and one child placed at (10, 10, 60, 40).
@@ -143,7 +135,7 @@ TEST(ControlEventTest, AHandlerThatDestroysTheSenderEndsTheDispatch) {
   Tree tree;
   tree.root->SetDelayedDestroy(false);  // Removing deletes at once.
   bool deleted = false;
-  auto* doomed = new Counted(&deleted);
+  auto* doomed = new FlaggedControl(&deleted);
   tree.root->Add(doomed);
   tree.root->AttachBubbledEvent(ui::kEventClick, Log(&log, "parent"));
   doomed->AttachEvent(ui::kEventClick, [&](const EventArgs&) {

@@ -1,5 +1,5 @@
 // Helpers of the control-tree tests: a driven clock for timers and animations, native windows for
-// a ui::Window under test, and a memory canvas to paint into.
+// a ui::Window under test, a memory canvas to paint into, and a control that tells its deletion.
 #ifndef TESTS_UI_CONTROL_TEST_SUPPORT_H_
 #define TESTS_UI_CONTROL_TEST_SUPPORT_H_
 
@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "ui/core/control.h"
 #include "ui/core/performance_clock.h"
 #include "ui/render/render_interfaces.h"
 
@@ -26,6 +27,16 @@ bool TakeUpdateRegion(HWND hwnd);
 
 // A top-down surface of width x height, all zero.
 std::unique_ptr<ui::IRenderContext> MakeCanvas(int width, int height);
+
+// A control that sets *deleted when it is destroyed.
+class FlaggedControl : public ui::Control {
+ public:
+  explicit FlaggedControl(bool* deleted) : deleted_(deleted) {}
+  ~FlaggedControl() override { *deleted_ = true; }
+
+ private:
+  bool* deleted_;
+};
 
 }  // namespace uitest
 
