@@ -18,23 +18,6 @@
 
 namespace {
 
-// The first rows of the process's console screen buffer; empty without a console.
-std::wstring OwnConsoleText() {
-  HANDLE screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-  if (screen == INVALID_HANDLE_VALUE) return std::wstring();
-  CONSOLE_SCREEN_BUFFER_INFO info{};
-  ::GetConsoleScreenBufferInfo(screen, &info);
-  std::wstring text(static_cast<size_t>(info.dwSize.X) * 20, L' ');
-  DWORD read = 0;
-  ::ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
-                                &read);
-  ::CloseHandle(screen);
-  text.resize(read);
-  return text;
-}
-
 bool HasConsole() {
   HANDLE screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -61,7 +44,7 @@ int main(int argc, char** argv) {
     std::fflush(stderr);
     int result = 0;
     if (HasConsole()) result |= console_probe::kHasConsole;
-    const std::wstring shown = OwnConsoleText();
+    const std::wstring shown = console_probe::ConsoleText(20);
     if (shown.find(Widen(out)) != std::wstring::npos && shown.find(Widen(err)) != std::wstring::npos)
       result |= console_probe::kSeesOwnOutput;
     return result;

@@ -17,27 +17,11 @@
 
 namespace {
 
+using console_probe::ConsoleText;
 using console_probe::kHasConsole;
 using console_probe::kSeesOwnOutput;
 
 constexpr DWORD kLongWaitMs = 60000;  // only reached when something is broken
-
-// The text of the first `rows` rows of the process's console screen buffer.
-std::wstring ConsoleText(int rows) {
-  HANDLE screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-  if (screen == INVALID_HANDLE_VALUE) return std::wstring();
-  CONSOLE_SCREEN_BUFFER_INFO info{};
-  ::GetConsoleScreenBufferInfo(screen, &info);
-  std::wstring text(static_cast<size_t>(info.dwSize.X) * rows, L' ');
-  DWORD read = 0;
-  ::ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
-                                &read);
-  ::CloseHandle(screen);
-  text.resize(read);
-  return text;
-}
 
 bool Contains(const std::wstring& text, const wchar_t* part) {
   return text.find(part) != std::wstring::npos;
