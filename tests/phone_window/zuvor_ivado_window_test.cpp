@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "phone_window/dui_video_view.h"
+#include "phone_window/phone_window_factory.h"
+#include "phone_window/window_thread_pool.h"
 #include "phone_window/window_pin.h"
 #include "phone_window/zuvor_ivado_window.h"
 #include "tests/phone_window/phone_window_test_support.h"
 #include "tests/ui/test_support.h"
 #include "ui/controls/combo.h"
 #include "ui/controls/combo_window.h"
+#include "ui/core/global_manager.h"
+#include "ui/core/window_impl_base.h"
 
 namespace {
 
@@ -294,6 +298,32 @@ TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   ASSERT_TRUE(window_->log().WaitFor("close"));
   ASSERT_TRUE(phonetest::WaitUntil([&] { return !::IsWindow(hwnd); }));
   EXPECT_EQ(window_->log().Count("close"), 1);
+}
+
+TEST(ZuvorIvadoWindowFactoryTest, ASkinThatFailsLeavesNoWindow) {
+  phonetest::StartUiOnce();
+  uitest::TempDir empty;  // a resource folder without the skins
+  const std::wstring resources = ui::GlobalManager::GetResourcePath();
+  ui::GlobalManager::SetResourcePath(empty.path());
+  std::vector<std::wstring> reports;
+  ui::WindowImplBase::SetErrorReporter(
+      [&reports](const std::wstring& text, const std::wstring&) { reports.push_back(text); });
+
+  phonetest::CallbackLog log;
+  ZuvorIvadoWindowFactory factory;
+  PhoneWindow* window = factory.OpenPhoneWindow(1, "No skin", log.Make());
+
+  ui::WindowImplBase::SetErrorReporter(nullptr);
+  ui::GlobalManager::SetResourcePath(resources);
+  EXPECT_EQ(window, nullptr);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(L"cloud_phone_light.xml"), std::wstring::npos);
+  // No window of the class is left, and the session heard nothing.
+  EXPECT_EQ(::FindWindowW(kPhoneWindowClassName, nullptr), nullptr);
+  EXPECT_TRUE(log.Lines().empty());
+  // The next window opens as usual.
+  OpenWindow next(2, "After the failure");
+  EXPECT_NE(next.window(), nullptr);
 }
 
 }  // namespace
