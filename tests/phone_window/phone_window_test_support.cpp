@@ -312,10 +312,11 @@ PanelLines PanelLinesOf(int shownWidth, int shownHeight, bool turned) {
   const RECT id = {panelLeft + scale, panelTop + scale, panelLeft + panelWidth - scale,
                    panelTop + 6 * scale};
   const RECT counter = {id.left, id.top + lineHeight, id.right, id.bottom + lineHeight};
-  if (!turned) return {id, counter};
+  const RECT panel = {panelLeft, panelTop, panelLeft + panelWidth, panelTop + 2 * lineHeight + scale};
+  if (!turned) return {id, counter, panel};
   // A quarter turn counter-clockwise: (x, y) of the phone shows at (y, w - 1 - x).
   auto turn = [w](const RECT& r) { return RECT{r.top, w - r.right, r.bottom, w - r.left}; };
-  return {turn(id), turn(counter)};
+  return {turn(id), turn(counter), turn(panel)};
 }
 
 int Differences(const test_support::ScreenCapture& a, const test_support::ScreenCapture& b,

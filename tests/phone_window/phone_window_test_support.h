@@ -102,12 +102,13 @@ void Wheel(POINT screen, bool up);
 // Saves a capture as PNG in the working folder.
 void SavePng(const test_support::ScreenCapture& capture, const std::wstring& name);
 
-// Where the simulated phone's panel lines (stream id, frame counter) lie in a video of w x h shown
+// Where the simulated phone's panel and its lines (stream id, frame counter) lie in a video of w x h shown
 // upright, relative to the video's top-left corner; turned when `turned` (the video is then h
 // high and w wide as shown, the phone's screen being portrait).
 struct PanelLines {
   RECT id;
   RECT counter;
+  RECT panel;  // The white panel that holds both.
 };
 PanelLines PanelLinesOf(int shownWidth, int shownHeight, bool turned);
 

@@ -53,15 +53,24 @@ void ExpectMovingPicture(OpenWindow& window, bool turned, const std::wstring& na
   const RECT video = window.VideoScreenRect();
   const int w = Width(video), h = Height(video);
   ASSERT_GT(w, 0);
+  const phonetest::PanelLines lines = phonetest::PanelLinesOf(w, h, turned);
+  // The phone's quadrants, and a frame of the video's own size: the panel's edge where the
+  // control's size puts it (the first frames may still come at the stream's native size).
   auto shows = [&](const Shot& shot) {
-    return turned ? ShowsTurnedPhone(shot, w, h) : ShowsUprightPhone(shot, w, h);
+    if (!(turned ? ShowsTurnedPhone(shot, w, h) : ShowsUprightPhone(shot, w, h))) return false;
+    const RECT& p = lines.panel;
+    if (!turned) {
+      const int y = (lines.id.top + lines.id.bottom) / 2;
+      return shot(p.left - 2, y) == videotest::kRed && shot(p.left + 1, y) == videotest::kWhite;
+    }
+    const int x = (lines.id.left + lines.id.right) / 2;
+    return shot(x, p.bottom + 1) == videotest::kRed && shot(x, p.bottom - 2) == videotest::kWhite;
   };
   Shot first;
   ASSERT_TRUE(phonetest::WaitUntil([&] {
     first = CaptureRect(video);
     return shows(first);
   })) << "the phone never showed";
-  const phonetest::PanelLines lines = phonetest::PanelLinesOf(w, h, turned);
   // Ten frames at 30 per second, and at most half a minute under load.
   Shot later;
   ASSERT_TRUE(phonetest::WaitUntil([&] {
