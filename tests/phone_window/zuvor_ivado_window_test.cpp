@@ -232,12 +232,13 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   ASSERT_GT(before.cy, before.cx);
 
   window_->window()->PostRotation(2);
-  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cx > before.cx; }));
+  // The video turned (once laid out again); the chrome around it did not.
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    const RECT video = window_->VideoScreenRect();
+    return window_->ClientSize().cx > before.cx && Width(video) > Height(video);
+  }));
   const SIZE turned = window_->ClientSize();
   EXPECT_GT(turned.cx, turned.cy);
-  // The video turned; the chrome around it did not.
-  const RECT video = window_->VideoScreenRect();
-  EXPECT_GT(Width(video), Height(video));
   EXPECT_NEAR(window_->window()->GetAspectRatio(), double(turned.cx) / turned.cy, 1e-9);
 
   window_->window()->PostRotation(1);
@@ -246,6 +247,14 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   EXPECT_EQ(window_->ClientSize().cy, before.cy);
   EXPECT_EQ(Width(window_->WindowRect()), Width(windowBefore));
   EXPECT_EQ(Height(window_->WindowRect()), Height(windowBefore));
+
+  // Turned and back at once, with no paint (and so no layout) in between: the same size again.
+  window_->RunOnWindowThread([&] {
+    window_->window()->ApplyRotation(2);
+    window_->window()->ApplyRotation(1);
+  });
+  EXPECT_EQ(window_->ClientSize().cx, before.cx);
+  EXPECT_EQ(window_->ClientSize().cy, before.cy);
 }
 
 TEST_F(ZuvorIvadoWindowTest, PinFromTheSessionSetsTopmost) {

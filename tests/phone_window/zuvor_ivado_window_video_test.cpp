@@ -67,10 +67,14 @@ void ExpectMovingPicture(OpenWindow& window, bool turned, const std::wstring& na
     return shot(x, p.bottom + 1) == videotest::kRed && shot(x, p.bottom - 2) == videotest::kWhite;
   };
   Shot first;
-  ASSERT_TRUE(phonetest::WaitUntil([&] {
-    first = CaptureRect(video);
-    return shows(first);
-  })) << "the phone never showed";
+  if (!phonetest::WaitUntil([&] {
+        first = CaptureRect(video);
+        return shows(first);
+      })) {
+    phonetest::SavePng(first.capture, name + L"_never.png");
+    FAIL() << "the phone never showed " << (turned ? "turned" : "upright") << " in " << w << "x"
+           << h;
+  }
   // Ten frames at 30 per second, and at most half a minute under load.
   Shot later;
   ASSERT_TRUE(phonetest::WaitUntil([&] {
@@ -143,7 +147,11 @@ TEST(ZuvorIvadoWindowVideoTest, SkinnedWindowShowsThePictureUprightThenTurned) {
 
   const SIZE before = window.ClientSize();
   window.window()->PostRotation(2);
-  ASSERT_TRUE(phonetest::WaitUntil([&] { return window.ClientSize().cx > before.cx; }));
+  // Resized, centred again and laid out: the video is wider than high where it now is.
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    const RECT video = window.VideoScreenRect();
+    return window.ClientSize().cx > before.cx && Width(video) > Height(video);
+  }));
   ExpectMovingPicture(window, true, L"skinned_rotation2");
   phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_rotation2_window.png");
 }
