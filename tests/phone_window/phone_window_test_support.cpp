@@ -171,7 +171,15 @@ void OpenWindow::Play(const std::string& script) {
 }
 
 void OpenWindow::RunOnWindowThread(const std::function<void()>& work) {
-  const DWORD thread = ::GetWindowThreadProcessId(hwnd_, nullptr);
+  phonetest::RunOnWindowThread(hwnd_, work);
+}
+
+RECT OpenWindow::ScreenRectOf(const std::wstring& name) {
+  return phonetest::ScreenRectOf(window_, name);
+}
+
+void RunOnWindowThread(HWND hwnd, const std::function<void()>& work) {
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
   auto done = std::make_shared<nbase::WaitableEvent>(nbase::WaitableEvent::ResetPolicy::kManual,
                                                      false);
   // The pool's threads are known by id only; the one that owns the window does the work.
@@ -185,13 +193,14 @@ void OpenWindow::RunOnWindowThread(const std::function<void()>& work) {
   done->Wait();
 }
 
-RECT OpenWindow::ScreenRectOf(const std::wstring& name) {
+RECT ScreenRectOf(ZuvorIvadoWindow* window, const std::wstring& name) {
   RECT rect = {0, 0, 0, 0};
-  RunOnWindowThread([&] {
-    if (ui::Control* control = window_->FindControl(name)) rect = control->GetPos();
+  HWND hwnd = window->GetHandle();
+  RunOnWindowThread(hwnd, [&] {
+    if (ui::Control* control = window->FindControl(name)) rect = control->GetPos();
   });
   POINT origin = {0, 0};
-  ::ClientToScreen(hwnd_, &origin);
+  ::ClientToScreen(hwnd, &origin);
   ::OffsetRect(&rect, origin.x, origin.y);
   return rect;
 }

@@ -84,6 +84,11 @@ class OpenWindow {
   std::unique_ptr<videotest::StreamRig> rig_;
 };
 
+// Runs `work` on the thread of window `hwnd` (a pool thread) and waits for it.
+void RunOnWindowThread(HWND hwnd, const std::function<void()>& work);
+// The rectangle of the window's control `name` in screen pixels (read on the window's thread).
+RECT ScreenRectOf(ZuvorIvadoWindow* window, const std::wstring& name);
+
 // Waits (tens of seconds) for `done`, checking every few milliseconds.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
