@@ -264,8 +264,6 @@ void TypeUnicode(const std::wstring& text) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-namespace {
-
 void MovePointer(POINT screen) {
   const int width = ::GetSystemMetrics(SM_CXSCREEN);
   const int height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -282,7 +280,7 @@ void MovePointer(POINT screen) {
   });
 }
 
-}  // namespace
+void ParkPointer() { MovePointer(POINT{2, 2}); }
 
 void ClickCentre(const RECT& screenRect) {
   MovePointer(POINT{(screenRect.left + screenRect.right) / 2,

@@ -99,6 +99,10 @@ void PressKey(WORD virtualKey);
 void PressWithCtrl(WORD virtualKey);
 // A character typed as Unicode input (one WM_CHAR per UTF-16 unit).
 void TypeUnicode(const std::wstring& text);
+// Moves the pointer to `screen` and waits until it is there.
+void MovePointer(POINT screen);
+// Moves the pointer off every window (a window under it takes the focus, and so the front).
+void ParkPointer();
 // Moves the pointer and clicks the left button at the centre of rect.
 void ClickCentre(const RECT& screenRect);
 // Turns the wheel one notch over `screen` (up = away from the user).
