@@ -308,6 +308,33 @@ TEST_F(ZuvorIvadoWindowTest, EdgeDraggingKeepsTheAspectAndTheMinimum) {
   EXPECT_EQ(height, static_cast<int>(minimumWidth / aspect));
 }
 
+TEST_F(ZuvorIvadoWindowTest, DraggingTheRightEdgeWithTheMouseKeepsTheAspect) {
+  Open();
+  const RECT start = window_->WindowRect();
+  const double aspect = window_->window()->GetAspectRatio();
+  // Inside the resize band on the right, beside the toolbar.
+  POINT at = {start.right - 15, (start.top + start.bottom) / 2};
+  phonetest::MovePointer(at);
+  INPUT press = {};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  ::SendInput(1, &press, sizeof(press));
+  for (int step = 1; step <= 6; ++step) {
+    phonetest::MovePointer(POINT{at.x + 10 * step, at.y});
+  }
+  press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &press, sizeof(press));
+  // Wider, and as much higher as the aspect asks (the system's size loop may not follow every
+  // step of the pointer).
+  RECT end = {};
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    end = window_->WindowRect();
+    return Width(end) > Width(start) && Height(end) == static_cast<int>(Width(end) / aspect);
+  })) << Width(end) << "x" << Height(end);
+  EXPECT_EQ(end.left, start.left);
+  EXPECT_EQ(end.top, start.top);
+}
+
 TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   Open();
   HWND hwnd = window_->hwnd();
