@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -124,11 +125,16 @@ TEST(BuilderTest, MarkupTextBuildsItsTreeIntoTheParentAndYieldsTheFirstControl) 
 TEST(BuilderTest, EveryBuiltInClassNameMakesItsControl) {
   const wchar_t* names[] = {L"Control",  L"Box",         L"HBox",      L"VBox",   L"TileBox",
                             L"Label",    L"Button",      L"CheckBox",  L"Option", L"LabelBox",
-                            L"ButtonBox", L"CheckBoxBox", L"OptionBox", L"RichEdit"};
+                            L"ButtonBox", L"CheckBoxBox", L"OptionBox", L"RichEdit",
+                            L"TabBox",   L"ChildBox",    L"ListBox",   L"HListBox",
+                            L"VListBox", L"TileListBox", L"VirtualListBox", L"TreeView",
+                            L"TreeNode", L"ListContainerElement", L"Combo", L"Progress",
+                            L"Slider",   L"CircleProgress", L"ScrollBar"};
   for (const wchar_t* name : names) {
     std::unique_ptr<Control> control(WindowBuilder::CreateControlByClass(name));
     EXPECT_NE(control, nullptr) << name;
   }
+  EXPECT_EQ(std::size(names), 29u);
   std::unique_ptr<Control> box(WindowBuilder::CreateControlByClass(L"LabelBox"));
   EXPECT_NE(As<Box>(box.get()), nullptr);
   EXPECT_EQ(box->GetFixedWidth(), ui::kSizeStretch);  // The box form stretches.

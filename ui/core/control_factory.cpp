@@ -15,6 +15,7 @@
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
 #include "ui/controls/rich_edit.h"
+#include "ui/controls/scroll_bar.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/tab_box.h"
 #include "ui/controls/tree_node.h"
@@ -74,6 +75,7 @@ constexpr ControlClass kClasses[] = {
     {L"Slider", &Make<Slider>},
     {L"CircleProgress", &Make<CircleProgress>},
     {L"RichEdit", &Make<RichEdit>},
+    {L"ScrollBar", &Make<ScrollBar>},
 };
 
 }  // namespace

@@ -1,0 +1,329 @@
+// The pop-out phone window driven by real input on its own display (Xvfb): every toolbar button
+// and the quality combo reach the callbacks, keys, clipboard and pictures reach them once, the
+// wheel becomes a swipe, and the window keeps its shape when turned, pinned and sized.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "phone_window/dui_video_view.h"
+#include "phone_window/phone_window_factory.h"
+#include "phone_window/window_thread_pool.h"
+#include "phone_window/window_pin.h"
+#include "phone_window/zuvor_ivado_window.h"
+#include "tests/phone_window/phone_window_test_support.h"
+#include "tests/ui/test_support.h"
+#include "ui/controls/combo.h"
+#include "ui/controls/combo_window.h"
+#include "ui/core/global_manager.h"
+#include "ui/core/window_impl_base.h"
+
+namespace {
+
+using phonetest::OpenWindow;
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// Chooses a fixed file instead of showing the dialog.
+class FixedPictureDialog : public picture_file::PictureDialog {
+ public:
+  explicit FixedPictureDialog(std::wstring path) : path_(std::move(path)) {}
+  std::wstring ChooseFile(HWND) override {
+    ++asked;
+    return path_;
+  }
+  int asked = 0;
+
+ private:
+  std::wstring path_;
+};
+
+void SetClipboardText(const std::wstring& text) {
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+  ::GlobalUnlock(memory);
+  ::SetClipboardData(CF_UNICODETEXT, memory);
+  ::CloseClipboard();
+}
+
+class ZuvorIvadoWindowTest : public ::testing::Test {
+ protected:
+  void Open(int theme = 1) {
+    window_ = std::make_unique<OpenWindow>(theme, "Phone under test");
+    ASSERT_NE(window_->window(), nullptr);
+    ASSERT_TRUE(phonetest::WaitUntil([&] { return ::IsWindowVisible(window_->hwnd()) != 0; }));
+  }
+  // Clicks the named control and waits for `line` in the log.
+  bool ClickAndWait(const std::wstring& name, const std::string& line, int times = 1) {
+    phonetest::ClickCentre(window_->ScreenRectOf(name));
+    return window_->log().WaitFor(line, times);
+  }
+  // Gives the window the keyboard with a click on its title.
+  void Focus() {
+    phonetest::ClickCentre(window_->ScreenRectOf(L"lb_title"));
+    ASSERT_TRUE(phonetest::WaitUntil([&] { return ::GetForegroundWindow() == window_->hwnd(); }));
+  }
+
+  std::unique_ptr<OpenWindow> window_;
+};
+
+TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
+  uitest::TempDir folder;
+  const std::wstring picture = folder.File(L"picture.png");
+  const std::string bytes = "\x89PNG\r\n\x1a\n fake picture bytes";
+  ASSERT_TRUE(uitest::WriteFileBytes(picture, bytes));
+  FixedPictureDialog dialog(picture);
+  Open();
+  window_->window()->SetInputSources(nullptr, &dialog);
+
+  const struct {
+    const wchar_t* name;
+    const char* line;
+  } plain[] = {{L"btn_back", "back"},           {L"btn_home", "home"},
+               {L"btn_menu", "menu"},           {L"btn_screenshot", "screenshot"},
+               {L"btn_camera", "camera"},       {L"btn_volume_up", "volume up"},
+               {L"btn_volume_down", "volume down"}, {L"btn_restart", "restart"}};
+  for (const auto& button : plain) {
+    EXPECT_TRUE(ClickAndWait(button.name, button.line)) << button.line;
+  }
+
+  // The quality button steps through the four levels, shared by every window.
+  EXPECT_TRUE(ClickAndWait(L"btn_quality", "quality 1"));
+  EXPECT_TRUE(ClickAndWait(L"btn_quality", "quality 2"));
+
+  // The picture button sends the chosen file's bytes.
+  EXPECT_TRUE(ClickAndWait(L"btn_qrcode", "picture " + std::to_string(bytes.size())));
+  const std::vector<char> sent = window_->log().LastPicture();
+  EXPECT_EQ(std::string(sent.begin(), sent.end()), bytes);
+
+  // The keyboard button turns the keyboard mode off.
+  EXPECT_TRUE(window_->window()->IsKeyboardMode());
+  EXPECT_TRUE(ClickAndWait(L"btn_keyboard", "keyboard"));
+  EXPECT_FALSE(window_->window()->IsKeyboardMode());
+
+  // The pin button makes the window topmost, and a second click undoes it.
+  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_pin"));
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return window_pin::IsTopmost(window_->hwnd()); }));
+  EXPECT_TRUE(window_->window()->IsPinned());
+  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_pin"));
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return !window_pin::IsTopmost(window_->hwnd()); }));
+  EXPECT_FALSE(window_->window()->IsPinned());
+
+  // The quality combo: its third row (standard definition) is level 2 again.
+  phonetest::ClickCentre(window_->ScreenRectOf(L"combo_pic_quality"));
+  HWND popup = nullptr;
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    window_->RunOnWindowThread([&] {
+      auto* combo = dynamic_cast<ui::Combo*>(window_->window()->FindControl(L"combo_pic_quality"));
+      popup = combo && combo->GetComboWnd() ? combo->GetComboWnd()->GetHWND() : nullptr;
+    });
+    return popup && ::IsWindowVisible(popup);
+  }));
+  RECT list = {0, 0, 0, 0};
+  ::GetWindowRect(popup, &list);
+  const int row = Height(list) / 4;
+  phonetest::ClickCentre(RECT{list.left, list.top + 2 * row, list.right, list.top + 3 * row});
+  EXPECT_TRUE(window_->log().WaitFor("quality 2", 2));
+
+  // The rotation button last: the turned window has room for fewer buttons.
+  EXPECT_TRUE(ClickAndWait(L"btn_rotation", "rotation 2"));
+  EXPECT_EQ(window_->window()->GetRotation(), 2);
+  EXPECT_TRUE(ClickAndWait(L"btn_rotation", "rotation 1"));
+  EXPECT_EQ(window_->window()->GetRotation(), 1);
+}
+
+TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
+  Open();
+  Focus();
+  phonetest::CallbackLog& log = window_->log();
+
+  size_t mark = log.Size();
+  phonetest::PressKey('A');
+  ASSERT_TRUE(log.WaitFor("text 61 len 2"));
+  phonetest::PressKey(VK_RETURN);
+  ASSERT_TRUE(log.WaitFor("key 3 28"));
+  phonetest::PressKey(VK_SPACE);
+  ASSERT_TRUE(log.WaitFor("key 3 57"));
+  phonetest::PressKey(VK_LEFT);
+  ASSERT_TRUE(log.WaitFor("key 3 105"));
+  phonetest::PressKey(VK_BACK);
+  ASSERT_TRUE(log.WaitFor("key 3 14"));
+  // A character outside the Basic Multilingual Plane goes as one code point (U+1F600).
+  phonetest::TypeUnicode(L"\U0001F600");
+  ASSERT_TRUE(log.WaitFor("text f09f9880 len 5"));
+  // Enter and Space went once: as keys, not again as text.
+  EXPECT_EQ(log.LinesFrom(mark),
+            (std::vector<std::string>{"text 61 len 2", "key 3 28", "key 3 57", "key 3 105",
+                                      "key 3 14", "text f09f9880 len 5"}));
+
+  mark = log.Size();
+  phonetest::PressWithCtrl('A');
+  ASSERT_TRUE(log.WaitFor("key 2 29"));
+  phonetest::PressWithCtrl('C');
+  ASSERT_TRUE(log.WaitFor("key 2 29", 2));
+  SetClipboardText(L"h\u00e9llo");
+  phonetest::PressWithCtrl('V');
+  ASSERT_TRUE(log.WaitFor("paste h\xc3\xa9llo"));
+  // A later marker: nothing else (no control character as text) came before it.
+  phonetest::PressKey('B');
+  ASSERT_TRUE(log.WaitFor("text 62 len 2"));
+  EXPECT_EQ(log.LinesFrom(mark),
+            (std::vector<std::string>{"key 1 29", "key 1 30", "key 2 30", "key 2 29", "key 1 29",
+                                      "key 1 46", "key 2 46", "key 2 29", "paste h\xc3\xa9llo",
+                                      "text 62 len 2"}));
+
+  // Keyboard mode off: letters go nowhere, Ctrl+A still does.
+  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_keyboard"));
+  ASSERT_TRUE(log.WaitFor("keyboard"));
+  Focus();
+  mark = log.Size();
+  phonetest::PressKey('A');
+  phonetest::PressWithCtrl('A');
+  ASSERT_TRUE(log.WaitFor("key 2 29", 3));
+  EXPECT_EQ(log.LinesFrom(mark),
+            (std::vector<std::string>{"key 1 29", "key 1 30", "key 2 30", "key 2 29"}));
+}
+
+TEST_F(ZuvorIvadoWindowTest, WheelAndMouseBecomeTouches) {
+  Open();
+  window_->Play();
+  phonetest::CallbackLog& log = window_->log();
+  const RECT video = window_->VideoScreenRect();
+  const POINT centre = {(video.left + video.right) / 2, (video.top + video.bottom) / 2};
+
+  phonetest::Wheel(centre, false);
+  ASSERT_TRUE(log.WaitFor("touch 1 1"));
+  EXPECT_EQ(log.Count("touch 0 1"), 1);
+  EXPECT_EQ(log.Count("touch 2 1"), 8);
+
+  phonetest::ClickCentre(video);
+  ASSERT_TRUE(log.WaitFor("touch 1 1", 2));
+  EXPECT_EQ(log.Count("touch 0 1"), 2);
+  // The touches reached the phone too: two downs and two ups.
+  const std::vector<std::string> touches = window_->rig()->Touches();
+  int downs = 0, ups = 0;
+  for (const std::string& t : touches) {
+    downs += t.rfind("onTouchEvent(0,", 0) == 0;
+    ups += t.rfind("onTouchEvent(1,", 0) == 0;
+  }
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(ups, 2);
+}
+
+TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
+  Open();
+  const SIZE before = window_->ClientSize();
+  const RECT windowBefore = window_->WindowRect();
+  ASSERT_GT(before.cy, before.cx);
+
+  window_->window()->PostRotation(2);
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cx > before.cx; }));
+  const SIZE turned = window_->ClientSize();
+  EXPECT_GT(turned.cx, turned.cy);
+  // The video turned; the chrome around it did not.
+  const RECT video = window_->VideoScreenRect();
+  EXPECT_GT(Width(video), Height(video));
+  EXPECT_NEAR(window_->window()->GetAspectRatio(), double(turned.cx) / turned.cy, 1e-9);
+
+  window_->window()->PostRotation(1);
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cy > turned.cy; }));
+  EXPECT_EQ(window_->ClientSize().cx, before.cx);
+  EXPECT_EQ(window_->ClientSize().cy, before.cy);
+  EXPECT_EQ(Width(window_->WindowRect()), Width(windowBefore));
+  EXPECT_EQ(Height(window_->WindowRect()), Height(windowBefore));
+}
+
+TEST_F(ZuvorIvadoWindowTest, PinFromTheSessionSetsTopmost) {
+  Open();
+  window_->window()->SetPinned(true);
+  EXPECT_TRUE(window_->window()->IsPinned());
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return window_pin::IsTopmost(window_->hwnd()); }));
+  window_->window()->SetPinned(false);
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return !window_pin::IsTopmost(window_->hwnd()); }));
+}
+
+TEST_F(ZuvorIvadoWindowTest, EdgeDraggingKeepsTheAspectAndTheMinimum) {
+  Open();
+  const RECT start = window_->WindowRect();
+  const double aspect = window_->window()->GetAspectRatio();
+  ASSERT_NEAR(aspect, double(Width(start)) / Height(start), 1e-9);
+
+  // The right edge 100 pixels out: the height follows.
+  RECT proposed = start;
+  proposed.right += 100;
+  ASSERT_EQ(::SendMessageW(window_->hwnd(), WM_SIZING, WMSZ_RIGHT,
+                           reinterpret_cast<LPARAM>(&proposed)),
+            1);
+  EXPECT_EQ(Width(proposed), Width(start) + 100);
+  EXPECT_EQ(Height(proposed), static_cast<int>((Width(start) + 100) / aspect));
+  EXPECT_EQ(proposed.left, start.left);
+  EXPECT_EQ(proposed.top, start.top);
+
+  // The left edge dragged far right stops at the minimum, with the right edge in place.
+  const int minimumWidth = 0 + 254;  // the skinned window's client covers all of it
+  proposed = start;
+  proposed.left = start.right - 50;
+  ::SendMessageW(window_->hwnd(), WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&proposed));
+  EXPECT_EQ(proposed.right, start.right);
+  EXPECT_EQ(Width(proposed), minimumWidth);
+  EXPECT_EQ(Height(proposed), static_cast<int>(minimumWidth / aspect));
+
+  // The top-left corner dragged off the screen's left and top is clamped the same way.
+  proposed = start;
+  proposed.left = start.right - 60;
+  proposed.top = start.bottom - 40;
+  ::SendMessageW(window_->hwnd(), WM_SIZING, WMSZ_TOPLEFT, reinterpret_cast<LPARAM>(&proposed));
+  EXPECT_EQ(proposed.right, start.right);
+  EXPECT_EQ(proposed.bottom, start.bottom);
+  EXPECT_EQ(Width(proposed), minimumWidth);
+
+  // The tiling size is the minimum one.
+  int width = 0, height = 0;
+  ASSERT_TRUE(window_->window()->GetTileSize(&width, &height));
+  EXPECT_EQ(width, minimumWidth);
+  EXPECT_EQ(height, static_cast<int>(minimumWidth / aspect));
+}
+
+TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
+  Open();
+  HWND hwnd = window_->hwnd();
+  window_->window()->Close();
+  window_->window()->Close();
+  ASSERT_TRUE(window_->log().WaitFor("close"));
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return !::IsWindow(hwnd); }));
+  EXPECT_EQ(window_->log().Count("close"), 1);
+}
+
+TEST(ZuvorIvadoWindowFactoryTest, ASkinThatFailsLeavesNoWindow) {
+  phonetest::StartUiOnce();
+  uitest::TempDir empty;  // a resource folder without the skins
+  const std::wstring resources = ui::GlobalManager::GetResourcePath();
+  ui::GlobalManager::SetResourcePath(empty.path());
+  std::vector<std::wstring> reports;
+  ui::WindowImplBase::SetErrorReporter(
+      [&reports](const std::wstring& text, const std::wstring&) { reports.push_back(text); });
+
+  phonetest::CallbackLog log;
+  ZuvorIvadoWindowFactory factory;
+  PhoneWindow* window = factory.OpenPhoneWindow(1, "No skin", log.Make());
+
+  ui::WindowImplBase::SetErrorReporter(nullptr);
+  ui::GlobalManager::SetResourcePath(resources);
+  EXPECT_EQ(window, nullptr);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(L"cloud_phone_light.xml"), std::wstring::npos);
+  // No window of the class is left, and the session heard nothing.
+  EXPECT_EQ(::FindWindowW(kPhoneWindowClassName, nullptr), nullptr);
+  EXPECT_TRUE(log.Lines().empty());
+  // The next window opens as usual.
+  OpenWindow next(2, "After the failure");
+  EXPECT_NE(next.window(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// Pop-out phone windows on the screen (Xvfb) with a simulated phone playing into each: four
+// windows, light and dark, cascaded on four window threads; the moving picture in the skinned
+// window, upright for rotation 1 and turned for rotation 2. Screenshots are kept beside the test.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "phone_window/window_thread_pool.h"
+#include "tests/phone_window/phone_window_test_support.h"
+#include "tests/phone_window/video_test_support.h"
+#include "tests/support/screen_capture.h"
+#include "ui/render/render_interfaces.h"
+
+namespace {
+
+using phonetest::OpenWindow;
+using test_support::ScreenCapture;
+using videotest::ShowsColour;
+
+// A capture of `rect` (screen pixels) and a pixel reader relative to its corner.
+struct Shot {
+  ScreenCapture capture;
+  uint32_t operator()(int x, int y) const { return capture.Rgb(x, y); }
+};
+
+Shot CaptureRect(const RECT& rect) { return Shot{test_support::CaptureScreen(rect)}; }
+
+// The four quadrants of the phone upright (red, green / blue, yellow) in a video w x h.
+bool ShowsUprightPhone(const Shot& shot, int w, int h) {
+  return ShowsColour(shot, w / 4, h / 4, videotest::kRed) &&
+         ShowsColour(shot, 3 * w / 4, h / 4, videotest::kGreen) &&
+         ShowsColour(shot, w / 4, 3 * h / 4, videotest::kBlue) &&
+         ShowsColour(shot, 3 * w / 4, 3 * h / 4, videotest::kYellow);
+}
+
+// Turned a quarter counter-clockwise: green, yellow / red, blue.
+bool ShowsTurnedPhone(const Shot& shot, int w, int h) {
+  return ShowsColour(shot, w / 4, h / 4, videotest::kGreen, 12, 0) &&
+         ShowsColour(shot, 3 * w / 4, h / 4, videotest::kYellow, 12, 0) &&
+         ShowsColour(shot, w / 4, 3 * h / 4, videotest::kRed, 12, 0) &&
+         ShowsColour(shot, 3 * w / 4, 3 * h / 4, videotest::kBlue, 12, 0);
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// Waits until the screen shows the phone in `video` (upright or turned), then checks that two
+// captures some frames apart differ on the counter's line and not on the stream id's.
+void ExpectMovingPicture(OpenWindow& window, bool turned, const std::wstring& name) {
+  const RECT video = window.VideoScreenRect();
+  const int w = Width(video), h = Height(video);
+  ASSERT_GT(w, 0);
+  auto shows = [&](const Shot& shot) {
+    return turned ? ShowsTurnedPhone(shot, w, h) : ShowsUprightPhone(shot, w, h);
+  };
+  Shot first;
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    first = CaptureRect(video);
+    return shows(first);
+  })) << "the phone never showed";
+  const phonetest::PanelLines lines = phonetest::PanelLinesOf(w, h, turned);
+  // Ten frames at 30 per second, and at most half a minute under load.
+  Shot later;
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    later = CaptureRect(video);
+    return shows(later) && phonetest::Differences(first.capture, later.capture, lines.counter) > 0;
+  })) << "the frame counter never changed";
+  phonetest::SavePng(first.capture, name + L"_first.png");
+  phonetest::SavePng(later.capture, name + L"_later.png");
+  EXPECT_EQ(phonetest::Differences(first.capture, later.capture, lines.id), 0);
+}
+
+TEST(ZuvorIvadoWindowVideoTest, FourWindowsLightAndDarkCascadedPlayTheMovingPicture) {
+  std::vector<std::unique_ptr<OpenWindow>> windows;
+  for (int i = 0; i < 4; ++i) {
+    // Light, dark, light as the system (no theme in the test prefix: light), dark.
+    const int theme = i == 2 ? 0 : (i % 2 == 0 ? 1 : 2);
+    windows.push_back(std::make_unique<OpenWindow>(theme, "Phone " + std::to_string(i + 1)));
+    ASSERT_NE(windows.back()->window(), nullptr);
+    windows.back()->Play();
+  }
+  EXPECT_TRUE(windows[0]->window()->IsLightTheme());
+  EXPECT_FALSE(windows[1]->window()->IsLightTheme());
+  EXPECT_TRUE(windows[2]->window()->IsLightTheme());
+  EXPECT_FALSE(windows[3]->window()->IsLightTheme());
+
+  // One window per pool thread, each 28 pixels below and right of the one before.
+  std::set<DWORD> threads;
+  for (auto& w : windows) threads.insert(::GetWindowThreadProcessId(w->hwnd(), nullptr));
+  EXPECT_EQ(threads.size(), 4u);
+  const RECT first = windows[0]->WindowRect();
+  for (int i = 1; i < 4; ++i) {
+    const RECT rect = windows[i]->WindowRect();
+    EXPECT_EQ(rect.left - first.left, 28 * i);
+    EXPECT_EQ(rect.top - first.top, 28 * i);
+    EXPECT_EQ(Width(rect), Width(first));
+    EXPECT_EQ(Height(rect), Height(first));
+  }
+
+  // The topmost window on the screen, and every window in what it paints.
+  ExpectMovingPicture(*windows[3], false, L"four_windows_top_video");
+  for (auto& w : windows) {
+    const RECT video = w->VideoScreenRect();
+    POINT corner = {video.left, video.top};
+    ::ScreenToClient(w->hwnd(), &corner);
+    const int vw = Width(video), vh = Height(video);
+    EXPECT_TRUE(phonetest::WaitUntil([&] {
+      bool shown = false;
+      w->RunOnWindowThread([&] {
+        ui::IRenderContext* context = w->window()->GetRenderContext();
+        auto at = [&](int x, int y) {
+          return videotest::RgbAt(context, corner.x + x, corner.y + y);
+        };
+        shown = ShowsColour(at, vw / 4, vh / 4, videotest::kRed) &&
+                ShowsColour(at, 3 * vw / 4, vh / 4, videotest::kGreen) &&
+                ShowsColour(at, vw / 4, 3 * vh / 4, videotest::kBlue) &&
+                ShowsColour(at, 3 * vw / 4, 3 * vh / 4, videotest::kYellow);
+      });
+      return shown;
+    })) << "window " << w->window()->GetTitle();
+  }
+  phonetest::SavePng(test_support::CaptureScreen(), L"four_windows_cascaded.png");
+}
+
+TEST(ZuvorIvadoWindowVideoTest, SkinnedWindowShowsThePictureUprightThenTurned) {
+  OpenWindow window(1, "Phone upright");
+  ASSERT_NE(window.window(), nullptr);
+  window.Play();
+  ExpectMovingPicture(window, false, L"skinned_rotation1");
+  phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_rotation1_window.png");
+
+  const SIZE before = window.ClientSize();
+  window.window()->PostRotation(2);
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window.ClientSize().cx > before.cx; }));
+  ExpectMovingPicture(window, true, L"skinned_rotation2");
+  phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_rotation2_window.png");
+}
+
+TEST(ZuvorIvadoWindowVideoTest, DarkWindowShowsThePicture) {
+  OpenWindow window(2, "Phone dark");
+  ASSERT_NE(window.window(), nullptr);
+  window.Play();
+  ExpectMovingPicture(window, false, L"skinned_dark");
+  phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_dark_window.png");
+}
+
+}  // namespace
