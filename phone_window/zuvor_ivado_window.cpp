@@ -51,6 +51,28 @@ class ScopedWindowDpi {
   DPI_AWARENESS_CONTEXT previous_ = nullptr;
 };
 
+// Whether a visible, enabled window of this thread is owned by `owner`. (Pop-ups live on their
+// owner's thread; GW_ENABLEDPOPUP is not answered everywhere.)
+bool HasVisiblePopup(HWND owner) {
+  struct Search {
+    HWND owner;
+    bool found;
+  } search = {owner, false};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (hwnd != s->owner && ::GetWindow(hwnd, GW_OWNER) == s->owner &&
+            ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+          s->found = true;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace
 
 ZuvorIvadoWindow::ZuvorIvadoWindow(int themeMode, PhoneWindowCallbacks callbacks)
@@ -189,10 +211,8 @@ void ZuvorIvadoWindow::CloseOnce() {
 void ZuvorIvadoWindow::FocusOnHover() {
   HWND hwnd = GetHWND();
   if (!hwnd || ::GetFocus() == hwnd) return;
-  // An open pop-up of the window (the quality combo's list, a dialog) keeps the focus. Without
-  // one, GW_ENABLEDPOPUP gives the window itself.
-  HWND popup = ::GetWindow(hwnd, GW_ENABLEDPOPUP);
-  if (popup && popup != hwnd && ::IsWindowVisible(popup)) return;
+  // An open pop-up of the window (the quality combo's list, a dialog) keeps the focus.
+  if (HasVisiblePopup(hwnd)) return;
   ::SetFocus(hwnd);
 }
 

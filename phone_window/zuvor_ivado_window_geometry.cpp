@@ -56,6 +56,9 @@ void ZuvorIvadoWindow::ResizeForRotation(int rotation) {
   // From the window as it is now: the user's scale stays, and the frame added is the real one.
   window_geometry::WindowFrame frame;
   if (!window_geometry::ReadWindowFrame(hwnd, &frame)) return;
+  // The video's place as of the window's size now: a resize (an earlier rotation's) is laid out
+  // only at the next paint, which may not have come yet.
+  ArrangeRoot(frame.client);
   const RECT video = video_ ? video_->GetPos() : RECT{0, 0, 0, 0};
   const SIZE client =
       window_geometry::ClientSizeForRotation(window_geometry::ClientSize(frame), video, rotation);

@@ -171,7 +171,15 @@ void OpenWindow::Play(const std::string& script) {
 }
 
 void OpenWindow::RunOnWindowThread(const std::function<void()>& work) {
-  const DWORD thread = ::GetWindowThreadProcessId(hwnd_, nullptr);
+  phonetest::RunOnWindowThread(hwnd_, work);
+}
+
+RECT OpenWindow::ScreenRectOf(const std::wstring& name) {
+  return phonetest::ScreenRectOf(window_, name);
+}
+
+void RunOnWindowThread(HWND hwnd, const std::function<void()>& work) {
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
   auto done = std::make_shared<nbase::WaitableEvent>(nbase::WaitableEvent::ResetPolicy::kManual,
                                                      false);
   // The pool's threads are known by id only; the one that owns the window does the work.
@@ -185,13 +193,14 @@ void OpenWindow::RunOnWindowThread(const std::function<void()>& work) {
   done->Wait();
 }
 
-RECT OpenWindow::ScreenRectOf(const std::wstring& name) {
+RECT ScreenRectOf(ZuvorIvadoWindow* window, const std::wstring& name) {
   RECT rect = {0, 0, 0, 0};
-  RunOnWindowThread([&] {
-    if (ui::Control* control = window_->FindControl(name)) rect = control->GetPos();
+  HWND hwnd = window->GetHandle();
+  RunOnWindowThread(hwnd, [&] {
+    if (ui::Control* control = window->FindControl(name)) rect = control->GetPos();
   });
   POINT origin = {0, 0};
-  ::ClientToScreen(hwnd_, &origin);
+  ::ClientToScreen(hwnd, &origin);
   ::OffsetRect(&rect, origin.x, origin.y);
   return rect;
 }
@@ -255,8 +264,6 @@ void TypeUnicode(const std::wstring& text) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-namespace {
-
 void MovePointer(POINT screen) {
   const int width = ::GetSystemMetrics(SM_CXSCREEN);
   const int height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -273,7 +280,7 @@ void MovePointer(POINT screen) {
   });
 }
 
-}  // namespace
+void ParkPointer() { MovePointer(POINT{2, 2}); }
 
 void ClickCentre(const RECT& screenRect) {
   MovePointer(POINT{(screenRect.left + screenRect.right) / 2,
@@ -312,10 +319,11 @@ PanelLines PanelLinesOf(int shownWidth, int shownHeight, bool turned) {
   const RECT id = {panelLeft + scale, panelTop + scale, panelLeft + panelWidth - scale,
                    panelTop + 6 * scale};
   const RECT counter = {id.left, id.top + lineHeight, id.right, id.bottom + lineHeight};
-  if (!turned) return {id, counter};
+  const RECT panel = {panelLeft, panelTop, panelLeft + panelWidth, panelTop + 2 * lineHeight + scale};
+  if (!turned) return {id, counter, panel};
   // A quarter turn counter-clockwise: (x, y) of the phone shows at (y, w - 1 - x).
   auto turn = [w](const RECT& r) { return RECT{r.top, w - r.right, r.bottom, w - r.left}; };
-  return {turn(id), turn(counter)};
+  return {turn(id), turn(counter), turn(panel)};
 }
 
 int Differences(const test_support::ScreenCapture& a, const test_support::ScreenCapture& b,

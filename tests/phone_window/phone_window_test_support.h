@@ -84,6 +84,11 @@ class OpenWindow {
   std::unique_ptr<videotest::StreamRig> rig_;
 };
 
+// Runs `work` on the thread of window `hwnd` (a pool thread) and waits for it.
+void RunOnWindowThread(HWND hwnd, const std::function<void()>& work);
+// The rectangle of the window's control `name` in screen pixels (read on the window's thread).
+RECT ScreenRectOf(ZuvorIvadoWindow* window, const std::wstring& name);
+
 // Waits (tens of seconds) for `done`, checking every few milliseconds.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
@@ -94,6 +99,10 @@ void PressKey(WORD virtualKey);
 void PressWithCtrl(WORD virtualKey);
 // A character typed as Unicode input (one WM_CHAR per UTF-16 unit).
 void TypeUnicode(const std::wstring& text);
+// Moves the pointer to `screen` and waits until it is there.
+void MovePointer(POINT screen);
+// Moves the pointer off every window (a window under it takes the focus, and so the front).
+void ParkPointer();
 // Moves the pointer and clicks the left button at the centre of rect.
 void ClickCentre(const RECT& screenRect);
 // Turns the wheel one notch over `screen` (up = away from the user).
@@ -102,12 +111,13 @@ void Wheel(POINT screen, bool up);
 // Saves a capture as PNG in the working folder.
 void SavePng(const test_support::ScreenCapture& capture, const std::wstring& name);
 
-// Where the simulated phone's panel lines (stream id, frame counter) lie in a video of w x h shown
+// Where the simulated phone's panel and its lines (stream id, frame counter) lie in a video of w x h shown
 // upright, relative to the video's top-left corner; turned when `turned` (the video is then h
 // high and w wide as shown, the phone's screen being portrait).
 struct PanelLines {
   RECT id;
   RECT counter;
+  RECT panel;  // The white panel that holds both.
 };
 PanelLines PanelLinesOf(int shownWidth, int shownHeight, bool turned);
 

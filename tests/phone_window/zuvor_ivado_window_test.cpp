@@ -15,6 +15,7 @@
 #include "phone_window/zuvor_ivado_window.h"
 #include "tests/phone_window/phone_window_test_support.h"
 #include "tests/ui/test_support.h"
+#include "tests/ui/window_test_support.h"
 #include "ui/controls/combo.h"
 #include "ui/controls/combo_window.h"
 #include "ui/core/global_manager.h"
@@ -64,9 +65,12 @@ class ZuvorIvadoWindowTest : public ::testing::Test {
     phonetest::ClickCentre(window_->ScreenRectOf(name));
     return window_->log().WaitFor(line, times);
   }
-  // Gives the window the keyboard with a click on its title.
+  // Gives the window the keyboard with a click on its video (a touch). (A click on the caption
+  // would start the system's move loop.)
   void Focus() {
-    phonetest::ClickCentre(window_->ScreenRectOf(L"lb_title"));
+    const int ups = window_->log().Count("touch 1 1");
+    phonetest::ClickCentre(window_->VideoScreenRect());
+    ASSERT_TRUE(window_->log().WaitFor("touch 1 1", ups + 1));
     ASSERT_TRUE(phonetest::WaitUntil([&] { return ::GetForegroundWindow() == window_->hwnd(); }));
   }
 
@@ -134,6 +138,11 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   // The rotation button last: the turned window has room for fewer buttons.
   EXPECT_TRUE(ClickAndWait(L"btn_rotation", "rotation 2"));
   EXPECT_EQ(window_->window()->GetRotation(), 2);
+  // Turned and laid out again: the video is wider than high.
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    const RECT video = window_->VideoScreenRect();
+    return Width(video) > Height(video);
+  }));
   EXPECT_TRUE(ClickAndWait(L"btn_rotation", "rotation 1"));
   EXPECT_EQ(window_->window()->GetRotation(), 1);
 }
@@ -223,12 +232,13 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   ASSERT_GT(before.cy, before.cx);
 
   window_->window()->PostRotation(2);
-  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cx > before.cx; }));
+  // The video turned (once laid out again); the chrome around it did not.
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    const RECT video = window_->VideoScreenRect();
+    return window_->ClientSize().cx > before.cx && Width(video) > Height(video);
+  }));
   const SIZE turned = window_->ClientSize();
   EXPECT_GT(turned.cx, turned.cy);
-  // The video turned; the chrome around it did not.
-  const RECT video = window_->VideoScreenRect();
-  EXPECT_GT(Width(video), Height(video));
   EXPECT_NEAR(window_->window()->GetAspectRatio(), double(turned.cx) / turned.cy, 1e-9);
 
   window_->window()->PostRotation(1);
@@ -237,6 +247,14 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   EXPECT_EQ(window_->ClientSize().cy, before.cy);
   EXPECT_EQ(Width(window_->WindowRect()), Width(windowBefore));
   EXPECT_EQ(Height(window_->WindowRect()), Height(windowBefore));
+
+  // Turned and back at once, with no paint (and so no layout) in between: the same size again.
+  window_->RunOnWindowThread([&] {
+    window_->window()->ApplyRotation(2);
+    window_->window()->ApplyRotation(1);
+  });
+  EXPECT_EQ(window_->ClientSize().cx, before.cx);
+  EXPECT_EQ(window_->ClientSize().cy, before.cy);
 }
 
 TEST_F(ZuvorIvadoWindowTest, PinFromTheSessionSetsTopmost) {

@@ -53,27 +53,46 @@ void ExpectMovingPicture(OpenWindow& window, bool turned, const std::wstring& na
   const RECT video = window.VideoScreenRect();
   const int w = Width(video), h = Height(video);
   ASSERT_GT(w, 0);
+  const phonetest::PanelLines lines = phonetest::PanelLinesOf(w, h, turned);
+  // The phone's quadrants, and a frame of the video's own size: the panel's edge where the
+  // control's size puts it (the first frames may still come at the stream's native size).
   auto shows = [&](const Shot& shot) {
-    return turned ? ShowsTurnedPhone(shot, w, h) : ShowsUprightPhone(shot, w, h);
+    if (!(turned ? ShowsTurnedPhone(shot, w, h) : ShowsUprightPhone(shot, w, h))) return false;
+    const RECT& p = lines.panel;
+    if (!turned) {
+      const int y = (lines.id.top + lines.id.bottom) / 2;
+      return shot(p.left - 2, y) == videotest::kRed && shot(p.left + 1, y) == videotest::kWhite;
+    }
+    const int x = (lines.id.left + lines.id.right) / 2;
+    return shot(x, p.bottom + 1) == videotest::kRed && shot(x, p.bottom - 2) == videotest::kWhite;
   };
   Shot first;
-  ASSERT_TRUE(phonetest::WaitUntil([&] {
-    first = CaptureRect(video);
-    return shows(first);
-  })) << "the phone never showed";
-  const phonetest::PanelLines lines = phonetest::PanelLinesOf(w, h, turned);
+  if (!phonetest::WaitUntil([&] {
+        first = CaptureRect(video);
+        return shows(first);
+      })) {
+    phonetest::SavePng(first.capture, name + L"_never.png");
+    FAIL() << "the phone never showed " << (turned ? "turned" : "upright") << " in " << w << "x"
+           << h;
+  }
   // Ten frames at 30 per second, and at most half a minute under load.
   Shot later;
-  ASSERT_TRUE(phonetest::WaitUntil([&] {
-    later = CaptureRect(video);
-    return shows(later) && phonetest::Differences(first.capture, later.capture, lines.counter) > 0;
-  })) << "the frame counter never changed";
+  if (!phonetest::WaitUntil([&] {
+        later = CaptureRect(video);
+        return shows(later) &&
+               phonetest::Differences(first.capture, later.capture, lines.counter) > 0;
+      })) {
+    phonetest::SavePng(first.capture, name + L"_stuck_first.png");
+    phonetest::SavePng(later.capture, name + L"_stuck_later.png");
+    FAIL() << "the frame counter never changed";
+  }
   phonetest::SavePng(first.capture, name + L"_first.png");
   phonetest::SavePng(later.capture, name + L"_later.png");
   EXPECT_EQ(phonetest::Differences(first.capture, later.capture, lines.id), 0);
 }
 
 TEST(ZuvorIvadoWindowVideoTest, FourWindowsLightAndDarkCascadedPlayTheMovingPicture) {
+  phonetest::ParkPointer();  // the top window stays on top
   std::vector<std::unique_ptr<OpenWindow>> windows;
   for (int i = 0; i < 4; ++i) {
     // Light, dark, light as the system (no theme in the test prefix: light), dark.
@@ -134,7 +153,11 @@ TEST(ZuvorIvadoWindowVideoTest, SkinnedWindowShowsThePictureUprightThenTurned) {
 
   const SIZE before = window.ClientSize();
   window.window()->PostRotation(2);
-  ASSERT_TRUE(phonetest::WaitUntil([&] { return window.ClientSize().cx > before.cx; }));
+  // Resized, centred again and laid out: the video is wider than high where it now is.
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    const RECT video = window.VideoScreenRect();
+    return window.ClientSize().cx > before.cx && Width(video) > Height(video);
+  }));
   ExpectMovingPicture(window, true, L"skinned_rotation2");
   phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_rotation2_window.png");
 }
