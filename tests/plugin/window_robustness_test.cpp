@@ -1,18 +1,24 @@
 // Robustness with real pop-out windows: two hundred windows open, play and close across the four
 // window threads while their phones connect and drop, and the plug-in's methods drive them
 // meanwhile. Nothing may crash or hang, and once a round has ended the process holds no more
-// handles or private memory than after the warm-up (within 5 %).
+// handles or private memory than after the warm-up (within 5 %). And no method of the plug-in
+// waits for a window thread: they all return while every window thread is busy.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <psapi.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "base/thread/thread_registry.h"
+#include "phone_window/window_thread_pool.h"
 #include "tests/plugin/real_window_rig.h"
 
 using namespace plugintest;
@@ -153,6 +159,80 @@ TEST(PluginWindowRobustness, TwoHundredWindowsComeAndGoWithoutLeaksOrHangs) {
   EXPECT_TRUE(Within5Percent(end.privateBytes, warm.privateBytes));
   // The heap bytes in use are printed, not checked: the test's own fakes (the messenger's record
   // of every event, the simulated library's call log of every phone) grow with every window.
+}
+
+// Holds every window thread in a task of its own until Release (or a long deadline), as a window
+// callback waiting for a busy session would.
+class WindowThreadsHeld {
+ public:
+  WindowThreadsHeld() {
+    for (int id = kFirstWindowThreadId; id < kFirstWindowThreadId + kWindowThreadCount; ++id) {
+      nbase::ThreadRegistry::PostTask(id, [this] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++held_;
+        changed_.notify_all();
+        if (!changed_.wait_for(lock, std::chrono::seconds(60), [this] { return released_; })) {
+          timedOut_ = true;
+        }
+      });
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(60), [this] { return held_ == kWindowThreadCount; });
+  }
+  ~WindowThreadsHeld() { Release(); }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+  // False when a call waited for a window thread until the deadline let it go.
+  bool ReleasedInTime() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !timedOut_;
+  }
+  int held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int held_ = 0;
+  bool released_ = false;
+  bool timedOut_ = false;
+};
+
+TEST(PluginWindowRobustness, WindowMethodsNeverWaitForABusyWindowThread) {
+  RealWindowRig rig;
+  std::vector<std::string> pads;
+  for (int i = 0; i < kWindowThreadCount; ++i) {
+    pads.push_back("busy" + std::to_string(i));
+    ASSERT_EQ(rig.OpenWindow(pads.back(), Token("connect=0;fps=30")).kind, Reply::Kind::kSuccess);
+    ASSERT_TRUE(rig.WaitEvents(pads.back(), "connected"));
+  }
+  {
+    // Every window thread is stuck; the platform thread drives the windows meanwhile. A call
+    // that waited for a window thread would hold this thread until the deadline.
+    WindowThreadsHeld held;
+    ASSERT_EQ(held.held(), kWindowThreadCount);
+    rig.messenger.CallSwplay("focusWindow", PadArgs(pads[0]));
+    rig.messenger.CallSwplay("tileWindows");
+    rig.messenger.CallSwplay("setRotation", Args({{"padCode", EncodableValue(pads[1])},
+                                                  {"rotation", EncodableValue(2)}}));
+    rig.messenger.CallSwplay("setVideoQuality", Args({{"padCode", EncodableValue(pads[2])},
+                                                      {"level", EncodableValue(2)}}));
+    rig.messenger.CallSwplay("setScreenCast", PadArgs(pads[2]));
+    rig.messenger.CallSwplay("setVoiceEnabled", Args({{"enabled", EncodableValue(false)}}));
+    // A second switch to the window brings it forward.
+    rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue(pads[3])},
+                                                     {"mode", EncodableValue(1)}}));
+    rig.messenger.CallSwplay("stopPlay", PadArgs(pads[1]));
+    rig.messenger.CallSwplay("disconnect", PadArgs(pads[0]));
+    EXPECT_TRUE(held.ReleasedInTime());
+  }
+  // Once the threads run again, the disconnected phone's window closes.
+  ASSERT_TRUE(WaitForPhoneWindowsAtMost(kWindowThreadCount - 1));
 }
 
 }  // namespace
