@@ -77,7 +77,6 @@ bool HasVisiblePopup(HWND owner) {
 
 ZuvorIvadoWindow::ZuvorIvadoWindow(int themeMode, PhoneWindowCallbacks callbacks)
     : callbacks_(std::move(callbacks)),
-      theme_mode_(themeMode),
       light_(phone_theme::IsLight(themeMode)),
       clipboard_(&clipboard_text::SystemClipboard()),
       pictures_(&picture_file::SystemPictureDialog()),

@@ -85,8 +85,8 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   const std::string& GetTitle() const { return title_; }
   ui::DuiVideoView* GetVideoView() const { return video_; }
 
-  // Where the clipboard's text and the picture files come from; the system's by default. Not
-  // owned; for tests, set before the window is created.
+  // Where the clipboard's text and the picture files come from; the system's by default (null
+  // keeps the current one). Not owned; they must outlive the window. Any thread (for tests).
   void SetInputSources(clipboard_text::ClipboardSource* clipboard,
                        picture_file::PictureDialog* pictures);
 
@@ -172,8 +172,7 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   // Serialises the key sends.
   Mutex key_mutex_;
   bool closed_ = false;
-  const int theme_mode_;
-  const bool light_;  // The theme mode resolved once, at construction.
+  const bool light_;  // The theme mode, resolved once at construction.
   std::string title_;
   // Window width / height, read by the session's thread for tiling.
   std::atomic<double> aspect_{1.0};
@@ -203,8 +202,8 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   std::atomic<bool> pinned_{false};
   bool dpi_warning_given_ = false;
   PhoneKeyboard keyboard_;
-  clipboard_text::ClipboardSource* clipboard_;  // Not owned.
-  picture_file::PictureDialog* pictures_;       // Not owned.
+  std::atomic<clipboard_text::ClipboardSource*> clipboard_;  // Not owned.
+  std::atomic<picture_file::PictureDialog*> pictures_;       // Not owned.
   // The wheel's swipes; holds its own weak flag, so nothing of a swipe runs once the window goes.
   ScrollGesture scroll_;
 };

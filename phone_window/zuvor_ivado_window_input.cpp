@@ -27,7 +27,7 @@ void ZuvorIvadoWindow::SendKeys(const KeyboardOutput& output) {
 }
 
 void ZuvorIvadoWindow::Paste() {
-  const std::string text = clipboard_text::ReadUtf8(*clipboard_, GetHWND());
+  const std::string text = clipboard_text::ReadUtf8(*clipboard_.load(), GetHWND());
   if (!text.empty() && callbacks_.paste) {
     callbacks_.paste(text.c_str(), static_cast<int>(text.size()));
   }
@@ -37,7 +37,7 @@ void ZuvorIvadoWindow::ChoosePicture() {
   // The dialog pumps this thread's messages, so the window may be closed and deleted while it is
   // open (it runs from a posted message, not inside a control's click, for that reason).
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
-  const std::vector<char> bytes = picture_file::Choose(*pictures_, GetHWND());
+  const std::vector<char> bytes = picture_file::Choose(*pictures_.load(), GetHWND());
   if (alive.expired()) return;
   if (!bytes.empty() && callbacks_.picture) {
     callbacks_.picture(bytes.data(), static_cast<int>(bytes.size()));

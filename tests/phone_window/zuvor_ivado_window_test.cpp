@@ -3,7 +3,10 @@
 // wheel becomes a swipe, and the window keeps its shape when turned, pinned and sized.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <future>
+#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +39,7 @@ class FixedPictureDialog : public picture_file::PictureDialog {
     ++asked;
     return path_;
   }
-  int asked = 0;
+  std::atomic<int> asked{0};
 
  private:
   std::wstring path_;
@@ -105,6 +108,17 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   EXPECT_TRUE(ClickAndWait(L"btn_qrcode", "picture " + std::to_string(bytes.size())));
   const std::vector<char> sent = window_->log().LastPicture();
   EXPECT_EQ(std::string(sent.begin(), sent.end()), bytes);
+
+  // A file that cannot be read sends nothing.
+  FixedPictureDialog missing(folder.File(L"missing.png"));
+  window_->window()->SetInputSources(nullptr, &missing);
+  const int pictures = window_->log().Count("picture " + std::to_string(bytes.size()));
+  const size_t lines = window_->log().Size();
+  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_qrcode"));
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return missing.asked.load() == 1; }));
+  window_->RunOnWindowThread([] {});  // the click's handling is over
+  EXPECT_EQ(window_->log().Size(), lines);
+  EXPECT_EQ(window_->log().Count("picture " + std::to_string(bytes.size())), pictures);
 
   // The keyboard button turns the keyboard mode off.
   EXPECT_TRUE(window_->window()->IsKeyboardMode());
@@ -308,6 +322,33 @@ TEST_F(ZuvorIvadoWindowTest, EdgeDraggingKeepsTheAspectAndTheMinimum) {
   EXPECT_EQ(height, static_cast<int>(minimumWidth / aspect));
 }
 
+TEST_F(ZuvorIvadoWindowTest, DraggingTheRightEdgeWithTheMouseKeepsTheAspect) {
+  Open();
+  const RECT start = window_->WindowRect();
+  const double aspect = window_->window()->GetAspectRatio();
+  // Inside the resize band on the right, beside the toolbar.
+  POINT at = {start.right - 15, (start.top + start.bottom) / 2};
+  phonetest::MovePointer(at);
+  INPUT press = {};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  ::SendInput(1, &press, sizeof(press));
+  for (int step = 1; step <= 6; ++step) {
+    phonetest::MovePointer(POINT{at.x + 10 * step, at.y});
+  }
+  press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &press, sizeof(press));
+  // Wider, and as much higher as the aspect asks (the system's size loop may not follow every
+  // step of the pointer).
+  RECT end = {};
+  ASSERT_TRUE(phonetest::WaitUntil([&] {
+    end = window_->WindowRect();
+    return Width(end) > Width(start) && Height(end) == static_cast<int>(Width(end) / aspect);
+  })) << Width(end) << "x" << Height(end);
+  EXPECT_EQ(end.left, start.left);
+  EXPECT_EQ(end.top, start.top);
+}
+
 TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   Open();
   HWND hwnd = window_->hwnd();
@@ -316,6 +357,51 @@ TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   ASSERT_TRUE(window_->log().WaitFor("close"));
   ASSERT_TRUE(phonetest::WaitUntil([&] { return !::IsWindow(hwnd); }));
   EXPECT_EQ(window_->log().Count("close"), 1);
+}
+
+TEST(ZuvorIvadoWindowFactoryTest, SessionCallsNeverWaitForABusyWindowThread) {
+  phonetest::StartUiOnce();
+  phonetest::CallbackLog log;
+  PhoneWindowCallbacks callbacks = log.Make();
+  // The window thread waits in the back callback for the session's thread, as a session's lock
+  // can make it do.
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> inside{false};
+  callbacks.back = [&inside, released] {
+    inside = true;
+    released.wait();
+  };
+  ZuvorIvadoWindowFactory factory;
+  auto* window = dynamic_cast<ZuvorIvadoWindow*>(
+      factory.OpenPhoneWindow(1, "Busy", std::move(callbacks)));
+  ASSERT_NE(window, nullptr);
+  log.SetWindow(window);
+  HWND hwnd = window->GetHandle();
+  phonetest::ClickCentre(phonetest::ScreenRectOf(window, L"btn_back"));
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return inside.load(); }));
+
+  // Every operation of the session's side returns while the window thread is held.
+  auto calls = std::async(std::launch::async, [window] {
+    int width = 0, height = 0, left = 0, top = 0, right = 0, bottom = 0;
+    window->SetPinned(true);
+    window->PostRotation(2);
+    const bool sized = window->GetTileSize(&width, &height) &&
+                       window->GetFrameInsets(&left, &top, &right, &bottom);
+    return sized && window->IsPinned() && window->GetVideoDisplay() && window->GetHandle();
+  });
+  const bool returned = calls.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  release.set_value();
+  ASSERT_TRUE(returned) << "a session call waited for the window thread";
+  EXPECT_TRUE(calls.get());
+  // Once free, the window carries them out.
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return window_pin::IsTopmost(hwnd); }));
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return window->GetRotation() == 2; }));
+
+  const std::weak_ptr<nbase::WeakFlag> alive = window->GetWeakFlag();
+  window->Close();
+  EXPECT_TRUE(log.WaitFor("close"));
+  EXPECT_TRUE(phonetest::WaitUntil([&] { return alive.expired() && !::IsWindow(hwnd); }));
 }
 
 TEST(ZuvorIvadoWindowFactoryTest, ASkinThatFailsLeavesNoWindow) {

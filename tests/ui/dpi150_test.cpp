@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/control_test_support.h"
+#include "tests/ui/skin_window_test_support.h"
 #include "tests/ui/test_support.h"
 #include "ui/controls/label.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/image_attribute.h"
+#include "ui/core/layout.h"
+#include "ui/core/shadow_box.h"
 #include "ui/core/window.h"
 #include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
@@ -125,6 +128,49 @@ TEST(Dpi150Test, SkinsAreScaledFromGlobalFontsToWindowAndControlSizes) {
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->GetFixedWidth(), 120);
   EXPECT_EQ(label->GetTextPadding().right, 3);
+}
+
+TEST(Dpi150Test, ASkinnedWindowIsBuiltAndLaidOutAtOneAndAHalfTimesItsMarkup) {
+  uitest::TempDir root;
+  ui::GlobalManager::Startup(root.path(), nullptr, true, L"themes\\default", L"lang\\en");
+  ASSERT_EQ(ui::DpiManager::GetInstance()->GetScale(), 150);
+  ASSERT_TRUE(uitest::WriteSkin(L"dpi", L"dpi.xml",
+                                "<Window size=\"200,120\" caption=\"0,0,0,20\" "
+                                "sizebox=\"4,4,4,4\" roundcorner=\"4,4\">"
+                                "<VBox width=\"200\" height=\"120\" bkcolor=\"white\" "
+                                "padding=\"10,10,10,10\">"
+                                "<Button name=\"b\" width=\"60\" height=\"30\"/>"
+                                "</VBox></Window>"));
+  auto* window = new uitest::SkinWindow(L"dpi", L"dpi.xml", nullptr);
+  HWND hwnd = window->CreateShown(RECT{50, 50, 100, 100}, true);
+  ASSERT_TRUE(hwnd);
+  // 300 x 180 inside a shadow of 21 on each side.
+  RECT bounds = {};
+  ::GetWindowRect(hwnd, &bounds);
+  EXPECT_EQ(bounds.right - bounds.left, 342);
+  EXPECT_EQ(bounds.bottom - bounds.top, 222);
+  EXPECT_EQ(window->GetShadowBox()->GetFixedWidth(), 342);
+  EXPECT_EQ(window->GetShadowBox()->GetLayout()->GetPadding().left, 21);
+  EXPECT_EQ(window->GetRoundCorner().cx, 6);
+  ui::Control* button = window->FindControl(L"b");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->GetPos().left, 21 + 15);
+  EXPECT_EQ(button->GetPos().right - button->GetPos().left, 90);
+  EXPECT_EQ(button->GetPos().bottom - button->GetPos().top, 45);
+  EXPECT_EQ(window->GetRenderContext()->GetWidth(), 342);
+
+  // Hit-testing in physical pixels: the size box as given, the caption scaled to 30.
+  auto hitTest = [&](int x, int y) {
+    POINT screen = {x, y};
+    ::ClientToScreen(hwnd, &screen);
+    return ::SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+  };
+  EXPECT_EQ(hitTest(22, 100), HTLEFT);
+  EXPECT_EQ(hitTest(26, 100), HTCLIENT);
+  EXPECT_EQ(hitTest(200, 48), HTCAPTION);
+  EXPECT_EQ(hitTest(200, 52), HTCLIENT);
+  EXPECT_EQ(hitTest(50, 48), HTCLIENT) << "over the button";
+  ::DestroyWindow(hwnd);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_support.h"
+#include "ui/core/control.h"
 #include "ui/core/global_manager.h"
 #include "ui/render/render_interfaces.h"
 
@@ -35,6 +36,11 @@ SkinWindow::~SkinWindow() {
 
 void SkinWindow::OnSkinLoaded() {
   if (life_) ++life_->skin_loaded;
+}
+
+ui::Control* SkinWindow::CreateControl(const std::wstring& className) {
+  if (life_) life_->asked.push_back(className);
+  return className == L"TestPanel" ? new ui::Control() : nullptr;
 }
 
 LRESULT SkinWindow::OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {

@@ -21,6 +21,7 @@ class SkinWindow : public ui::WindowImplBase {
     bool deleted = false;
     int skin_loaded = 0;
     int closes = 0;  // WM_CLOSE seen by OnClose.
+    std::vector<std::wstring> asked;  // The class names CreateControl was asked for.
   };
 
   SkinWindow(std::wstring folder, std::wstring file, Life* life)
@@ -31,6 +32,8 @@ class SkinWindow : public ui::WindowImplBase {
   std::wstring GetSkinFolder() override { return folder_; }
   std::wstring GetSkinFile() override { return file_; }
   void OnSkinLoaded() override;
+  // Makes a plain control for the markup class "TestPanel".
+  ui::Control* CreateControl(const std::wstring& className) override;
   LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) override;
 
   // Creates the window at rect (screen pixels) with style, shows it in front with the keyboard
