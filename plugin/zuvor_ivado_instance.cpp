@@ -155,10 +155,15 @@ int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
 
 void ZuvorIvadoInstance::Disconnect() {
   std::unique_ptr<ZuvorIvadoTexture> texture;
+  std::shared_ptr<PhoneWindowLink> window;
   {
     Locked locked(*this);
     texture = TearDownLocked();
+    window = std::move(window_);
   }
+  // The phone is gone, so is its window; its close reports nothing (it is no longer the
+  // session's), and a click on its way meanwhile finds the link closed. Closing only posts.
+  if (window) window->CloseWindow();
   // Whoever still holds the session (a worker, a stop thread) may let it go after the engine is
   // gone: the texture goes back to the engine now.
   texture.reset();
@@ -191,14 +196,17 @@ void ZuvorIvadoInstance::StopCastingLocked() {
 
 void ZuvorIvadoInstance::Shutdown() {
   std::unique_ptr<ZuvorIvadoTexture> texture;
+  std::shared_ptr<PhoneWindowLink> window;
   {
     Locked locked(*this);
     shutDown_ = true;
     stopGeneration_.fetch_add(1);
     texture = TearDownLocked();
+    window = std::move(window_);
     windowFactory_ = nullptr;
     textureRegistrar_ = nullptr;
   }
+  if (window) window->CloseWindow();
   // The engine still exists: unregistering now lets it finish with the buffers.
   texture.reset();
 }

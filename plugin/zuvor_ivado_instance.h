@@ -98,8 +98,8 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   int Connect(int playType);
   // Restarts the player of a connected session: 0, else -1.
   int Play();
-  // Ends the stream for good: stops and drops the player and the data source, and gives the
-  // texture back to the engine (deleted after unbinding).
+  // Ends the stream for good: stops and drops the player and the data source, gives the
+  // texture back to the engine (deleted after unbinding) and asks the pop-out window to close.
   void Disconnect();
   // A new stop generation (for StopPlay), atomically.
   int64_t NextStopGeneration();
@@ -107,13 +107,14 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // reusable by a later Initialize or Connect.
   void StopPlay(int64_t generation);
   // The owner is going away: callbacks must already be inert. Requests a stop, unbinds and
-  // releases the library's objects, deletes the texture (unregistering it) and ends every wait.
-  // Afterwards every request fails.
+  // releases the library's objects, deletes the texture (unregistering it), asks the pop-out
+  // window to close and ends every wait. Afterwards every request fails.
   void Shutdown();
 
   // ----- Display modes and window (platform thread) -----
 
-  // Mode 0 none, 1 pop-out window, 2 texture. 0 or -1.
+  // Mode 0 none, 1 pop-out window, 2 texture. 0 or -1; -1 also when no pop-out window could be
+  // opened (none was open and the factory made none), which changes nothing.
   int SwitchPlayMode(int mode, int themeMode, int rotation, int playType);
   // The texture's id; -1 without one. Any thread.
   int64_t GetTextureId() const { return textureId_.load(); }

@@ -114,6 +114,8 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
   // before waiting for `lock`, as a stop may be waiting for it too. The texture and the
   // registrar change only on this (the platform) thread, so they are read here without it.
   if (mode < 0 || mode > 2) return -1;
+  // The pop-out window moves the stop generation on itself, once the window stands.
+  if (mode == 1) return SwitchToWindow(themeMode, rotation, playType);
   std::unique_ptr<ZuvorIvadoTexture> made;  // before `locked`: an unused one goes after it
   int64_t madeId = -1;
   if (mode == 2 && textureId_.load() < 0 && textureRegistrar_) {
@@ -122,7 +124,6 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
     if (madeId < 0) return -1;  // `made` goes, never having been bound
   }
   stopGeneration_.fetch_add(1);  // a stop started earlier no longer applies
-  if (mode == 1) return SwitchToWindow(themeMode, rotation, playType);
   Locked locked(*this);
   if (shutDown_) return -1;
   if (made && !texture_) {
@@ -163,30 +164,40 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
   SetThemeMode(themeMode);
   PhoneWindowFactory* factory = nullptr;
   std::string title;
-  Ticket ticket{};
   {
     Locked locked(*this);
     if (shutDown_) return -1;
-    displayMode_ = 1;
-    stopRequested_ = false;
-    NewRequestLocked();
-    ticket = CurrentTicket();
-    // A window already open is reused: a second one would be orphaned, and closing it later
-    // would stop this session.
-    if (!WindowOpen()) factory = windowFactory_;
+    // A window already open is reused (and brought forward): a second one would be orphaned,
+    // and closing it later would stop this session.
+    if (!WindowOpen()) {
+      factory = windowFactory_;
+      if (!factory) return -1;
+    }
     title = WindowTitle();
   }
   // Making the window waits for a window thread, whose callbacks may wait for this session's
   // lock: no lock is held here.
-  std::shared_ptr<PhoneWindowLink> opened =
-      factory ? OpenWindowUnlocked(factory, themeMode, title) : nullptr;
+  std::shared_ptr<PhoneWindowLink> opened;
+  if (factory) {
+    opened = OpenWindowUnlocked(factory, themeMode, title);
+    if (!opened) {
+      // Its skin did not load, or it closed at once: the switch fails and changes nothing.
+      Log("pop-out window could not be opened: " + padCode_);
+      return -1;
+    }
+  }
+  stopGeneration_.fetch_add(1);  // a stop started earlier no longer applies
   HWND front = nullptr;
   {
     Locked locked(*this);
     if (opened && !InstallWindow(opened)) {
       opened->CloseWindow();
-      opened.reset();
+      if (!WindowOpen()) return -1;  // shut down meanwhile
     }
+    displayMode_ = 1;
+    stopRequested_ = false;
+    NewRequestLocked();
+    const Ticket ticket = CurrentTicket();
     front = WindowHandle();
     themeMode_ = themeMode;
     rotation_ = rotation;
@@ -242,12 +253,17 @@ bool ZuvorIvadoInstance::InstallWindow(const std::shared_ptr<PhoneWindowLink>& l
 
 PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
     const std::shared_ptr<PhoneWindowLink>& link) {
-  // Callbacks hold the session weakly: a window may outlive its session.
+  // Callbacks hold the session weakly: a window may outlive its session. Input reaches the
+  // session only while the window is still the session's own: once the session let it go
+  // (disconnected, or replaced it in a theme switch), a click still on its way does nothing.
   std::weak_ptr<ZuvorIvadoInstance> weak = weak_from_this();
+  auto owner = [weak, link]() -> std::shared_ptr<ZuvorIvadoInstance> {
+    return link->IsOpen() ? weak.lock() : nullptr;
+  };
   PhoneWindowCallbacks cb;
-  auto keyButton = [weak](int code) {
-    return [weak, code] {
-      if (auto self = weak.lock()) self->OnWindowKeyButton(code);
+  auto keyButton = [owner](int code) {
+    return [owner, code] {
+      if (auto self = owner()) self->OnWindowKeyButton(code);
     };
   };
   cb.back = keyButton(kKeyBack);
@@ -256,15 +272,15 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
   cb.volumeUp = keyButton(kKeyVolumeUp);
   cb.volumeDown = keyButton(kKeyVolumeDown);
   cb.restart = keyButton(kKeyRestart);
-  cb.touch = [weak](int action, int pointerCount, float fx, float fy, float pressure) {
+  cb.touch = [owner](int action, int pointerCount, float fx, float fy, float pressure) {
     // The touch itself reaches the phone through the video control.
-    auto self = weak.lock();
+    auto self = owner();
     if (self && self->synced_) {
       Fire(self->callbacks.touch, self->padCode_, action, pointerCount, fx, fy, pressure);
     }
   };
-  cb.screenshot = [weak] {
-    if (auto self = weak.lock()) Fire(self->callbacks.screenshot, self->padCode_, std::string());
+  cb.screenshot = [owner] {
+    if (auto self = owner()) Fire(self->callbacks.screenshot, self->padCode_, std::string());
   };
   cb.camera = [] {};
   cb.rotation = [link](int rotation) {
@@ -272,8 +288,8 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
     PhoneWindow* w = link->With([](PhoneWindow* window) { return window; });
     if (w) w->ApplyRotation(rotation);
   };
-  cb.picture = [weak](const char* bytes, int length) {
-    auto self = weak.lock();
+  cb.picture = [owner](const char* bytes, int length) {
+    auto self = owner();
     if (!self) return;
     TryLocked locked(*self);
     if (!locked) return;
@@ -281,8 +297,8 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
       source->sendPicture(reinterpret_cast<const uint8_t*>(bytes), length);
     }
   };
-  cb.keyboard = [weak] {
-    auto self = weak.lock();
+  cb.keyboard = [owner] {
+    auto self = owner();
     if (!self) return;
     // Toggled atomically: two quick presses never read the same old value.
     bool was = self->hostKeyboard_.load();
@@ -291,23 +307,23 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
     const bool active = !was;
     PluginLog(std::string("onEnableHostKeyboard active=") + (active ? "1" : "0"));
   };
-  cb.quality = [weak](int quality) {
-    if (auto self = weak.lock()) self->SetVideoQuality(quality);
+  cb.quality = [owner](int quality) {
+    if (auto self = owner()) self->SetVideoQuality(quality);
   };
-  cb.key = [weak](int action, int code) {
-    auto self = weak.lock();
+  cb.key = [owner](int action, int code) {
+    auto self = owner();
     if (!self) return;
     self->SendKey(action, code);
     if (self->synced_) Fire(self->callbacks.key, self->padCode_, action, code);
   };
-  cb.text = [weak](const char* text, int length) {
-    auto self = weak.lock();
+  cb.text = [owner](const char* text, int length) {
+    auto self = owner();
     if (!self) return;
     self->SendText(text, length);
     if (self->synced_) Fire(self->callbacks.text, self->padCode_, text, length);
   };
-  cb.paste = [weak](const char* text, int length) {
-    auto self = weak.lock();
+  cb.paste = [owner](const char* text, int length) {
+    auto self = owner();
     if (!self) return;
     self->CopyToRemote(text, length);
     if (self->synced_) Fire(self->callbacks.clipboard, self->padCode_, text, length);

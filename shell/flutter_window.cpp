@@ -1,12 +1,16 @@
 #include "shell/flutter_window.h"
 
 #include <optional>
+#include <utility>
 
+#include "phone_window/phone_window_factory.h"
 #include "shell/outside_plugins.h"
 
 FlutterWindow::FlutterWindow(const flutter::DartProject& project,
                              std::chrono::milliseconds showFallbackDelay)
-    : project_(project), show_fallback_delay_(showFallbackDelay) {}
+    : project_(project),
+      show_fallback_delay_(showFallbackDelay),
+      window_factory_(std::make_unique<ZuvorIvadoWindowFactory>()) {}
 
 FlutterWindow::~FlutterWindow() { ReleaseEngine(); }
 
@@ -34,7 +38,9 @@ bool FlutterWindow::OnCreate() {
   RegisterOutsidePlugins(engine);
   SetContent(flutter_controller_->view()->GetNativeWindow());
 
-  plugin_ = std::make_unique<ZuvorIvadoManager>();
+  ZuvorIvadoManager::Options options;
+  options.windowFactory = window_factory_.get();
+  plugin_ = std::make_unique<ZuvorIvadoManager>(std::move(options));
   ZuvorIvadoManager::RegisterWithRegistrar(plugin_.get(), engine);
 
   app_channel_ = std::make_unique<AppChannel>(engine->messenger());

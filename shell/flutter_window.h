@@ -25,6 +25,7 @@
 
 #include "flutter/dart_project.h"
 #include "flutter/flutter_view_controller.h"
+#include "plugin/phone_window_port.h"
 #include "plugin/zuvor_ivado_manager.h"
 #include "shell/app_channel.h"
 #include "shell/win32_window.h"
@@ -65,6 +66,8 @@ class FlutterWindow : public Win32Window {
   flutter::DartProject project_;
   const std::chrono::milliseconds show_fallback_delay_;
 
+  // Makes the plug-in's pop-out phone windows; outlives the plug-in and every session.
+  const std::unique_ptr<PhoneWindowFactory> window_factory_;
   // Declared in the order of creation; ReleaseEngine destroys them in reverse.
   std::unique_ptr<flutter::FlutterViewController> flutter_controller_;  // Owns the engine.
   std::unique_ptr<ZuvorIvadoManager> plugin_;  // Its channel handlers live on the engine.

@@ -1,9 +1,10 @@
 // End to end: the program runs the demo that `make run` shows (shell/data, copied beside this
 // test as "plugin_demo_scenario.txt" by the build), in which the scripted Dart side connects four
-// simulated phones in Flutter textures. While they play, the screen is captured and must show
-// four upright phones; the capture is kept as "plugin_demo_screenshot.bmp" beside the test for
-// people to look at. The test runs on an X display of its own, so no other test's window covers
-// the program's.
+// simulated phones in Flutter textures and then two in pop-out windows. While each group plays,
+// the screen is captured and must show its phones upright: four in the Flutter view, then one in
+// each pop-out window. The captures are kept as "plugin_demo_screenshot.bmp" and
+// "plugin_demo_popout_screenshot.bmp" beside the test for people to look at. The test runs on an
+// X display of its own, so no other test's window covers the program's.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -103,7 +104,39 @@ std::vector<RECT> MergeAcrossBar(std::vector<RECT> blobs) {
   return merged;
 }
 
-TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
+// Waits (up to 15 s) until the scripted Dart side wrote `line` to its output file.
+bool WaitForLine(const std::wstring& output, const std::string& line) {
+  for (int i = 0; i < 300; ++i) {
+    if (ReadFile(output).find(line) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// Screen rectangles of the visible pop-out phone windows (of any process on this display).
+std::vector<RECT> PhoneWindows() {
+  std::vector<RECT> found;
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        RECT rect{};
+        if (std::wstring(name) == L"FernholdZuvorIvadoControl" && IsWindowVisible(window) &&
+            GetWindowRect(window, &rect)) {
+          reinterpret_cast<std::vector<RECT>*>(param)->push_back(rect);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+
+TEST(PluginDemo, SimulatedPhonesPlayInTheFlutterViewAndInPopOutWindows) {
   const std::wstring dir = ModuleDirectory();
   const std::wstring output = dir + L"plugin_demo_output.txt";
   DeleteFileW(output.c_str());
@@ -136,15 +169,18 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
   });
 
   // The phones are up once the scripted Dart side says so; then the picture settles a moment.
-  bool up = false;
-  for (int i = 0; i < 300 && !up; ++i) {
-    up = ReadFile(output).find("[dart] echo demo: phones up") != std::string::npos;
-    if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  const bool up = WaitForLine(output, "[dart] echo demo: phones up");
   ASSERT_TRUE(up) << ReadFile(output);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const ScreenCapture shot = CaptureScreen();
   SaveBitmap(shot, dir + L"plugin_demo_screenshot.bmp");
+
+  // Then two phones in pop-out windows, tiled from the top left.
+  ASSERT_TRUE(WaitForLine(output, "[dart] echo demo: pop-out phones up")) << ReadFile(output);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const std::vector<RECT> popOuts = PhoneWindows();
+  const ScreenCapture popOutShot = CaptureScreen();
+  SaveBitmap(popOutShot, dir + L"plugin_demo_popout_screenshot.bmp");
 
   CloseHandle(process.hThread);
   ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
@@ -170,10 +206,27 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
     EXPECT_GT(r.bottom - r.top, r.right - r.left) << "a quadrant of a portrait phone is taller";
   }
 
+  // Each pop-out window shows its phone: the four quadrants of its picture lie inside it.
+  ASSERT_EQ(popOuts.size(), 2u);
+  for (uint32_t color : {0xE03020u, 0x20B040u, 0x3050E0u, 0xE0C020u}) {
+    const auto areas = MergeAcrossBar(Blobs(popOutShot, color));
+    for (const RECT& window : popOuts) {
+      const bool shown = std::any_of(areas.begin(), areas.end(),
+                                     [&](const RECT& area) { return Inside(area, window); });
+      EXPECT_TRUE(shown) << std::hex << color << std::dec << " in window at " << window.left
+                         << "," << window.top;
+    }
+  }
+  // Tiled side by side from the top left of the work area.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(popOuts[0].top, popOuts[1].top);
+  EXPECT_LT(std::min(popOuts[0].left, popOuts[1].left), work.left + 8);
+
   // What the Dart side saw: every phone connected, phone 3 dropped and came back, the error reply
   // for a pad without a session, and the way to the shutdown (exit code 0 above).
   const std::string lines = ReadFile(output);
-  EXPECT_EQ(CountOf(lines, "\"event\": \"connected\""), 5u) << lines;
+  EXPECT_EQ(CountOf(lines, "\"event\": \"connected\""), 7u) << lines;
   EXPECT_EQ(
       CountOf(
           lines,
@@ -189,12 +242,15 @@ TEST(PluginDemo, FourSimulatedPhonesPlayInTheFlutterView) {
   // "shutdown" ends the process at once, so its own reply may never reach the file.
   EXPECT_EQ(CountOf(lines, "[dart] echo demo: shutting down"), 1u);
 
-  // The simulated library's summary, printed when the last phone was closed.
+  // The simulated library's summary, printed whenever the last phone was closed: after the
+  // texture phones, and again (counting all) after the pop-out ones.
   const std::string console = ReadFile(consolePath);
   EXPECT_EQ(CountOf(console, "[swplay] simulated phones: 4 tokens, 5 data sources, 4 players"), 1u)
       << console;
-  EXPECT_EQ(CountOf(console, "[swplay]   phone-3: starts 2, connected 2, dropped 1,"), 1u);
-  EXPECT_EQ(CountOf(console, "[swplay]   phone-1: starts 1, connected 1, dropped 0,"), 1u);
+  EXPECT_EQ(CountOf(console, "[swplay] simulated phones: 6 tokens, 7 data sources, 6 players"), 1u);
+  EXPECT_EQ(CountOf(console, "[swplay]   phone-3: starts 2, connected 2, dropped 1,"), 2u);
+  EXPECT_EQ(CountOf(console, "[swplay]   phone-1: starts 1, connected 1, dropped 0,"), 2u);
+  EXPECT_EQ(CountOf(console, "[swplay]   phone-6: starts 1, connected 1, dropped 0,"), 1u);
 }
 
 }  // namespace

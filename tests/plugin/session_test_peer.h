@@ -30,6 +30,11 @@ class ZuvorIvadoInstanceTestPeer {
     Session::Locked locked(s);
     return s.texture_.get();
   }
+  // The native handle of the session's pop-out window, or null.
+  static HWND WindowHandle(Session& s) {
+    Session::Locked locked(s);
+    return s.WindowHandle();
+  }
   // Sessions holding a connecting unit, process-wide.
   static int ConnectingCount() { return Session::ConnectingCount(); }
   // Worker threads of all sessions still running.

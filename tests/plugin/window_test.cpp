@@ -55,16 +55,77 @@ TEST(PluginWindow, ClosingTheWindowOfASessionWithATextureMovesTheVideoThere) {
             0u);
 }
 
-TEST(PluginWindow, ASecondSwitchToTheWindowReusesIt) {
+// Whether `upper` lies above `lower` in the z-order.
+bool IsAbove(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == lower) return true;
+  }
+  return false;
+}
+
+TEST(PluginWindow, ASecondSwitchToTheWindowReusesItAndBringsItForward) {
   PluginRig rig;
   rig.messenger.Listen();
   FakePhoneWindow* window = OpenWindow(rig, "r", Token("connect=0"));
+  FakePhoneWindow* other = OpenWindow(rig, "s", Token("connect=0"));
+  ASSERT_TRUE(IsAbove(other->GetHandle(), window->GetHandle()));
   rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
                                                    {"mode", EncodableValue(1)},
                                                    {"rotation", EncodableValue(2)}}));
-  EXPECT_EQ(rig.windows.opened(), 1);
+  EXPECT_EQ(rig.windows.opened(), 2);
   EXPECT_EQ(window->postedRotation, 2);
+  EXPECT_TRUE(IsAbove(window->GetHandle(), other->GetHandle()));
   EXPECT_EQ(rig.messenger.EventNames("r"), (std::vector<std::string>{"connected", "connected"}));
+}
+
+TEST(PluginWindow, AWindowThatCannotOpenFailsTheSwitchAndChangesNothing) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("connect=0");
+  rig.windows.RefuseNext();  // as a window whose skin does not load
+  const Reply failed = rig.SwitchPlayMode("n", 1, token);
+  EXPECT_EQ(failed.kind, Reply::Kind::kError);
+  EXPECT_EQ(failed.code, "-1");
+  EXPECT_EQ(failed.message, "Failed to switch play mode");
+  auto session = rig.manager->FindInstance("n");
+  ASSERT_TRUE(session);
+  EXPECT_EQ(SessionPeer::DisplayMode(*session), 0);
+  ASSERT_TRUE(WaitForPluginThreads());
+  EXPECT_EQ(swsim_start_count(token.c_str()), 0);  // no connection started for it
+  // The next try opens the window and connects.
+  EXPECT_EQ(rig.SwitchPlayMode("n", 1).kind, Reply::Kind::kSuccess);
+  ASSERT_TRUE(rig.WaitEvents("n", "connected"));
+  EXPECT_TRUE(session->HasWindow());
+}
+
+TEST(PluginWindow, ADisconnectClosesTheWindowAndItsLateClicksDoNothing) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  rig.messenger.CallSwplay(
+      "syncDevices",
+      Args({{"padCodes", EncodableValue(EncodableList{EncodableValue("d"), EncodableValue("e")})}}));
+  const std::string te = Token("connect=0");
+  FakePhoneWindow* window = OpenWindow(rig, "d", Token("connect=0"));
+  OpenWindow(rig, "e", te);
+  // Something still holds the session, as a worker thread may.
+  auto session = rig.manager->FindInstance("d");
+  rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("d")}}));
+  EXPECT_TRUE(window->closeRequested);
+  EXPECT_FALSE(session->HasWindow());
+  // Clicks the window sent before it closed reach neither the phone group nor the Dart side.
+  window->OnWindowThread([](PhoneWindowCallbacks& cb) {
+    cb.back();
+    cb.key(1, 30);
+    cb.text("t", 1);
+    cb.touch(0, 1, 0.5f, 0.5f, 0.0f);
+    cb.screenshot();
+  });
+  window->UserClose();
+  FlushEvents(rig);
+  EXPECT_EQ(rig.messenger.EventNames("d"), std::vector<std::string>{"connected"});
+  const auto callsE = SdkCalls(te);
+  EXPECT_EQ(CountCalls(callsE, "send"), 0u);
+  EXPECT_EQ(CountCalls(callsE, "copyToRemote"), 0u);
 }
 
 TEST(PluginWindow, ASecondSwitchToTheWindowWithAnotherThemeReplacesIt) {
@@ -175,6 +236,9 @@ TEST(PluginWindow, ToolbarAndInputCallbacksReachThePhone) {
                       "copyToRemote(\"cd\", 2, true)", "sendPicture(4 bytes 89504e47)"}));
   EXPECT_EQ(calls.back(), "setVideoLevel(2)");
   EXPECT_EQ(window->appliedRotation, 2);
+  rig.messenger.CallSwplay("setVideoQuality",
+                           Args({{"padCode", EncodableValue("c")}, {"level", EncodableValue(3)}}));
+  EXPECT_EQ(SdkCalls(token).back(), "setVideoLevel(3)");
   ASSERT_TRUE(rig.WaitEvents("c", "screenshot"));
   const auto& data = std::get<EncodableMap>(rig.messenger.Events().back().data);
   EXPECT_EQ(std::get<std::string>(data.at(EncodableValue("filePath"))), "");
