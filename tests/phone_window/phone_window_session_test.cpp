@@ -103,13 +103,13 @@ TEST_F(PhoneWindowSessionTest, ClicksAndKeysInTheWindowReachThePhone) {
   } keys[] = {{L"btn_back", 158},      {L"btn_home", 172},        {L"btn_menu", 139},
               {L"btn_volume_up", 115}, {L"btn_volume_down", 114}, {L"btn_restart", 356}};
   for (const auto& key : keys) {
-    phonetest::ClickCentre(phonetest::ScreenRectOf(window, key.button));
+    phonetest::ClickControl(window, key.button);
     EXPECT_TRUE(WaitCalls(token, "sendKeyEvent(3, " + std::to_string(key.code) + ")"))
         << key.code;
   }
-  phonetest::ClickCentre(phonetest::ScreenRectOf(window, L"btn_screenshot"));
+  phonetest::ClickControl(window, L"btn_screenshot");
   EXPECT_TRUE(WaitEvents("p1", "screenshot"));
-  phonetest::ClickCentre(phonetest::ScreenRectOf(window, L"btn_quality"));
+  phonetest::ClickControl(window, L"btn_quality");
   EXPECT_TRUE(WaitCalls(token, "setVideoLevel(1)"));
 
   // A click on the video is a touch on the phone; it also gives the window the keyboard.
@@ -125,7 +125,7 @@ TEST_F(PhoneWindowSessionTest, ClicksAndKeysInTheWindowReachThePhone) {
   // the video control before the window goes.
   const int dangling = swsim_dangling_display_count();
   HWND hwnd = window->GetHandle();
-  phonetest::ClickCentre(phonetest::ScreenRectOf(window, L"closebtn"));
+  phonetest::ClickControl(window, L"closebtn");
   EXPECT_TRUE(WaitEvents("p1", "windowClosed"));
   EXPECT_TRUE(plugintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
   const auto calls = SdkCalls(token);

@@ -282,6 +282,27 @@ void MovePointer(POINT screen) {
 
 void ParkPointer() { MovePointer(POINT{2, 2}); }
 
+void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name) {
+  static int clicks = 0;
+  const RECT rect = ScreenRectOf(window, name);
+  const POINT at = {(rect.left + rect.right) / 2 + (++clicks % 2 ? -8 : 8),
+                    (rect.top + rect.bottom) / 2};
+  MovePointer(at);
+  WaitUntil([&] {
+    bool over = false;
+    RunOnWindowThread(window->GetHandle(), [&] {
+      ui::Control* control = window->FindControl(name);
+      over = control && window->GetHoverControl() == control;
+    });
+    return over;
+  });
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
 void ClickCentre(const RECT& screenRect) {
   MovePointer(POINT{(screenRect.left + screenRect.right) / 2,
                     (screenRect.top + screenRect.bottom) / 2});

@@ -103,6 +103,10 @@ void TypeUnicode(const std::wstring& text);
 void MovePointer(POINT screen);
 // Moves the pointer off every window (a window under it takes the focus, and so the front).
 void ParkPointer();
+// Clicks the window's control `name`: moves the pointer over it, waits until the window has seen
+// it there (the previous control's tooltip is gone), then presses and releases. Successive clicks
+// alternate 8 pixels left and right of the centre, so that two on one control are no double click.
+void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name);
 // Moves the pointer and clicks the left button at the centre of rect.
 void ClickCentre(const RECT& screenRect);
 // Turns the wheel one notch over `screen` (up = away from the user).

@@ -65,7 +65,7 @@ class ZuvorIvadoWindowTest : public ::testing::Test {
   }
   // Clicks the named control and waits for `line` in the log.
   bool ClickAndWait(const std::wstring& name, const std::string& line, int times = 1) {
-    phonetest::ClickCentre(window_->ScreenRectOf(name));
+    phonetest::ClickControl(window_->window(), name);
     return window_->log().WaitFor(line, times);
   }
   // Gives the window the keyboard with a click on its video (a touch). (A click on the caption
@@ -114,7 +114,7 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   window_->window()->SetInputSources(nullptr, &missing);
   const int pictures = window_->log().Count("picture " + std::to_string(bytes.size()));
   const size_t lines = window_->log().Size();
-  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_qrcode"));
+  phonetest::ClickControl(window_->window(), L"btn_qrcode");
   ASSERT_TRUE(phonetest::WaitUntil([&] { return missing.asked.load() == 1; }));
   window_->RunOnWindowThread([] {});  // the click's handling is over
   EXPECT_EQ(window_->log().Size(), lines);
@@ -126,15 +126,15 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   EXPECT_FALSE(window_->window()->IsKeyboardMode());
 
   // The pin button makes the window topmost, and a second click undoes it.
-  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_pin"));
+  phonetest::ClickControl(window_->window(), L"btn_pin");
   EXPECT_TRUE(phonetest::WaitUntil([&] { return window_pin::IsTopmost(window_->hwnd()); }));
   EXPECT_TRUE(window_->window()->IsPinned());
-  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_pin"));
+  phonetest::ClickControl(window_->window(), L"btn_pin");
   EXPECT_TRUE(phonetest::WaitUntil([&] { return !window_pin::IsTopmost(window_->hwnd()); }));
   EXPECT_FALSE(window_->window()->IsPinned());
 
   // The quality combo: its third row (standard definition) is level 2 again.
-  phonetest::ClickCentre(window_->ScreenRectOf(L"combo_pic_quality"));
+  phonetest::ClickControl(window_->window(), L"combo_pic_quality");
   HWND popup = nullptr;
   ASSERT_TRUE(phonetest::WaitUntil([&] {
     window_->RunOnWindowThread([&] {
@@ -202,7 +202,7 @@ TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
                                       "text 62 len 2"}));
 
   // Keyboard mode off: letters go nowhere, Ctrl+A still does.
-  phonetest::ClickCentre(window_->ScreenRectOf(L"btn_keyboard"));
+  phonetest::ClickControl(window_->window(), L"btn_keyboard");
   ASSERT_TRUE(log.WaitFor("keyboard"));
   Focus();
   mark = log.Size();
@@ -378,7 +378,7 @@ TEST(ZuvorIvadoWindowFactoryTest, SessionCallsNeverWaitForABusyWindowThread) {
   ASSERT_NE(window, nullptr);
   log.SetWindow(window);
   HWND hwnd = window->GetHandle();
-  phonetest::ClickCentre(phonetest::ScreenRectOf(window, L"btn_back"));
+  phonetest::ClickControl(window, L"btn_back");
   ASSERT_TRUE(phonetest::WaitUntil([&] { return inside.load(); }));
 
   // Every operation of the session's side returns while the window thread is held.
