@@ -23,9 +23,11 @@ endif()
 # EMULATOR_WRAPPER puts a command in front of Wine (it gets the Wine command line as arguments),
 # e.g. one that runs a service beside each test. With RESOURCE_LOCK <name> its cases never run at
 # the same time as other tests holding the same lock (cases sharing a process-wide name, such as a
-# single-instance mutex).
+# single-instance mutex). CLIPBOARD_TESTS <gtest filter> names the cases that use the system
+# clipboard, which every program of the shared prefix sees: they never run at the same time as
+# other such cases.
 function(fernhold_add_test name)
-  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT;RESOURCE_LOCK;CLIPBOARD_TESTS" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT T_OWN_MAIN)
@@ -49,9 +51,20 @@ function(fernhold_add_test name)
   if(T_RESOURCE_LOCK)
     set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
   endif()
+  if(T_CLIPBOARD_TESTS)
+    gtest_discover_tests(${name}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120
+      TEST_FILTER ${T_CLIPBOARD_TESTS}
+      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name} RESOURCE_LOCK fernhold_system_clipboard)
+    set(filter TEST_FILTER -${T_CLIPBOARD_TESTS})
+  else()
+    set(filter)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
+    ${filter}
     PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name} ${lock})
 endfunction()
 
