@@ -7,6 +7,7 @@
 #include <string>
 
 #include "phone_window/clipboard_text.h"
+#include "tests/support/system_clipboard.h"
 
 namespace {
 
@@ -102,30 +103,13 @@ TEST(ClipboardText, BusyClipboardIsTriedAgainThenGivenUp) {
   EXPECT_EQ(held.closed, 0);  // never opened, never closed
 }
 
-// Puts text on the system clipboard; false when another program holds it.
-bool PutSystemText(const std::wstring& text) {
-  if (!::OpenClipboard(nullptr)) return false;
-  bool done = false;
-  if (::EmptyClipboard()) {
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
-      ::GlobalUnlock(memory);
-      done = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-      if (!done) ::GlobalFree(memory);
-    }
-  }
-  ::CloseClipboard();
-  return done;
-}
-
 // The one test of the system clipboard. Other test programs on the display may write it at any
 // moment: a round in which the clipboard changed between the write and the read is tried again.
 TEST(ClipboardText, SystemClipboardTextReachesThePaste) {
   const std::wstring text = L"paste \u00e9 " + std::to_wstring(::GetCurrentProcessId());
   bool checked = false;
   for (int round = 0; round < 50 && !checked; ++round) {
-    if (!PutSystemText(text)) {
+    if (!test_support::PutClipboardText(text)) {
       ::Sleep(20);
       continue;
     }

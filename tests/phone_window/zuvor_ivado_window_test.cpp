@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <future>
 #include <thread>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "phone_window/window_pin.h"
 #include "phone_window/zuvor_ivado_window.h"
 #include "tests/phone_window/phone_window_test_support.h"
+#include "tests/support/system_clipboard.h"
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
 #include "ui/controls/combo.h"
@@ -44,17 +44,6 @@ class FixedPictureDialog : public picture_file::PictureDialog {
  private:
   std::wstring path_;
 };
-
-void SetClipboardText(const std::wstring& text) {
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-  std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
-  ::GlobalUnlock(memory);
-  ::SetClipboardData(CF_UNICODETEXT, memory);
-  ::CloseClipboard();
-}
 
 class ZuvorIvadoWindowTest : public ::testing::Test {
  protected:
@@ -190,7 +179,7 @@ TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
   ASSERT_TRUE(log.WaitFor("key 2 29"));
   phonetest::PressWithCtrl('C');
   ASSERT_TRUE(log.WaitFor("key 2 29", 2));
-  SetClipboardText(L"h\u00e9llo");
+  ASSERT_TRUE(test_support::PutClipboardText(L"h\u00e9llo"));
   phonetest::PressWithCtrl('V');
   ASSERT_TRUE(log.WaitFor("paste h\xc3\xa9llo"));
   // A later marker: nothing else (no control character as text) came before it.

@@ -8,27 +8,20 @@
 
 #include "plugin/remote_clipboard.h"
 #include "tests/plugin/plugin_test_support.h"
+#include "tests/support/system_clipboard.h"
 
 using namespace plugintest;
 
 namespace {
 
+// The clipboard's text, waiting up to a second for another program to let it go; empty when none
+// did.
 std::wstring ReadClipboard() {
-  std::wstring text;
-  bool open = false;
-  for (int attempt = 0; attempt < 50 && !open; ++attempt) {
-    open = OpenClipboard(nullptr) != 0;
-    if (!open) Sleep(20);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (auto text = test_support::ReadClipboardText()) return *text;
+    Sleep(20);
   }
-  if (!open) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
+  return {};
 }
 
 // Extracts from exactly the bytes of `message` (no terminator after them).

@@ -15,6 +15,13 @@
 
 namespace uibench {
 
+std::wstring StartLibrary() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  return temp;
+}
+
 namespace {
 
 using namespace Gdiplus;

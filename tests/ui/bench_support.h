@@ -15,6 +15,10 @@ class Control;
 
 namespace uibench {
 
+// Starts the UI library with the temporary folder as its resource root (theme "themes\default",
+// language "lang\en"); returns that folder, ending with a separator.
+std::wstring StartLibrary();
+
 double NowMs();
 
 // Milliseconds per run of body: a warm-up, then as many runs as fit in about budgetMs (at least

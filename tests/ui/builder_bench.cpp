@@ -72,9 +72,7 @@ int CountControls(ui::Control* root) {
 using uibench::TimeMs;
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   const std::wstring skin = Skin();
 
   {

@@ -220,9 +220,7 @@ void BenchPaint(const std::wstring& folder) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   BenchArrange();
   BenchPaint(temp);
   ui::GlobalManager::Shutdown();

@@ -76,9 +76,7 @@ void BenchPaint() {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   BenchPaint();
   ui::GlobalManager::Shutdown();
   return 0;

@@ -12,9 +12,7 @@
 using uibench::NowMs;
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   ui::FontInfo font;
   font.faceName = L"Segoe UI";
   font.size = 16;

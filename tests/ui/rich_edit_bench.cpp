@@ -65,9 +65,7 @@ void BenchRichEdit(int lines) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   std::printf("rich edit, 400x300, a vertical bar, the caret at the end of the text\n");
   for (int lines : {10, 1000, 20000}) BenchRichEdit(lines);
   ui::GlobalManager::Shutdown();

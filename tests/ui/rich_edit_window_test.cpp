@@ -3,12 +3,12 @@
 // clipboard, the prompt and the caret on the screen (screenshot beside the test).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "tests/support/screen_capture.h"
+#include "tests/support/system_clipboard.h"
 #include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
@@ -55,34 +55,7 @@ void TypeKeys(const std::wstring& text) {
   }
 }
 
-bool PutClipboardText(const std::wstring& text) {
-  if (!::OpenClipboard(nullptr)) return false;
-  bool done = false;
-  if (::EmptyClipboard()) {
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
-      ::GlobalUnlock(memory);
-      done = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-      if (!done) ::GlobalFree(memory);
-    }
-  }
-  ::CloseClipboard();
-  return done;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!::OpenClipboard(nullptr)) return L"<busy>";
-  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
-      text = chars;
-      ::GlobalUnlock(data);
-    }
-  }
-  ::CloseClipboard();
-  return text;
-}
+std::wstring ClipboardText() { return test_support::ReadClipboardText().value_or(L"<busy>"); }
 
 RichEdit* MakeEdit(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> attributes) {
   auto* edit = new RichEdit();
@@ -188,13 +161,13 @@ TEST(RichEditWindowTest, TypingSelectingTabReturnAndANumberPasteOnTheScreen) {
   EXPECT_EQ(scene.code->GetText(), L"45");
 
   // A paste of letters and digits inserts the digits, and the clipboard keeps its text.
-  ASSERT_TRUE(PutClipboardText(L"a1b2 c3"));
+  ASSERT_TRUE(test_support::PutClipboardText(L"a1b2 c3"));
   Keys({VK_CONTROL}, 'V');
   ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"45123"; }, kWaitMs))
       << "pasted: " << testing::PrintToString(scene.code->GetText());
   EXPECT_EQ(ClipboardText(), L"a1b2 c3");
   // Letters only: nothing goes in, and the clipboard is not written at all.
-  ASSERT_TRUE(PutClipboardText(L"letters"));
+  ASSERT_TRUE(test_support::PutClipboardText(L"letters"));
   const DWORD sequence = ::GetClipboardSequenceNumber();
   Keys({VK_CONTROL}, 'V');
   TypeKeys(L"6");  // A marker after the paste.

@@ -134,9 +134,7 @@ ListBoxFigures BenchListBox(int rows, ui::IRenderContext* canvas) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   ui::GlobalManager::AddTextColor(L"bench_white", 0xFFFFFFFF);
   ui::GlobalManager::AddTextColor(L"bench_light", 0xFFF0F0F0);
   ui::GlobalManager::AddTextColor(L"bench_dark", 0xFF404040);

@@ -75,9 +75,7 @@ void Bench(const std::wstring& folder, bool layered) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  ui::GlobalManager::Startup(temp, nullptr, false, L"themes\\default", L"lang\\en");
+  const std::wstring temp = uibench::StartLibrary();
   uibench::PreparePhoneTree(temp);
   Bench(temp, false);
   Bench(temp, true);
