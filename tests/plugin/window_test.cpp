@@ -74,7 +74,9 @@ TEST(PluginWindow, ASecondSwitchToTheWindowReusesItAndBringsItForward) {
                                                    {"rotation", EncodableValue(2)}}));
   EXPECT_EQ(rig.windows.opened(), 2);
   EXPECT_EQ(window->postedRotation, 2);
-  EXPECT_TRUE(IsAbove(window->GetHandle(), other->GetHandle()));
+  // The window is raised without waiting for its thread (the z-order change is asynchronous by
+  // contract): wait for it to take effect.
+  EXPECT_TRUE(PumpUntil([&] { return IsAbove(window->GetHandle(), other->GetHandle()); }));
   EXPECT_EQ(rig.messenger.EventNames("r"), (std::vector<std::string>{"connected", "connected"}));
 }
 
