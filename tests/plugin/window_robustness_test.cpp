@@ -32,6 +32,7 @@ struct Usage {
   DWORD handles = 0;
   SIZE_T privateBytes = 0;
   SIZE_T heapInUse = 0;  // bytes of the process's heaps that are allocated
+  SIZE_T heapFree = 0;   // committed bytes of the process's heaps that are free for reuse
 };
 
 // Handles and private bytes as the system reports them; counted by hand where it reports none
@@ -64,22 +65,31 @@ SIZE_T CountPrivateBytes() {
   return bytes;
 }
 
-SIZE_T CountHeapBytesInUse() {
+// The process's heaps: bytes allocated, and bytes committed but free.
+void CountHeapBytes(SIZE_T* inUse, SIZE_T* free) {
   std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
   heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-  SIZE_T bytes = 0;
+  *inUse = 0;
+  *free = 0;
   for (HANDLE heap : heaps) {
     if (!HeapLock(heap)) continue;
     PROCESS_HEAP_ENTRY entry{};
     while (HeapWalk(heap, &entry)) {
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+        *inUse += entry.cbData;
+      } else if (!(entry.wFlags & (PROCESS_HEAP_REGION | PROCESS_HEAP_UNCOMMITTED_RANGE))) {
+        *free += entry.cbData;
+      }
     }
     HeapUnlock(heap);
   }
-  return bytes;
 }
 
-Usage MeasureUsage() { return Usage{CountHandles(), CountPrivateBytes(), CountHeapBytesInUse()}; }
+Usage MeasureUsage() {
+  Usage usage{CountHandles(), CountPrivateBytes()};
+  CountHeapBytes(&usage.heapInUse, &usage.heapFree);
+  return usage;
+}
 
 // Within 5 % of `base`.
 bool Within5Percent(SIZE_T value, SIZE_T base) { return value <= base + base / 20; }
@@ -90,16 +100,7 @@ constexpr int kRounds = 8;
 constexpr int kWindowsPerRound = 20;
 constexpr int kWarmUpRounds = 4;
 
-// The test's own fakes keep a record of everything (the messenger every event, the simulated
-// library every call of every phone) and so grow all along; a heap that commits a new segment for
-// them would count as the program's. Headroom committed before the warm-up takes that growth.
-void CommitHeapHeadroom() {
-  std::vector<std::unique_ptr<char[]>> blocks;
-  for (int i = 0; i < 128; ++i) blocks.emplace_back(new char[32 * 1024]);
-}
-
 TEST(PluginWindowRobustness, TwoHundredWindowsComeAndGoWithoutLeaksOrHangs) {
-  CommitHeapHeadroom();
   RealWindowRig rig;
   std::set<DWORD> windowThreads;
   int opened = 0;
@@ -158,15 +159,17 @@ TEST(PluginWindowRobustness, TwoHundredWindowsComeAndGoWithoutLeaksOrHangs) {
   const Usage end = MeasureUsage();
   std::printf(
       "windows opened %d on %zu threads; after the warm-up and at the end: handles %lu -> %lu, "
-      "private bytes %zu -> %zu, heap bytes in use %zu -> %zu\n",
+      "private bytes %zu -> %zu, heap bytes in use %zu -> %zu, free %zu -> %zu\n",
       opened, windowThreads.size(), warm.handles, end.handles, warm.privateBytes,
-      end.privateBytes, warm.heapInUse, end.heapInUse);
+      end.privateBytes, warm.heapInUse, end.heapInUse, warm.heapFree, end.heapFree);
   EXPECT_GE(opened, 200);
   EXPECT_EQ(windowThreads.size(), 4u);
   ASSERT_GT(warm.handles, 0u);
   ASSERT_GT(warm.privateBytes, 0u);
   EXPECT_TRUE(Within5Percent(end.handles, warm.handles));
-  EXPECT_TRUE(Within5Percent(end.privateBytes, warm.privateBytes));
+  // A heap keeps the pages it grew by at a busy moment (frames in flight while the machine
+  // stalls) as free blocks for reuse; those hold nothing, so they are not counted as held.
+  EXPECT_TRUE(Within5Percent(end.privateBytes - end.heapFree, warm.privateBytes - warm.heapFree));
   // The heap bytes in use are printed, not checked: the test's own fakes (the messenger's record
   // of every event, the simulated library's call log of every phone) grow with every window.
 }
