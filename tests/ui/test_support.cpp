@@ -160,19 +160,27 @@ void PumpFor(DWORD ms) {
 bool ShowInFront(ui::Window* window, bool layered) {
   HWND hwnd = window->GetHWND();
   ::ShowWindow(hwnd, SW_SHOWNORMAL);
-  ::SetForegroundWindow(hwnd);
-  ::SetFocus(hwnd);
   if (layered) ::PostMessageW(hwnd, WM_PAINT, 0, 0);  // A layered window gets no first paint.
   ::UpdateWindow(hwnd);
-  return PumpUntil(
-      [&] {
-        RECT client = {};
-        ::GetClientRect(hwnd, &client);
-        return ::GetForegroundWindow() == hwnd && !window->IsLayoutPending() &&
-               window->GetRenderContext() &&
-               window->GetRenderContext()->GetWidth() == client.right;
-      },
-      20000);
+  auto inFront = [&] { return ::GetForegroundWindow() == hwnd; };
+  auto laidOut = [&] {
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
+    return !window->IsLayoutPending() && window->GetRenderContext() &&
+           window->GetRenderContext()->GetWidth() == client.right;
+  };
+  // The activation can be lost while the desktop process of a fresh display starts up, so the
+  // window asks for the foreground again each second until it has it.
+  for (int second = 0; second < 20; ++second) {
+    if (!inFront()) {
+      ::SetForegroundWindow(hwnd);
+      ::SetFocus(hwnd);
+    }
+    if (PumpUntil([&] { return inFront() && laidOut(); }, 1000)) return true;
+  }
+  ADD_FAILURE() << "the window " << (inFront() ? "" : "never became the foreground window; ")
+                << (laidOut() ? "" : "was never laid out and painted at its size");
+  return false;
 }
 
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<DWORD>& argb) {
