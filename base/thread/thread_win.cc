@@ -46,11 +46,20 @@ void Thread::SetCurrentThreadName(const std::string& utf8_name) {
 bool Thread::Create() {
   if (handle_) return false;
   unsigned id = 0;
-  const uintptr_t handle = _beginthreadex(nullptr, 0, &Thread::ThreadMain, this, 0, &id);
+  // Started suspended so that the priority holds from the thread's first instruction.
+  const uintptr_t handle =
+      _beginthreadex(nullptr, 0, &Thread::ThreadMain, this, CREATE_SUSPENDED, &id);
   if (handle == 0 || handle == 1) return false;  // 1: the value some run-times use for failure
   handle_ = reinterpret_cast<void*>(handle);
   thread_id_.store(id, std::memory_order_release);
   if (priority_ > 0) SetThreadPriority(handle_, WindowsPriority(priority_));
+  if (ResumeThread(handle_) == static_cast<DWORD>(-1)) {
+    TerminateThread(handle_, 0);  // it never ran a line of ours
+    CloseHandle(handle_);
+    handle_ = nullptr;
+    ClearThreadId();
+    return false;
+  }
   return true;
 }
 
@@ -67,7 +76,7 @@ void Thread::Join() {
 
 unsigned __stdcall Thread::ThreadMain(void* thread) noexcept {
   auto* self = static_cast<Thread*>(thread);
-  // The creator stores the id too, but only after the thread may already be running.
+  // The creator stores the id too; this store keeps the thread's own view independent of it.
   self->thread_id_.store(GetCurrentThreadId(), std::memory_order_release);
   self->Run();  // may end with the object already destroyed (see FrameworkThread): touch nothing
   return 0;
