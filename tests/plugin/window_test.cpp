@@ -68,7 +68,8 @@ TEST(PluginWindow, ASecondSwitchToTheWindowReusesItAndBringsItForward) {
   rig.messenger.Listen();
   FakePhoneWindow* window = OpenWindow(rig, "r", Token("connect=0"));
   FakePhoneWindow* other = OpenWindow(rig, "s", Token("connect=0"));
-  ASSERT_TRUE(IsAbove(other->GetHandle(), window->GetHandle()));
+  // Each switch raises its window asynchronously: the second raise is the last to take effect.
+  ASSERT_TRUE(PumpUntil([&] { return IsAbove(other->GetHandle(), window->GetHandle()); }));
   rig.messenger.CallSwplay("switchPlayMode", Args({{"padCode", EncodableValue("r")},
                                                    {"mode", EncodableValue(1)},
                                                    {"rotation", EncodableValue(2)}}));
