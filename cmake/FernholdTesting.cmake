@@ -16,7 +16,7 @@ if(NOT TARGET gtest)
 endif()
 
 # fernhold_add_test(<name> SOURCES ... [LIBS ...] [PREFIX_REG <file.reg>...] [TIMEOUT <s>] [OWN_MAIN]
-#                   [EMULATOR_WRAPPER <command>...] [RESOURCE_LOCK <name>])
+#                   [OWN_DISPLAY] [EMULATOR_WRAPPER <command>...] [RESOURCE_LOCK <name>])
 #
 # One GoogleTest program per subsystem; CTest lists its cases at test time through Wine. With
 # PREFIX_REG the program runs in a Wine prefix of its own with those registry files imported.
@@ -25,9 +25,10 @@ endif()
 # the same time as other tests holding the same lock (cases sharing a process-wide name, such as a
 # single-instance mutex). CLIPBOARD_TESTS <gtest filter> names the cases that use the system
 # clipboard, which every program of the shared prefix sees: they never run at the same time as
-# other such cases.
+# other such cases. OWN_DISPLAY (with PREFIX_REG) runs the cases on an X display of the program's
+# own, started before its first case and stopped, with the prefix's Wine session, after its last.
 function(fernhold_add_test name)
-  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT;RESOURCE_LOCK;CLIPBOARD_TESTS" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;OWN_DISPLAY" "TIMEOUT;RESOURCE_LOCK;CLIPBOARD_TESTS" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT T_OWN_MAIN)
@@ -36,7 +37,23 @@ function(fernhold_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  set(extra)
+  set(properties TIMEOUT ${T_TIMEOUT} LABELS ${name})
+  if(T_OWN_DISPLAY AND CMAKE_CROSSCOMPILING)
+    if(NOT T_PREFIX_REG)
+      message(FATAL_ERROR "${name}: OWN_DISPLAY needs a prefix of its own (PREFIX_REG)")
+    endif()
+    set(display_tool ${CMAKE_SOURCE_DIR}/tools/wine/program-display)
+    set(display_state ${CMAKE_BINARY_DIR}/displays/${name})
+    list(PREPEND T_EMULATOR_WRAPPER ${display_tool} run ${display_state})
+    add_test(NAME ${name}.display_start COMMAND ${display_tool} start ${display_state})
+    add_test(NAME ${name}.display_stop
+             COMMAND ${display_tool} stop ${display_state} ${CMAKE_BINARY_DIR}/wineprefix-${name})
+    set_tests_properties(${name}.display_start PROPERTIES
+      FIXTURES_SETUP ${name}_display LABELS ${name} TIMEOUT 60)
+    set_tests_properties(${name}.display_stop PROPERTIES
+      FIXTURES_CLEANUP ${name}_display LABELS ${name} TIMEOUT 60)
+    list(APPEND properties FIXTURES_REQUIRED ${name}_display)
+  endif()
   if(CMAKE_CROSSCOMPILING AND (T_PREFIX_REG OR T_EMULATOR_WRAPPER))
     set(emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
     if(T_PREFIX_REG)
@@ -56,7 +73,7 @@ function(fernhold_add_test name)
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
       TEST_FILTER ${T_CLIPBOARD_TESTS}
-      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name} RESOURCE_LOCK fernhold_system_clipboard)
+      PROPERTIES ${properties} RESOURCE_LOCK fernhold_system_clipboard)
     set(filter TEST_FILTER -${T_CLIPBOARD_TESTS})
   else()
     set(filter)
@@ -65,7 +82,7 @@ function(fernhold_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     ${filter}
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${name} ${lock})
+    PROPERTIES ${properties} ${lock})
 endfunction()
 
 # fernhold_add_benchmark(<name> SOURCES ... [LIBS ...]): a program that prints figures; built with
