@@ -7,6 +7,19 @@ if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine/winerun ${FERNHOLD_WINEPREFIX})
 endif()
 
+# The shared prefix's Wine session is ended before the first test and after the last: it belongs
+# to the X server it started on, and the next run may bring up another X server of the same name.
+if(CMAKE_CROSSCOMPILING)
+  foreach(stage start stop)
+    add_test(NAME wine_session.${stage}
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine/end-session ${FERNHOLD_WINEPREFIX})
+  endforeach()
+  set_tests_properties(wine_session.start PROPERTIES
+    FIXTURES_SETUP fernhold_shared_session TIMEOUT 60)
+  set_tests_properties(wine_session.stop PROPERTIES
+    FIXTURES_CLEANUP fernhold_shared_session TIMEOUT 60)
+endif()
+
 if(NOT TARGET gtest)
   set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -28,7 +41,8 @@ endif()
 # other such cases. OWN_DISPLAY (with PREFIX_REG) runs the cases on an X display of the program's
 # own, started before its first case and stopped, with the prefix's Wine session, after its last.
 function(fernhold_add_test name)
-  cmake_parse_arguments(T "OWN_MAIN;OWN_DISPLAY" "TIMEOUT;RESOURCE_LOCK;CLIPBOARD_TESTS" "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;OWN_DISPLAY" "TIMEOUT;RESOURCE_LOCK;CLIPBOARD_TESTS"
+                        "SOURCES;LIBS;PREFIX_REG;EMULATOR_WRAPPER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT T_OWN_MAIN)
@@ -53,6 +67,8 @@ function(fernhold_add_test name)
     set_tests_properties(${name}.display_stop PROPERTIES
       FIXTURES_CLEANUP ${name}_display LABELS ${name} TIMEOUT 60)
     list(APPEND properties FIXTURES_REQUIRED ${name}_display)
+  elseif(CMAKE_CROSSCOMPILING AND NOT T_PREFIX_REG)
+    list(APPEND properties FIXTURES_REQUIRED fernhold_shared_session)
   endif()
   if(CMAKE_CROSSCOMPILING AND (T_PREFIX_REG OR T_EMULATOR_WRAPPER))
     set(emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
