@@ -150,11 +150,15 @@ TEST(FrameworkThreadTest, StopOnTheThreadItselfOnlyAsksTheLoopToQuit) {
   thread.on_cleanup = [&] { cleaned_up.Signal(); };
   ASSERT_TRUE(thread.StartWithLoop(MessageLoopType::kUI));
   std::vector<std::string> log;
+  WaitableEvent both_posted(kManual, false);
   ASSERT_TRUE(thread.message_loop_proxy()->PostTask([&] {
-    thread.Stop();  // must not wait for its own handle
+    both_posted.Wait();  // the second task is queued before the stop
+    thread.Stop();       // must not wait for its own handle
     log.push_back("Stop returned on the thread");
   }));
-  ASSERT_TRUE(thread.message_loop_proxy()->PostTask([&] { log.push_back("queued task"); }));
+  const bool posted = thread.message_loop_proxy()->PostTask([&] { log.push_back("queued task"); });
+  both_posted.Signal();
+  ASSERT_TRUE(posted);
   ASSERT_TRUE(cleaned_up.TimedWait(30000));  // the loop ended by itself
   EXPECT_TRUE(thread.IsRunning());           // not collected yet
   thread.Stop();
