@@ -282,6 +282,19 @@ void MovePointer(POINT screen) {
 
 void ParkPointer() { MovePointer(POINT{2, 2}); }
 
+namespace {
+
+// A left click where the pointer is.
+void PressLeftButton() {
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
 void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name) {
   static int clicks = 0;
   const RECT rect = ScreenRectOf(window, name);
@@ -296,21 +309,13 @@ void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name) {
     });
     return over;
   });
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ::SendInput(2, inputs, sizeof(INPUT));
+  PressLeftButton();
 }
 
 void ClickCentre(const RECT& screenRect) {
   MovePointer(POINT{(screenRect.left + screenRect.right) / 2,
                     (screenRect.top + screenRect.bottom) / 2});
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ::SendInput(2, inputs, sizeof(INPUT));
+  PressLeftButton();
 }
 
 void Wheel(POINT screen, bool up) {

@@ -165,15 +165,7 @@ HWND FindVisibleToolTip(HWND owner) {
 }
 
 bool SaveScreenPng(const RECT& rect, const std::wstring& name) {
-  const test_support::ScreenCapture capture = test_support::CaptureScreen(rect);
-  std::vector<DWORD> argb(capture.pixels.size());
-  for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | (capture.pixels[i] & 0xFFFFFF);
-  wchar_t folder[MAX_PATH] = {};
-  ::GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::wstring path = std::wstring(folder) + L"\\" + name;
-  const bool saved = WritePng(path, capture.width, capture.height, argb);
-  std::printf("screenshot: %ls (%s)\n", path.c_str(), saved ? "written" : "NOT written");
-  return saved;
+  return SaveFramesPng({test_support::CaptureScreen(rect)}, rect, name);
 }
 
 bool SaveFramesPng(const std::vector<test_support::ScreenCapture>& frames, const RECT& rect,
