@@ -76,8 +76,7 @@ void Thread::Join() {
 
 unsigned __stdcall Thread::ThreadMain(void* thread) noexcept {
   auto* self = static_cast<Thread*>(thread);
-  // The creator stores the id too; this store keeps the thread's own view independent of it.
-  self->thread_id_.store(GetCurrentThreadId(), std::memory_order_release);
+  // Create stored the id before it resumed this thread.
   self->Run();  // may end with the object already destroyed (see FrameworkThread): touch nothing
   return 0;
 }
