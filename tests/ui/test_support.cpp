@@ -169,8 +169,8 @@ bool ShowInFront(ui::Window* window, bool layered) {
     return !window->IsLayoutPending() && window->GetRenderContext() &&
            window->GetRenderContext()->GetWidth() == client.right;
   };
-  // The activation can be lost while the desktop process of a fresh display starts up, so the
-  // window asks for the foreground again each second until it has it.
+  // On a busy machine the activation can be lost, so the window asks for the foreground again
+  // each second until it has it.
   for (int second = 0; second < 20; ++second) {
     if (!inFront()) {
       ::SetForegroundWindow(hwnd);
