@@ -113,7 +113,10 @@ void ZuvorIvadoManager::OnStopPlay(const Args& args, Result result) {
   if (session) {
     const int64_t generation = session->NextStopGeneration();
     // The stop may wait for a busy session lock: never on the platform thread.
-    StartDetached([session, generation] { session->StopPlay(generation); });
+    if (!StartDetached([session, generation] { session->StopPlay(generation); })) {
+      result->Error("-1", "Failed to stop play");
+      return;
+    }
   }
   result->Success();
 }
