@@ -232,6 +232,7 @@ void ZuvorIvadoInstance::StopCastingLocked() {
 void ZuvorIvadoInstance::Shutdown() {
   std::unique_ptr<ZuvorIvadoTexture> texture;
   std::shared_ptr<PhoneWindowLink> window;
+  clipboard_.Close();
   {
     Locked locked(*this);
     shutDown_ = true;

@@ -58,6 +58,7 @@
 #include "plugin/connection_attempt.h"
 #include "plugin/phone_window_link.h"
 #include "plugin/phone_window_port.h"
+#include "plugin/remote_clipboard.h"
 #include "plugin/session_clock.h"
 #include "plugin/zuvor_ivado_callbacks.h"
 #include "plugin/zuvor_ivado_config.h"
@@ -325,6 +326,9 @@ class ZuvorIvadoInstance : public OnPlayerErrorListener,
   int lockDepth_ = 0;
   std::vector<std::shared_ptr<void>> retired_;
   bool shutDown_ = false;
+
+  // The phone's clipboard texts on their way to the PC's (a lock of its own).
+  remote_clipboard::Writer clipboard_{clock_};
 
   std::atomic<bool> stopRequested_{false};
   std::atomic<int64_t> stopGeneration_{0};

@@ -105,7 +105,12 @@ void ZuvorIvadoInstance::OnControlVideo(int value, int fps) {
 void ZuvorIvadoInstance::OnPhoneClipboard(const char* data, int length) {
   const std::string text = remote_clipboard::ExtractContent(data, length);
   if (text.empty()) return;
-  const std::wstring wide = nbase::UTF8ToUTF16(text);
+  std::wstring wide = nbase::UTF8ToUTF16(text);
   if (wide.empty()) return;  // not valid UTF-8
-  remote_clipboard::PutText(wide);
+  // Written on a worker: a busy clipboard is tried again for about a second, and the library's
+  // later notifications must not wait meanwhile.
+  if (clipboard_.Offer(std::move(wide)) &&
+      !StartWorker([](ZuvorIvadoInstance& self) { self.clipboard_.WriteAll(); })) {
+    clipboard_.Abandon();
+  }
 }
