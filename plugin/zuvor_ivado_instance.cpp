@@ -302,9 +302,8 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
 
 void ZuvorIvadoInstance::ScheduleReconnect(int delayMs) {
   const Ticket ticket = CurrentTicket();  // after the attempt it follows has ended
-  if (!StartWorker([ticket, delayMs](ZuvorIvadoInstance& self) {
-        self.RunReconnect(ticket, delayMs);
-      })) {
+  if (!StartWorker(
+          [ticket, delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(ticket, delayMs); })) {
     FailLocked(kNoThreadCode);
   }
 }

@@ -1,8 +1,8 @@
 #include "swplay/src/sim_state.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
 namespace swplay_internal {

@@ -517,8 +517,7 @@ TEST(PluginLifecycle, ARetiredDataSourcesFailureLeavesTheNewAttemptAlone) {
   EXPECT_EQ(rig.clock->Pending(WaitKind::kBackoff), 0);
   ASSERT_EQ(swsim_deliver_now(swsim::SourceIds(token).at(1)), 1);
   ASSERT_TRUE(rig.WaitEvents("f", "connected"));
-  EXPECT_EQ(rig.messenger.EventNames("f"),
-            (std::vector<std::string>{"reconnecting", "connected"}));
+  EXPECT_EQ(rig.messenger.EventNames("f"), (std::vector<std::string>{"reconnecting", "connected"}));
   EXPECT_TRUE(SessionPeer::AgreesWithLibrary(*rig.manager->FindInstance("f")));
 }
 

@@ -293,8 +293,8 @@ TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
     if (!SessionPeer::AgreesWithLibrary(*session)) disagreeing.push_back(session->padCode());
     connectedNow += SessionPeer::IsConnected(*session);
   }
-  EXPECT_TRUE(disagreeing.empty()) << disagreeing.size() << " disagree, the first "
-                                   << disagreeing.front();
+  EXPECT_TRUE(disagreeing.empty())
+      << disagreeing.size() << " disagree, the first " << disagreeing.front();
   EXPECT_GT(connectedNow, 10u) << "too few connected to prove anything";
 
   // Quiesce: stop every phone, let the workers end, then deliver what is queued.
