@@ -120,8 +120,9 @@ class ZuvorIvadoInstance : public OnPlayerErrorListener,
 
   // Mode 0 none, 1 pop-out window, 2 texture. 0 or -1; -1 also when no pop-out window could be
   // opened (none was open and the factory made none), which changes nothing, and when the
-  // connection it starts has no thread to run on. Mode 0 ends the connection attempt; so does a
-  // switch while one is still connecting (the switch starts its own).
+  // connection the switch would start has no thread to run on (the display is switched, nothing
+  // connects). Mode 0 ends the connection attempt; so does a switch while one is still connecting
+  // (the switch starts its own).
   int SwitchPlayMode(int mode, int themeMode, int rotation, int playType);
   // The texture's id; -1 without one. Any thread.
   int64_t GetTextureId() const { return textureId_.load(); }
