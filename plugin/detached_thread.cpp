@@ -1,5 +1,6 @@
 #include "plugin/detached_thread.h"
 
+#include <atomic>
 #include <memory>
 
 #if defined(_MSC_VER)
@@ -9,9 +10,22 @@
 #include <pthread.h>
 #endif
 
+namespace {
+
+std::atomic<int> g_refusals{0};
+
+bool Refused() { return g_refusals.load() > 0; }
+
+}  // namespace
+
+RefuseDetachedThreadsForTesting::RefuseDetachedThreadsForTesting() { g_refusals.fetch_add(1); }
+
+RefuseDetachedThreadsForTesting::~RefuseDetachedThreadsForTesting() { g_refusals.fetch_sub(1); }
+
 #if defined(_MSC_VER)
 
 bool StartDetachedThread(std::function<void()> task) {
+  if (Refused()) return false;
   try {
     std::thread(std::move(task)).detach();
   } catch (const std::system_error&) {
@@ -33,6 +47,7 @@ void* RunTask(void* context) {
 }  // namespace
 
 bool StartDetachedThread(std::function<void()> task) {
+  if (Refused()) return false;
   auto owned = std::make_unique<std::function<void()> >(std::move(task));
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return false;

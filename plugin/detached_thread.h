@@ -18,3 +18,13 @@
 // Starts `task` on a new detached thread, which owns it. False when no thread could be started;
 // `task` is then destroyed on the calling thread.
 bool StartDetachedThread(std::function<void()> task);
+
+// Tests: while one lives (process-wide), StartDetachedThread starts nothing and returns false,
+// as when the system has no thread left to give.
+class RefuseDetachedThreadsForTesting {
+ public:
+  RefuseDetachedThreadsForTesting();
+  ~RefuseDetachedThreadsForTesting();
+  RefuseDetachedThreadsForTesting(const RefuseDetachedThreadsForTesting&) = delete;
+  RefuseDetachedThreadsForTesting& operator=(const RefuseDetachedThreadsForTesting&) = delete;
+};

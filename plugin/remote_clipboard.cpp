@@ -3,26 +3,21 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace remote_clipboard {
 namespace {
 
-constexpr int kOpenAttempts = 10;
-constexpr int kPutAttempts = 5;
-constexpr DWORD kRetryMs = 20;
+constexpr int kWriteAttempts = 55;
+constexpr auto kRetryDelay = std::chrono::milliseconds(20);
 
-// One try: open, empty, hand over a copy of `text`. Memory that the clipboard did not take is
-// freed here.
+}  // namespace
+
 bool TryPutText(const std::wstring& text) {
-  // Another program (a clipboard manager, the system's own clipboard sync) may hold the clipboard
-  // open for a moment.
-  bool open = false;
-  for (int attempt = 0; attempt < kOpenAttempts && !open; ++attempt) {
-    open = OpenClipboard(nullptr) != 0;
-    if (!open) Sleep(kRetryMs);
-  }
-  if (!open) return false;
+  // Opened without an owner window, the clipboard may also refuse the data when the system's
+  // clipboard sync steps in between the calls.
+  if (!OpenClipboard(nullptr)) return false;
   bool done = false;
   if (EmptyClipboard()) {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -41,16 +36,63 @@ bool TryPutText(const std::wstring& text) {
   return done;
 }
 
-}  // namespace
-
-bool PutText(const std::wstring& text) {
-  // Opened without an owner window, the clipboard may refuse the data when the system's
-  // clipboard sync steps in between the calls: the whole sequence is tried again a few times.
-  for (int attempt = 0; attempt < kPutAttempts; ++attempt) {
-    if (TryPutText(text)) return true;
-    Sleep(kRetryMs);
+bool Writer::Offer(std::wstring text) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return false;
+    pending_ = std::move(text);
+    hasPending_ = true;
+    newer_ = true;
+    if (!writing_) {
+      writing_ = true;
+      return true;
+    }
   }
+  clock_->Wake();  // a retry in progress gives way to the newer text
   return false;
+}
+
+void Writer::WriteAll() {
+  std::wstring text;
+  while (TakeNext(&text)) {
+    // Another program (a clipboard manager, the system's own clipboard sync) may hold the
+    // clipboard for a moment.
+    for (int attempt = 1; !TryPutText(text) && attempt < kWriteAttempts; ++attempt) {
+      if (!clock_->Wait(WaitKind::kClipboardRetry, kRetryDelay,
+                        [this] { return newer_.load() || closed_.load(); })) {
+        break;
+      }
+    }
+  }
+}
+
+void Writer::Abandon() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  writing_ = false;
+  hasPending_ = false;
+  pending_.clear();
+}
+
+void Writer::Close() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    hasPending_ = false;
+  }
+  clock_->Wake();
+}
+
+bool Writer::TakeNext(std::wstring* text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!hasPending_ || closed_) {
+    writing_ = false;
+    return false;
+  }
+  *text = std::move(pending_);
+  pending_.clear();
+  hasPending_ = false;
+  newer_ = false;
+  return true;
 }
 
 }  // namespace remote_clipboard

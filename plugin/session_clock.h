@@ -1,10 +1,10 @@
 // SessionClock: the time that the plug-in's worker threads wait.
 //
-// Sessions wait for their connect watchdogs, reconnect back-offs, connecting-slot polls and
-// re-initialisation spacing; the plug-in waits between microphone configuration deliveries. Every
-// such wait goes through a clock. The production clock waits real time; a test clock lets a wait
-// end only when the test moves its time past the wait's end, so a test decides exactly which wait
-// ends when, however fast the machine is.
+// Sessions wait for their connect watchdogs, reconnect back-offs, connecting-slot polls,
+// re-initialisation spacing and clipboard retries; the plug-in waits between microphone
+// configuration deliveries. Every such wait goes through a clock. The production clock waits
+// real time; a test clock lets a wait end only when the test moves its time past the wait's end,
+// so a test decides exactly which wait ends when, however fast the machine is.
 //
 //   auto clock = SessionClock::MakeRealTime();
 //   // Worker: wait 500 ms unless the request it belongs to is replaced first.
@@ -30,6 +30,7 @@ enum class WaitKind {
   kBackoff,        // before a reconnection (500, 1000, 2000 ms)
   kSlotPoll,       // waiting for a free connecting slot (100 ms steps)
   kReinitSpacing,  // between initialisation attempts (1 s)
+  kClipboardRetry,  // before the phone's clipboard text is put on a busy clipboard again (20 ms)
 };
 
 class SessionClock {

@@ -14,7 +14,6 @@ const char ZuvorIvadoInstance::kConnectEndpoint[] =
 
 namespace {
 
-std::atomic<int> g_connecting{0};
 std::atomic<int> g_workers{0};
 
 constexpr int kFirstWatchdogSeconds = 8;
@@ -24,6 +23,8 @@ constexpr int kFirstBackoffMs = 500;
 constexpr auto kSlotPoll = std::chrono::milliseconds(100);
 constexpr auto kReinitSpacing = std::chrono::milliseconds(1000);
 constexpr int kInitializeAttempts = 3;
+// connectFailed's code when the session fails for want of a thread.
+constexpr int kNoThreadCode = -1;
 
 const VideoLevel kVideoLevels[4] = {
     {{10, 720, 1280, 20, 15, 4096, 80, 1, 1, 100, 50}},
@@ -37,12 +38,41 @@ int BackoffMs(int retry) { return kFirstBackoffMs << (retry - 1); }
 
 }  // namespace
 
+// A data source's listener. It carries the number of the attempt that last started its data
+// source, so the session can tell the notifications of an attempt that has ended. It lives as
+// long as its data source (whoever lets go of the data source last, the player may), and the
+// session outlives both.
+class ZuvorIvadoInstance::SourceListener : public SWDataSourceListener {
+ public:
+  explicit SourceListener(ZuvorIvadoInstance& session) : session_(session) {}
+
+  // Set (lock held) before its data source starts for `attempt`.
+  void SetAttempt(uint64_t attempt) { attempt_.store(attempt); }
+
+  void onConnected() override { session_.OnAttemptConnected(attempt_.load()); }
+  void onReconnecting(int count) override {
+    session_.OnAttemptReconnecting(attempt_.load(), count);
+  }
+  void onDisconnected(int errorCode) override {
+    session_.OnAttemptDisconnected(attempt_.load(), errorCode);
+  }
+  void onControlVideo(int value, int fps) override { session_.OnControlVideo(value, fps); }
+  void onRecvClipboard(const char* data, int length) override {
+    session_.OnPhoneClipboard(data, length);
+  }
+
+ private:
+  ZuvorIvadoInstance& session_;
+  std::atomic<uint64_t> attempt_{0};  // 0: not started yet
+};
+
 ZuvorIvadoInstance::ZuvorIvadoInstance(const ZuvorIvadoConfig& config, SessionServices services)
     : padCode_(config.padCode),
       clock_(services.clock ? services.clock : SessionClock::MakeRealTime()),
       config_(config),
       windowFactory_(services.windowFactory),
-      textureRegistrar_(services.textureRegistrar) {
+      textureRegistrar_(services.textureRegistrar),
+      attempt_(clock_) {
   for (int i = 0; i < 4; ++i) videoLevels_[i] = kVideoLevels[i];
 }
 
@@ -62,30 +92,28 @@ void ZuvorIvadoInstance::Log(const std::string& text) const {
 
 // ----- Requests -----
 
-void ZuvorIvadoInstance::BeginRequestLocked() {
-  // A new request from the Dart side: stops asked for before it no longer apply.
+void ZuvorIvadoInstance::SupersedeStopsLocked() {
   stopGeneration_.fetch_add(1);
   stopRequested_ = false;
 }
 
-void ZuvorIvadoInstance::NewRequestLocked() {
+void ZuvorIvadoInstance::SupersedeWorkersLocked() {
   requestGeneration_.fetch_add(1);
   clock_->Wake();
 }
 
 ZuvorIvadoInstance::Ticket ZuvorIvadoInstance::CurrentTicket() const {
-  return Ticket{requestGeneration_.load(), connectGeneration_.load()};
+  return Ticket{requestGeneration_.load(), attempt_.number()};
 }
 
 bool ZuvorIvadoInstance::IsCurrent(const Ticket& ticket) const {
-  return requestGeneration_.load() == ticket.request &&
-         connectGeneration_.load() == ticket.attempt;
+  return requestGeneration_.load() == ticket.request && attempt_.number() == ticket.attempt;
 }
 
 int ZuvorIvadoInstance::Initialize() {
   Locked locked(*this);
   if (shutDown_) return -1;
-  BeginRequestLocked();
+  SupersedeStopsLocked();
   return InitializeLocked();
 }
 
@@ -98,13 +126,14 @@ int ZuvorIvadoInstance::InitializeLocked() {
     player_->setOnPlayerErrorListener(this);
   }
   if (dataSource_) {
+    attempt_.End();  // whatever it still had on its way belongs to no attempt now
     player_->setDataSource(nullptr);
-    Retire(std::move(dataSource_));
+    RetireDataSource();
   }
   const int result = MakeDataSource();
   if (result != 0) {
     Log("setServerToken failed: " + padCode_ + " ret=" + std::to_string(result));
-    Retire(std::move(dataSource_));
+    RetireDataSource();
     return result;
   }
   ConfigurePlayback(videoLevel_);
@@ -115,41 +144,44 @@ int ZuvorIvadoInstance::InitializeLocked() {
 int ZuvorIvadoInstance::Connect(int playType) {
   Locked locked(*this);
   if (shutDown_) return -1;
-  BeginRequestLocked();
-  NewRequestLocked();
-  return ConnectLocked(playType);
+  SupersedeStopsLocked();
+  SupersedeWorkersLocked();
+  return ConnectLocked(playType, ConnectingSlot());
 }
 
-int ZuvorIvadoInstance::ConnectLocked(int playType) {
+int ZuvorIvadoInstance::ConnectLocked(int playType, ConnectingSlot slot) {
   if (!initialized_ || stopRequested_) return -1;
-  if (connected_) return 0;
+  if (attempt_.connected()) return 0;
   screenCastMode_ = playType;
   retryCount_ = 0;
-  return StartPlayback(kFirstWatchdogSeconds);
+  return StartPlayback(kFirstWatchdogSeconds, std::move(slot));
 }
 
 int ZuvorIvadoInstance::Play() {
   Locked locked(*this);
-  if (!connected_ || !player_) return -1;
+  if (!attempt_.connected() || !player_) return -1;
   player_->start();
   return 0;
 }
 
-int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds) {
+int ZuvorIvadoInstance::StartPlayback(int watchdogSeconds, ConnectingSlot slot) {
   if (!dataSource_ || !player_) return -1;
   stopRequested_ = false;
-  connectGeneration_.fetch_add(1);
-  clock_->Wake();  // the watchdog of an earlier attempt ends
-  attemptInProgress_ = true;
+  const uint64_t attempt = attempt_.Begin(std::move(slot));
+  // The watchdog first: an attempt nobody watches is not started at all.
+  const Ticket ticket = CurrentTicket();
+  if (!StartWorker([ticket, watchdogSeconds](ZuvorIvadoInstance& self) {
+        self.RunWatchdog(ticket, watchdogSeconds);
+      })) {
+    attempt_.End();
+    return -1;
+  }
+  sourceListener_->SetAttempt(attempt);
   micConfigSent_ = false;
   BindDisplayForMode();
   dataSource_->screenCast(screenCastMode_);
   player_->start();
   dataSource_->start();
-  const Ticket ticket = CurrentTicket();
-  StartWorker([ticket, watchdogSeconds](ZuvorIvadoInstance& self) {
-    self.RunWatchdog(ticket, watchdogSeconds);
-  });
   return 0;
 }
 
@@ -181,10 +213,13 @@ void ZuvorIvadoInstance::StopPlay(int64_t generation) {
 
 void ZuvorIvadoInstance::RequestStopLocked() {
   stopRequested_ = true;
-  NewRequestLocked();
+  SupersedeWorkersLocked();
+  StopAttemptLocked();
+}
+
+void ZuvorIvadoInstance::StopAttemptLocked() {
   StopCastingLocked();
-  connected_ = false;
-  EndAttemptLocked();
+  attempt_.End();
 }
 
 void ZuvorIvadoInstance::StopCastingLocked() {
@@ -197,6 +232,7 @@ void ZuvorIvadoInstance::StopCastingLocked() {
 void ZuvorIvadoInstance::Shutdown() {
   std::unique_ptr<ZuvorIvadoTexture> texture;
   std::shared_ptr<PhoneWindowLink> window;
+  clipboard_.Close();
   {
     Locked locked(*this);
     shutDown_ = true;
@@ -213,11 +249,10 @@ void ZuvorIvadoInstance::Shutdown() {
 
 std::unique_ptr<ZuvorIvadoTexture> ZuvorIvadoInstance::TearDownLocked() {
   stopRequested_ = true;
-  NewRequestLocked();
-  EndAttemptLocked();
+  SupersedeWorkersLocked();
+  attempt_.End();
   StopStreamLocked();
   ReleaseLibraryObjectsLocked();
-  connected_ = false;
   initialized_ = false;  // the data source is gone: a later use must initialise again
   displayMode_ = 0;
   retryCount_ = 0;
@@ -235,7 +270,7 @@ void ZuvorIvadoInstance::StopStreamLocked() {
 
 void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
   Retire(std::move(player_));
-  Retire(std::move(dataSource_));
+  RetireDataSource();
 }
 
 // ----- Watchdog and reconnection -----
@@ -243,19 +278,19 @@ void ZuvorIvadoInstance::ReleaseLibraryObjectsLocked() {
 void ZuvorIvadoInstance::RunWatchdog(Ticket ticket, int seconds) {
   if (!WaitFor(WaitKind::kWatchdog, std::chrono::seconds(seconds), ticket)) return;
   Locked locked(*this);
-  // A session that gave up (connectFailed, initialised no more) has no attempt left to time out:
-  // its watchdog must not report a reconnection after the failure.
-  if (IsCurrent(ticket) && initialized_ && !connected_ && !stopRequested_) OnConnectTimeout();
+  // The ticket is current only while its attempt is: one that connected, failed or was stopped
+  // has nothing left to time out.
+  if (IsCurrent(ticket) && initialized_ && !attempt_.connected() && !stopRequested_) {
+    OnConnectTimeout();
+  }
 }
 
 void ZuvorIvadoInstance::OnConnectTimeout() {
   Log("connect timeout: " + padCode_);
-  StopCastingLocked();
-  connected_ = false;
+  StopAttemptLocked();
   if (retryCount_ < kMaxRetries) {
     ++retryCount_;
     Fire(callbacks.reconnecting, padCode_, retryCount_);
-    EndAttemptLocked();
     ScheduleReconnect(BackoffMs(retryCount_));
     return;
   }
@@ -266,41 +301,65 @@ void ZuvorIvadoInstance::OnConnectTimeout() {
 }
 
 void ZuvorIvadoInstance::ScheduleReconnect(int delayMs) {
-  const Ticket ticket = CurrentTicket();
-  StartWorker([ticket, delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(ticket, delayMs); });
+  const Ticket ticket = CurrentTicket();  // after the attempt it follows has ended
+  if (!StartWorker(
+          [ticket, delayMs](ZuvorIvadoInstance& self) { self.RunReconnect(ticket, delayMs); })) {
+    FailLocked(kNoThreadCode);
+  }
 }
 
 void ZuvorIvadoInstance::RunReconnect(Ticket ticket, int delayMs) {
   if (!WaitFor(WaitKind::kBackoff, std::chrono::milliseconds(delayMs), ticket)) return;
-  if (!AcquireConnectingSlot(ticket)) return;
+  ConnectingSlot slot = AwaitConnectingSlot(ticket);
+  if (!slot) return;
   Locked locked(*this);
-  if (IsCurrent(ticket) && initialized_ && !connected_ && !stopRequested_ &&
-      retryCount_ <= kMaxRetries) {
-    HoldConnectingUnitLocked();
-    Reconnect();
-    StartPlayback(kReconnectWatchdogSeconds);
-  } else {
-    AbandonLocked();
+  if (!IsCurrent(ticket) || !initialized_ || attempt_.connected() || stopRequested_ ||
+      retryCount_ > kMaxRetries) {
+    return;  // the slot goes back
   }
+  Reconnect();
+  if (StartPlayback(kReconnectWatchdogSeconds, std::move(slot)) != 0) FailLocked(kNoThreadCode);
 }
 
 void ZuvorIvadoInstance::Reconnect() {
   if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(0);
   if (player_) player_->stop();
-  Retire(std::move(dataSource_));
+  RetireDataSource();
   // The token's result is not used here: a refused token shows up as a failed connection.
   MakeDataSource();
   ConfigurePlayback(0);
 }
 
+void ZuvorIvadoInstance::FailLocked(int code) {
+  retryCount_ = 0;
+  attempt_.End();
+  if (player_) {
+    player_->stop();
+    player_->setDisplay(nullptr);
+    boundDisplay_ = nullptr;
+  }
+  initialized_ = false;
+  Fire(callbacks.connectFailed, padCode_, code);
+}
+
 int ZuvorIvadoInstance::MakeDataSource() {
-  dataSource_ = std::make_shared<SWDataSource>(SWRuntime::getInstance()->obtainID(), this);
+  auto listener = std::make_shared<SourceListener>(*this);
+  // The data source takes its listener along: the player may let go of the data source last.
+  dataSource_ = std::shared_ptr<SWDataSource>(
+      new SWDataSource(SWRuntime::getInstance()->obtainID(), listener.get()),
+      [listener](SWDataSource* source) { delete source; });
+  sourceListener_ = std::move(listener);
   dataSource_->setBusinessType(1);
   dataSource_->setInstanceType(1);
   return dataSource_->setServerToken(
       config_.serverToken.c_str(), config_.uuid.c_str(), config_.userId,
       config_.appId.empty() ? nullptr : config_.appId.c_str(), config_.carrierType,
       config_.domestic ? nullptr : kConnectEndpoint);
+}
+
+void ZuvorIvadoInstance::RetireDataSource() {
+  Retire(std::move(dataSource_));
+  sourceListener_.reset();
 }
 
 void ZuvorIvadoInstance::ConfigurePlayback(int videoLevel) {
@@ -315,108 +374,85 @@ void ZuvorIvadoInstance::ConfigurePlayback(int videoLevel) {
 }
 
 void ZuvorIvadoInstance::ReinitializeAndConnect(Ticket ticket, int playType) {
-  if (!AcquireConnectingSlot(ticket)) return;
+  ConnectingSlot slot = AwaitConnectingSlot(ticket);
+  if (!slot) return;
   int result = -1;
   for (int attempt = 1;; ++attempt) {
     {
       Locked locked(*this);
-      if (!IsCurrent(ticket) || stopRequested_) {
-        AbandonLocked();
-        return;
-      }
+      if (!IsCurrent(ticket) || stopRequested_) return;  // the slot goes back
       result = InitializeLocked();  // 0 at once when initialised already
       if (result == 0) {
-        if (connected_) {
-          LeaveConnecting();
+        if (attempt_.connected()) {
+          slot.Release();
           Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
           return;
         }
-        // On success the unit stays held until the attempt's outcome.
-        HoldConnectingUnitLocked();
-        if (ConnectLocked(playType) != 0) LeaveConnecting();
+        // The attempt holds the slot until its outcome.
+        result = ConnectLocked(playType, std::move(slot));
+        if (result != 0) FailLocked(result);
         return;
       }
       if (attempt == kInitializeAttempts) {
         Log("initialize failed: " + padCode_ + " ret=" + std::to_string(result));
-        AbandonLocked();
         break;
       }
     }
-    if (!WaitFor(WaitKind::kReinitSpacing, kReinitSpacing, ticket)) {
-      Locked locked(*this);
-      AbandonLocked();
-      return;
-    }
+    if (!WaitFor(WaitKind::kReinitSpacing, kReinitSpacing, ticket)) return;
   }
+  slot.Release();
   Fire(callbacks.connectFailed, padCode_, result);
 }
 
 // ----- Notifications -----
 
-void ZuvorIvadoInstance::onConnected() {
-  bool connected;
+bool ZuvorIvadoInstance::IsOngoingLocked(uint64_t attempt, const char* notification) {
+  if (attempt_.IsCurrent(attempt)) return true;
+  Log(std::string(notification) + " of an ended attempt ignored: " + padCode_);
+  return false;
+}
+
+void ZuvorIvadoInstance::OnAttemptConnected(uint64_t attempt) {
   int width, height;
-  uint64_t request;
   {
     Locked locked(*this);
-    EndAttemptLocked();
-    if (!stopRequested_) {
-      retryCount_ = 0;
-      connected_ = true;
-    } else {
-      connected_ = false;
-    }
-    connected = connected_;
+    // A stop ends the attempt: a current one was asked for by no stop since.
+    if (!IsOngoingLocked(attempt, "onConnected")) return;
+    attempt_.Connected();
+    retryCount_ = 0;
     width = videoWidth_;
     height = videoHeight_;
-    request = requestGeneration_.load();
   }
-  if (connected) {
-    Fire(callbacks.connected, padCode_, width, height);
-    return;
-  }
-  // The connection came up after a stop: it is stopped again, unless a newer request (which
-  // started afresh) came in the meantime.
-  Locked locked(*this);
-  if (requestGeneration_.load() != request) return;
-  RequestStopLocked();
-  initialized_ = false;
+  Fire(callbacks.connected, padCode_, width, height);
 }
 
-void ZuvorIvadoInstance::onReconnecting(int attempt) {
-  Fire(callbacks.reconnecting, padCode_, attempt);
+void ZuvorIvadoInstance::OnAttemptReconnecting(uint64_t attempt, int count) {
+  Locked locked(*this);
+  if (IsOngoingLocked(attempt, "onReconnecting")) Fire(callbacks.reconnecting, padCode_, count);
 }
 
-void ZuvorIvadoInstance::onDisconnected(int errorCode) {
+void ZuvorIvadoInstance::OnAttemptDisconnected(uint64_t attempt, int errorCode) {
   Locked locked(*this);
+  if (!IsOngoingLocked(attempt, "onDisconnected")) return;
+  const bool wasConnected = attempt_.connected();
   Log("onDisconnected: " + padCode_ + " error=" + std::to_string(errorCode) +
-      " wasConnected=" + (connected_ ? "1" : "0"));
+      " wasConnected=" + (wasConnected ? "1" : "0"));
   int delayMs;
-  if (connected_) {
-    connected_ = false;
-    EndAttemptLocked();
+  if (wasConnected) {
+    attempt_.End();
     Fire(callbacks.disconnected, padCode_, errorCode);
-    if (stopRequested_) return;
     retryCount_ = 1;
     Fire(callbacks.reconnecting, padCode_, 1);
     delayMs = kFirstBackoffMs;
-  } else if (retryCount_ >= kMaxRetries || stopRequested_) {
+  } else if (retryCount_ >= kMaxRetries) {
     Log("connect failed after " + std::to_string(retryCount_) + " retries: " + padCode_);
-    retryCount_ = 0;
-    EndAttemptLocked();
-    if (player_) {
-      player_->stop();
-      player_->setDisplay(nullptr);
-      boundDisplay_ = nullptr;
-    }
-    initialized_ = false;
-    Fire(callbacks.connectFailed, padCode_, errorCode);
+    FailLocked(errorCode);
     return;
   } else {
+    attempt_.End();
     ++retryCount_;
     Fire(callbacks.reconnecting, padCode_, retryCount_);
     delayMs = BackoffMs(retryCount_);
-    EndAttemptLocked();
   }
   ScheduleReconnect(delayMs);
 }
@@ -427,45 +463,15 @@ void ZuvorIvadoInstance::onError(int code, const char* message) {
 
 // ----- Connecting slots -----
 
-bool ZuvorIvadoInstance::TakeConnectingUnit() {
-  if (countedConnecting_.load()) return true;
-  int count = g_connecting.load();
-  do {
-    if (count >= kMaxConnecting) return false;
-  } while (!g_connecting.compare_exchange_weak(count, count + 1));
-  // Two workers of this session may race here; the session keeps one unit only.
-  if (countedConnecting_.exchange(true)) g_connecting.fetch_sub(1);
-  return true;
-}
-
-void ZuvorIvadoInstance::LeaveConnecting() {
-  if (countedConnecting_.exchange(false)) g_connecting.fetch_sub(1);
-}
-
-bool ZuvorIvadoInstance::AcquireConnectingSlot(const Ticket& ticket) {
+ConnectingSlot ZuvorIvadoInstance::AwaitConnectingSlot(const Ticket& ticket) {
   for (;;) {
-    if (stopRequested_ || !IsCurrent(ticket)) return false;
-    if (TakeConnectingUnit()) return true;
-    if (!WaitFor(WaitKind::kSlotPoll, kSlotPoll, ticket)) return false;
+    if (stopRequested_ || !IsCurrent(ticket)) return ConnectingSlot();
+    if (ConnectingSlot slot = ConnectingSlot::TryTake()) return slot;
+    if (!WaitFor(WaitKind::kSlotPoll, kSlotPoll, ticket)) return ConnectingSlot();
   }
 }
 
-void ZuvorIvadoInstance::HoldConnectingUnitLocked() {
-  // Taken while waiting for the slot; a stale worker of this session may have given it back
-  // since (it found no attempt in progress then).
-  if (!countedConnecting_.exchange(true)) g_connecting.fetch_add(1);
-}
-
-void ZuvorIvadoInstance::EndAttemptLocked() {
-  attemptInProgress_ = false;
-  LeaveConnecting();
-}
-
-void ZuvorIvadoInstance::AbandonLocked() {
-  if (!attemptInProgress_) LeaveConnecting();
-}
-
-int ZuvorIvadoInstance::ConnectingCount() { return g_connecting.load(); }
+int ZuvorIvadoInstance::ConnectingCount() { return ConnectingSlot::InUse(); }
 int ZuvorIvadoInstance::RunningWorkers() { return g_workers.load(); }
 
 // ----- Waits and workers -----
@@ -497,4 +503,3 @@ bool ZuvorIvadoInstance::StartWorker(std::function<void(ZuvorIvadoInstance&)> bo
 void ZuvorIvadoInstance::Retire(std::shared_ptr<void> object) {
   if (object) retired_.push_back(std::move(object));
 }
-

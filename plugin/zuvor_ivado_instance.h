@@ -20,7 +20,11 @@
 // Workers belong to the request that started them ("connect", a mode switch; a stop or a
 // disconnect is a request too) and, for a watchdog or a reconnection, to the connection attempt
 // they follow. A newer request or attempt makes a worker stale: its wait ends early and it does
-// nothing, so an old reconnection never drops the data source of a newer connection.
+// nothing, so an old reconnection never drops the data source of a newer connection. Each data
+// source has a listener of its own that knows the attempt it belongs to: a notification of an
+// attempt that has ended (by its watchdog, a stop, a switch to casting nothing, the data source's
+// replacement) is logged and ignored, so it never acts on a later attempt. A worker thread that
+// cannot start is a failure: the request fails, or the session reports connectFailed.
 //
 // Thread-safety:
 //   - `lock` (the library's re-entrant Mutex) guards every library call on the session and its
@@ -51,8 +55,10 @@
 #include <vector>
 
 #include "flutter/texture_registrar.h"
+#include "plugin/connection_attempt.h"
 #include "plugin/phone_window_link.h"
 #include "plugin/phone_window_port.h"
+#include "plugin/remote_clipboard.h"
 #include "plugin/session_clock.h"
 #include "plugin/zuvor_ivado_callbacks.h"
 #include "plugin/zuvor_ivado_config.h"
@@ -66,12 +72,11 @@ struct SessionServices {
   flutter::TextureRegistrar* textureRegistrar = nullptr;  // null: textures get id -1
 };
 
-class ZuvorIvadoInstance : public SWDataSourceListener,
-                           public OnPlayerErrorListener,
+class ZuvorIvadoInstance : public OnPlayerErrorListener,
                            public std::enable_shared_from_this<ZuvorIvadoInstance> {
  public:
   // At most this many sessions are connecting at once, process-wide.
-  static constexpr int kMaxConnecting = 30;
+  static constexpr int kMaxConnecting = ConnectingSlot::kLimit;
   // Code of connectTimeout after the last watchdog expiry.
   static constexpr int kConnectTimeoutCode = 196629;  // 0x30015
   // Where non-domestic sessions connect.
@@ -114,7 +119,10 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // ----- Display modes and window (platform thread) -----
 
   // Mode 0 none, 1 pop-out window, 2 texture. 0 or -1; -1 also when no pop-out window could be
-  // opened (none was open and the factory made none), which changes nothing.
+  // opened (none was open and the factory made none), which changes nothing, and when the
+  // connection the switch would start has no thread to run on (the display is switched, nothing
+  // connects). Mode 0 ends the connection attempt; so does a switch while one is still connecting
+  // (the switch starts its own).
   int SwitchPlayMode(int mode, int themeMode, int rotation, int playType);
   // The texture's id; -1 without one. Any thread.
   int64_t GetTextureId() const { return textureId_.load(); }
@@ -122,6 +130,7 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // it was (the old one stays when no new one can be made); without a window only remembers it.
   void SetThemeMode(int mode);
   void SetRotation(int rotation);
+  // Casting mode 0 (nothing) ends the connection attempt.
   void SetScreenCast(int mode);
   void SetVideoQuality(int level);
   void FocusWindow();
@@ -153,25 +162,21 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   // in the pop-out window). Call it holding no lock, on a thread nobody waits for.
   bool SendAudioConfigWhenFree(const uint8_t* config, int length);
 
-  // ----- Library notifications (library threads) -----
+  // ----- Player notification (a library thread) -----
 
-  void onConnected() override;
-  void onReconnecting(int attempt) override;
-  void onDisconnected(int errorCode) override;
-  void onControlVideo(int value, int fps) override;
-  void onRecvClipboard(const char* data, int length) override;
   void onError(int code, const char* message) override;
 
  private:
   friend class ZuvorIvadoInstanceTestPeer;  // tests look at the state through it
   class Locked;
   class TryLocked;
+  class SourceListener;
 
   bool SendAudioLocked(int type, const uint8_t* data, int length);
   // The request and connection attempt a worker belongs to.
   struct Ticket {
     uint64_t request;
-    int attempt;
+    uint64_t attempt;
   };
   // The ticket of what runs now (request and attempt; atomics, no lock needed).
   Ticket CurrentTicket() const;
@@ -179,17 +184,31 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
 
   // Lifecycle steps; the caller holds `lock` unless the name says otherwise.
   int InitializeLocked();
-  int ConnectLocked(int playType);
-  void BeginRequestLocked();
-  // A new request: every worker started before it is stale, and its wait ends.
-  void NewRequestLocked();
-  int StartPlayback(int watchdogSeconds);
+  // Starts an attempt that holds `slot` (empty for "connect", which takes none).
+  int ConnectLocked(int playType, ConnectingSlot slot);
+  // A new request from the Dart side: stops asked for before it (stop generations) no longer
+  // apply, and the session is no longer stopped.
+  void SupersedeStopsLocked();
+  // Workers started before now are stale: their waits end and they do nothing.
+  void SupersedeWorkersLocked();
+  // Begins an attempt holding `slot`, arms its watchdog and starts the library; -1 (nothing
+  // started) without a player and data source or when the watchdog's thread cannot start.
+  int StartPlayback(int watchdogSeconds, ConnectingSlot slot);
   void BindDisplayForMode();
   void OnConnectTimeout();
+  // A reconnection after `delayMs`; when no thread can wait for it, the session fails instead.
   void ScheduleReconnect(int delayMs);
   void Reconnect();
-  // A new data source with its id, types and server token; the token's result.
+  // The session gives up: the attempt ends, the player stops and lets go of its display, a new
+  // Initialize is needed, and connectFailed(`code`) is fired.
+  void FailLocked(int code);
+  // Ends the attempt after stopping the library's casting and playing.
+  void StopAttemptLocked();
+  // A new data source, with a listener of its own, its id, types and server token; the token's
+  // result.
   int MakeDataSource();
+  // Drops the data source (released once `lock` is let go).
+  void RetireDataSource();
   // Play parameters, the level table and `videoLevel` on the data source, which then goes to
   // the player.
   void ConfigurePlayback(int videoLevel);
@@ -207,8 +226,21 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void RunReconnect(Ticket ticket, int delayMs);
   void ReinitializeAndConnect(Ticket ticket, int playType);
 
+  // Notifications of a data source, with the attempt its listener belongs to (library threads).
+  void OnAttemptConnected(uint64_t attempt);
+  void OnAttemptReconnecting(uint64_t attempt, int count);
+  void OnAttemptDisconnected(uint64_t attempt, int errorCode);
+  // Whether `attempt` is the current one (lock held); logs `notification` as ignored if not.
+  bool IsOngoingLocked(uint64_t attempt, const char* notification);
+  // The phone's notifications, whichever of its data sources brings them.
+  void OnControlVideo(int value, int fps);
+  void OnPhoneClipboard(const char* data, int length);
+
   // Display steps (lock held unless said otherwise).
   int SwitchToWindow(int themeMode, int rotation, int playType);  // no lock held
+  // Ends an attempt still connecting and starts ReinitializeAndConnect with `playType` on a
+  // worker; -1 when it cannot start.
+  int StartReinitializeLocked(int playType);
   void SetPlayType(int type);
   // Makes a window through the factory; no lock held (it waits for the window thread).
   std::shared_ptr<PhoneWindowLink> OpenWindowUnlocked(PhoneWindowFactory* factory, int themeMode,
@@ -243,17 +275,9 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   void UnbindIfBound(VideoDisplay* gone);
   std::shared_ptr<DataSource> PlayerSource();
 
-  // Connecting slots.
-  bool TakeConnectingUnit();
-  void LeaveConnecting();
-  // Waits until this session holds a connecting unit; false when a stop came first or `ticket`
+  // Waits for a connecting slot in 100 ms steps; an empty one when a stop came first or `ticket`
   // went stale.
-  bool AcquireConnectingSlot(const Ticket& ticket);
-  // The attempt started or ended: it holds the session's connecting unit until its outcome.
-  void HoldConnectingUnitLocked();
-  void EndAttemptLocked();
-  // A worker gives up: it leaves the unit unless an attempt (another worker's) holds it.
-  void AbandonLocked();
+  ConnectingSlot AwaitConnectingSlot(const Ticket& ticket);
   // Sessions between the start of a counted attempt and its outcome, process-wide.
   static int ConnectingCount();
   // Worker threads of all sessions still running.
@@ -282,13 +306,13 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   PhoneWindowFactory* windowFactory_;
   flutter::TextureRegistrar* textureRegistrar_;
   int displayMode_ = 0;
-  bool connected_ = false;
   bool initialized_ = false;
   int retryCount_ = 0;
   int screenCastMode_ = 1;
-  bool attemptInProgress_ = false;  // started, outcome not yet known
+  ConnectionAttempt attempt_;  // connected while its attempt is
   std::shared_ptr<SWPlayer> player_;
   std::shared_ptr<SWDataSource> dataSource_;
+  std::shared_ptr<SourceListener> sourceListener_;  // dataSource_'s; lives as long as it
   std::shared_ptr<PhoneWindowLink> window_;  // the open pop-out window, or null
   std::unique_ptr<ZuvorIvadoTexture> texture_;
   VideoDisplay* boundDisplay_ = nullptr;  // what the player renders into, as far as we set it
@@ -304,12 +328,13 @@ class ZuvorIvadoInstance : public SWDataSourceListener,
   std::vector<std::shared_ptr<void>> retired_;
   bool shutDown_ = false;
 
+  // The phone's clipboard texts on their way to the PC's (a lock of its own).
+  remote_clipboard::Writer clipboard_{clock_};
+
   std::atomic<bool> stopRequested_{false};
   std::atomic<int64_t> stopGeneration_{0};
   // Written with `lock` held; read without it by the waits of stale workers.
   std::atomic<uint64_t> requestGeneration_{0};
-  std::atomic<int> connectGeneration_{0};
-  std::atomic<bool> countedConnecting_{false};
   std::atomic<bool> synced_{false};
   std::atomic<bool> hostKeyboard_{true};
   std::atomic<int64_t> textureId_{-1};

@@ -132,11 +132,13 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
   }
   displayMode_ = mode;
   stopRequested_ = false;
-  NewRequestLocked();
+  SupersedeWorkersLocked();
   switch (mode) {
     case 0:
+      // Nothing is cast: a connecting attempt would never connect, a connected one shows
+      // nothing; either ends.
+      StopAttemptLocked();
       if (PlayerSource()) {
-        StopCastingLocked();
         BindDisplay(nullptr);
         displayMode_ = 0;
       }
@@ -144,18 +146,28 @@ int ZuvorIvadoInstance::SwitchPlayMode(int mode, int themeMode, int rotation, in
     case 2: {
       rotation_ = rotation;
       if (texture_) texture_->SetRotated((rotation & 1) != 0);
-      if (initialized_ && connected_) {
+      if (initialized_ && attempt_.connected()) {
         SetPlayType(2);
         Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
         return 0;
       }
-      const Ticket ticket = CurrentTicket();
-      StartWorker([ticket](ZuvorIvadoInstance& self) { self.ReinitializeAndConnect(ticket, 1); });
-      return 0;
+      return StartReinitializeLocked(1);
     }
     default:
       return -1;
   }
+}
+
+int ZuvorIvadoInstance::StartReinitializeLocked(int playType) {
+  // The switch connects afresh: an attempt still connecting gives way (and its slot back) now.
+  if (attempt_.live()) StopAttemptLocked();
+  const Ticket ticket = CurrentTicket();
+  if (StartWorker([ticket, playType](ZuvorIvadoInstance& self) {
+        self.ReinitializeAndConnect(ticket, playType);
+      })) {
+    return 0;
+  }
+  return -1;
 }
 
 int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType) {
@@ -196,20 +208,17 @@ int ZuvorIvadoInstance::SwitchToWindow(int themeMode, int rotation, int playType
     }
     displayMode_ = 1;
     stopRequested_ = false;
-    NewRequestLocked();
-    const Ticket ticket = CurrentTicket();
+    SupersedeWorkersLocked();
     front = WindowHandle();
     themeMode_ = themeMode;
     rotation_ = rotation;
     if (rotation != 1) WithOpenWindow([rotation](PhoneWindow& w) { w.PostRotation(rotation); });
-    if (initialized_ && connected_) {
+    if (initialized_ && attempt_.connected()) {
       screenCastMode_ = playType;
       SetPlayType(1);
       Fire(callbacks.connected, padCode_, int(videoWidth_), int(videoHeight_));
-    } else {
-      StartWorker([ticket, playType](ZuvorIvadoInstance& self) {
-        self.ReinitializeAndConnect(ticket, playType);
-      });
+    } else if (StartReinitializeLocked(playType) != 0) {
+      return -1;  // the window stays open; the connection it was for could not start
     }
   }
   if (front) {
@@ -337,7 +346,7 @@ PhoneWindowCallbacks ZuvorIvadoInstance::MakeWindowCallbacks(
 void ZuvorIvadoInstance::OnWindowKeyButton(int code) {
   {
     TryLocked locked(*this);
-    if (locked && connected_) {
+    if (locked && attempt_.connected()) {
       if (std::shared_ptr<DataSource> source = PlayerSource()) {
         source->sendKeyEvent(kKeyPress, code);
       }
@@ -502,7 +511,11 @@ void ZuvorIvadoInstance::SetRotation(int rotation) {
 
 void ZuvorIvadoInstance::SetScreenCast(int mode) {
   Locked locked(*this);
-  if (std::shared_ptr<DataSource> source = PlayerSource()) source->screenCast(mode);
+  std::shared_ptr<DataSource> source = PlayerSource();
+  if (!source) return;
+  source->screenCast(mode);
+  // Casting nothing ends the attempt, as a switch to no display does.
+  if (mode == 0) attempt_.End();
 }
 
 void ZuvorIvadoInstance::SetVideoQuality(int level) {

@@ -18,19 +18,19 @@ std::shared_ptr<DataSource> ZuvorIvadoInstance::PlayerSource() {
 
 void ZuvorIvadoInstance::SendKey(int action, int code) {
   TryLocked locked(*this);
-  if (!locked || !connected_) return;
+  if (!locked || !attempt_.connected()) return;
   if (std::shared_ptr<DataSource> source = PlayerSource()) source->sendKeyEvent(action, code);
 }
 
 void ZuvorIvadoInstance::SendText(const char* text, int length) {
   TryLocked locked(*this);
-  if (!locked || !connected_) return;
+  if (!locked || !attempt_.connected()) return;
   if (std::shared_ptr<DataSource> source = PlayerSource()) source->sendInputString(text, length);
 }
 
 void ZuvorIvadoInstance::CopyToRemote(const char* text, int length) {
   TryLocked locked(*this);
-  if (!locked || !connected_) return;
+  if (!locked || !attempt_.connected()) return;
   if (std::shared_ptr<DataSource> source = PlayerSource()) {
     source->copyToRemote(text, length, true);
   }
@@ -53,7 +53,7 @@ void ZuvorIvadoInstance::SendTouch(int action, int pointerCount, float fx, float
   // A touch without a position (a video control of no size) is dropped; a lift needs none.
   if (!lift && !(std::isfinite(fx) && std::isfinite(fy))) return;
   TryLocked locked(*this);
-  if (!locked || !connected_) return;
+  if (!locked || !attempt_.connected()) return;
   std::shared_ptr<DataSource> source = PlayerSource();
   if (!source) return;
   const int x = lift ? -1 : ScaleToFrame(videoWidth_, fx);
@@ -74,7 +74,7 @@ bool ZuvorIvadoInstance::SendAudioConfigWhenFree(const uint8_t* config, int leng
 
 bool ZuvorIvadoInstance::SendAudioLocked(int type, const uint8_t* data, int length) {
   std::shared_ptr<DataSource> source = PlayerSource();
-  if (!connected_ || displayMode_ != 1 || !source) return false;
+  if (!attempt_.connected() || displayMode_ != 1 || !source) return false;
   if (type == 0) {
     micConfigSent_ = true;
     Log("mic cfg delivered: " + padCode_ + " (" + std::to_string(length) + " bytes)");
@@ -90,7 +90,7 @@ bool ZuvorIvadoInstance::SendAudioLocked(int type, const uint8_t* data, int leng
   return true;
 }
 
-void ZuvorIvadoInstance::onControlVideo(int value, int fps) {
+void ZuvorIvadoInstance::OnControlVideo(int value, int fps) {
   Log("onControlVideo " + std::to_string(value) + " fps: " + std::to_string(fps));
   Locked locked(*this);
   std::shared_ptr<DataSource> source = PlayerSource();
@@ -102,10 +102,15 @@ void ZuvorIvadoInstance::onControlVideo(int value, int fps) {
   }
 }
 
-void ZuvorIvadoInstance::onRecvClipboard(const char* data, int length) {
+void ZuvorIvadoInstance::OnPhoneClipboard(const char* data, int length) {
   const std::string text = remote_clipboard::ExtractContent(data, length);
   if (text.empty()) return;
-  const std::wstring wide = nbase::UTF8ToUTF16(text);
+  std::wstring wide = nbase::UTF8ToUTF16(text);
   if (wide.empty()) return;  // not valid UTF-8
-  remote_clipboard::PutText(wide);
+  // Written on a worker: a busy clipboard is tried again for about a second, and the library's
+  // later notifications must not wait meanwhile.
+  if (clipboard_.Offer(std::move(wide)) &&
+      !StartWorker([](ZuvorIvadoInstance& self) { self.clipboard_.WriteAll(); })) {
+    clipboard_.Abandon();
+  }
 }

@@ -153,12 +153,14 @@ std::shared_ptr<ZuvorIvadoInstance> ZuvorIvadoManager::FindInstance(const std::s
   return it == sessions_.end() ? nullptr : it->second;
 }
 
-bool ZuvorIvadoManager::WithSessionLocked(const std::string& padCode,
-                                          const std::function<void(ZuvorIvadoInstance&)>& call) {
-  std::lock_guard<std::mutex> lock(sessionMutex_);
-  auto it = sessions_.find(padCode);
-  if (it == sessions_.end()) return false;
-  call(*it->second);
+bool ZuvorIvadoManager::WithSession(const std::string& padCode,
+                                    const std::function<void(ZuvorIvadoInstance&)>& call) {
+  std::shared_ptr<ZuvorIvadoInstance> session = FindInstance(padCode);
+  if (!session) return false;
+  call(*session);
+  // The reference goes here, outside the map mutex: a session that "disconnect" removed
+  // meanwhile is released now (see the lock rules).
+  session.reset();
   return true;
 }
 

@@ -28,9 +28,11 @@
 // Thread-safety: construct, register, call the handlers and destroy on the engine's platform
 // thread. QueueEvent, DispatchMicFrames and DeliverMicConfig may be called from any thread.
 // Lock order: the session-map mutex before a session's lock; the event-queue mutex is never held
-// together with either. No session is disconnected or destroyed while the session-map mutex is
-// held: that releases library objects, which wait for their notifications in flight, whose
-// callbacks may take the session-map mutex.
+// together with either. Nothing waits for a session's lock with the session-map mutex held: a
+// busy session (a slow library call) would stall everything else that needs the map (other
+// methods, input forwarding, microphone frames). No session is disconnected or destroyed while
+// the session-map mutex is held: that releases library objects, which wait for their
+// notifications in flight, whose callbacks may take the session-map mutex.
 //
 // The class is spread over one file per idea: zuvor_ivado_manager.cpp (registration, dispatch,
 // the session map, detached threads), _sessions.cpp (the session lifecycle methods),
@@ -130,6 +132,10 @@ class ZuvorIvadoManager {
   // Tests: sees every event as it is queued, in queue order, on the raising thread (under the
   // event-queue mutex: it must not call back into the manager).
   void SetEventObserverForTesting(std::function<void(const ZuvorIvadoEvent&)> observer);
+  // Tests: holds the session-map mutex until the returned lock goes.
+  std::unique_lock<std::mutex> LockSessionMapForTesting() {
+    return std::unique_lock<std::mutex>(sessionMutex_);
+  }
 
  private:
   using Result = std::unique_ptr<flutter::MethodResult<flutter::EncodableValue>>;
@@ -151,10 +157,10 @@ class ZuvorIvadoManager {
   void OnSetVideoQuality(const Args& args, Result result);
   void OnSetVoiceEnabled(const Args& args, Result result);
 
-  // Calls `call` on the session of `padCode` with the session-map mutex held (the lock order lets
-  // the session take its own lock inside); false when there is none. Platform thread.
-  bool WithSessionLocked(const std::string& padCode,
-                         const std::function<void(ZuvorIvadoInstance&)>& call);
+  // Calls `call` on the session of `padCode`, after letting go of the session-map mutex (the
+  // session may be busy); false when there is none. Platform thread.
+  bool WithSession(const std::string& padCode,
+                   const std::function<void(ZuvorIvadoInstance&)>& call);
   // References to every session, taken under the session-map mutex; the caller drops them
   // without it.
   std::vector<std::shared_ptr<ZuvorIvadoInstance>> Sessions();

@@ -51,7 +51,7 @@ void ZuvorIvadoManager::OnConnect(const Args& args, Result result) {
     result->Error("-1", "Missing required param: padCode");
     return;
   }
-  const bool found = WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) {
+  const bool found = WithSession(pad, [&](ZuvorIvadoInstance& session) {
     const int code = session.Connect(playType);
     if (code == 0) {
       result->Success();
@@ -64,7 +64,7 @@ void ZuvorIvadoManager::OnConnect(const Args& args, Result result) {
 
 void ZuvorIvadoManager::OnPlay(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
-  const bool found = WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) {
+  const bool found = WithSession(pad, [&](ZuvorIvadoInstance& session) {
     const int code = session.Play();
     if (code == 0) {
       result->Success();
@@ -113,7 +113,10 @@ void ZuvorIvadoManager::OnStopPlay(const Args& args, Result result) {
   if (session) {
     const int64_t generation = session->NextStopGeneration();
     // The stop may wait for a busy session lock: never on the platform thread.
-    StartDetached([session, generation] { session->StopPlay(generation); });
+    if (!StartDetached([session, generation] { session->StopPlay(generation); })) {
+      result->Error("-1", "Failed to stop play");
+      return;
+    }
   }
   result->Success();
 }

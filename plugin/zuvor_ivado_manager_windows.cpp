@@ -17,7 +17,7 @@ using method_args::GetString;
 void ZuvorIvadoManager::OnSetScreenCast(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int playType = GetInt(args, "playType", 1);
-  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetScreenCast(playType); });
+  WithSession(pad, [&](ZuvorIvadoInstance& session) { session.SetScreenCast(playType); });
   result->Success();
 }
 
@@ -27,31 +27,29 @@ void ZuvorIvadoManager::OnFocusWindow(const Args& args, Result result) {
     result->Error("-1", "Missing required param: padCode");
     return;
   }
-  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.FocusWindow(); });
+  WithSession(pad, [&](ZuvorIvadoInstance& session) { session.FocusWindow(); });
   result->Success();
 }
 
 void ZuvorIvadoManager::OnTileWindows(Result result) {
   std::vector<TileEntry> entries;
   std::vector<std::shared_ptr<ZuvorIvadoInstance>> owners;
-  {
-    std::lock_guard<std::mutex> lock(sessionMutex_);
-    for (auto& item : sessions_) {
-      ZuvorIvadoInstance& session = *item.second;
-      TileEntry entry;
-      if (!session.GetWindowRect(&entry.window)) continue;
-      if (!session.GetTileSize(&entry.tileWidth, &entry.tileHeight)) {
-        entry.tileWidth = entry.window.right - entry.window.left;
-        entry.tileHeight = entry.window.bottom - entry.window.top;
-      }
-      int left = 0, top = 0, right = 0, bottom = 0;
-      if (session.GetFrameInsets(&left, &top, &right, &bottom)) {
-        entry.insets = RECT{left, top, right, bottom};
-      }
-      entry.tag = static_cast<int>(owners.size());
-      owners.push_back(item.second);
-      entries.push_back(entry);
+  // Each session is asked after the map mutex is let go: asking waits for a busy session.
+  for (auto& owner : Sessions()) {
+    ZuvorIvadoInstance& session = *owner;
+    TileEntry entry;
+    if (!session.GetWindowRect(&entry.window)) continue;
+    if (!session.GetTileSize(&entry.tileWidth, &entry.tileHeight)) {
+      entry.tileWidth = entry.window.right - entry.window.left;
+      entry.tileHeight = entry.window.bottom - entry.window.top;
     }
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (session.GetFrameInsets(&left, &top, &right, &bottom)) {
+      entry.insets = RECT{left, top, right, bottom};
+    }
+    entry.tag = static_cast<int>(owners.size());
+    owners.push_back(owner);
+    entries.push_back(entry);
   }
   if (!entries.empty()) {
     SortForTiling(entries);
@@ -74,13 +72,13 @@ void ZuvorIvadoManager::OnSetThemeMode(const Args& args, Result result) {
 void ZuvorIvadoManager::OnSetRotation(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int rotation = GetInt(args, "rotation", 1);
-  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetRotation(rotation); });
+  WithSession(pad, [&](ZuvorIvadoInstance& session) { session.SetRotation(rotation); });
   result->Success();
 }
 
 void ZuvorIvadoManager::OnSetVideoQuality(const Args& args, Result result) {
   const std::string pad = GetString(args, "padCode");
   const int level = GetInt(args, "level", 0);
-  WithSessionLocked(pad, [&](ZuvorIvadoInstance& session) { session.SetVideoQuality(level); });
+  WithSession(pad, [&](ZuvorIvadoInstance& session) { session.SetVideoQuality(level); });
   result->Success();
 }

@@ -36,6 +36,7 @@ class OnPlayerErrorListener {
 
 namespace swplay_internal {
 struct PlayerCore;
+struct PlayerAccess;
 }
 
 class SWPLAY_API SWPlayer {
@@ -59,5 +60,6 @@ class SWPLAY_API SWPlayer {
   void stop();
 
  private:
+  friend struct swplay_internal::PlayerAccess;
   std::shared_ptr<swplay_internal::PlayerCore> core_;
 };

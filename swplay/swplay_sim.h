@@ -7,7 +7,8 @@
 // tokens unique). Values are percent-decoded ("%3B" is ';', "%25" is '%'). Unknown keys are
 // ignored; a value that does not parse leaves the default.
 //
-//   connect=MS            delay from start() to onConnected (default 100)
+//   connect=MS            delay from start() to onConnected (default 100); a test that wants to
+//                         say when gives a long one and calls swsim_deliver_now
 //   plan=O1,O2,...        outcome of the 1st, 2nd, ... start() made in the process with this
 //                         token, whatever data source makes it; the last one repeats.
 //                         O is ok | silent | fail:CODE (onDisconnected(CODE) after the connect
@@ -34,6 +35,9 @@
 //                         the level's second and third values (default 0, values left as given)
 //   block=CALL:MS         the named operation (e.g. screenCast, start, setVideoLevels,
 //                         sendKeyEvent) sleeps MS on the caller's thread before it returns
+//
+// Slow calls: besides `block`, a test may hold an operation for as long as it likes with
+// swsim_pause; the call has been logged when it waits.
 //
 // Example: "phone-7;connect=300;drop=2000:5:1;clip=500:hi" connects after 300 ms, drops once with
 // code 5 two seconds after the first connection and sends the clipboard text "hi".
@@ -62,6 +66,8 @@
 
 #include "swplay/swplay_export.h"
 
+class Mutex;
+class SWPlayer;
 class VideoDisplay;
 
 extern "C" {
@@ -76,13 +82,26 @@ SWPLAY_API const char* swsim_source_ids(const char* token);
 SWPLAY_API int swsim_start_count(const char* token);
 // The id under which `display` appears in logs ("D<id>"); 0 for null.
 SWPLAY_API unsigned swsim_display_id(const VideoDisplay* display);
-// Live objects: 'S' data sources, 'P' players, 'T' library threads still running.
+// Live objects: 'S' data sources, 'P' players, 'T' library threads still running, 'N'
+// notifications scheduled and not yet delivered or dropped (one being delivered counts).
 SWPLAY_API int swsim_live_count(char kind);
 // Displays destroyed while a player still had them bound (a caller fault).
 SWPLAY_API int swsim_dangling_display_count();
 // Applies one timed script item (drop, clip, cliphex, control, perror, notices) now to every
 // connected data source of `token`, counting MS from now. Returns the number of data sources.
 SWPLAY_API int swsim_inject(const char* token, const char* item);
+// Every notification of data source `id` still waiting for its time is due now, in order (they
+// are then delivered or, when void, dropped). Returns how many there were.
+SWPLAY_API int swsim_deliver_now(unsigned id);
+// From now on, calls of `operation` (as `block` names them) on data sources of `token` wait
+// inside, after their log line, until swsim_resume(`token`).
+SWPLAY_API void swsim_pause(const char* token, const char* operation);
+SWPLAY_API void swsim_resume(const char* token);
+// Threads waiting in `mutex`'s lock() for another thread to let it go.
+SWPLAY_API int swsim_lock_waiters(const Mutex* mutex);
+// 1 when `player` is started and its data source is connected and casting (frames flow as soon
+// as a display is bound), else 0.
+SWPLAY_API int swsim_player_streaming(const SWPlayer* player);
 // A short per-token summary of what was sent (starts, connections, touches, keys, texts...).
 SWPLAY_API const char* swsim_summary();
 }

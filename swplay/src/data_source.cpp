@@ -48,6 +48,12 @@ void SourceCore::MaybeBlock(const char* operation) {
     ms = script.BlockFor(operation);
   }
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  std::string name;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    name = token;
+  }
+  SimState::Get().WaitWhilePaused(name, operation);
 }
 
 void SourceCore::Post(int delayMs, uint64_t forEpoch, std::function<std::function<void()>()> body) {
@@ -187,6 +193,8 @@ void SourceCore::StopCasting() {
   ++epoch;
   connected = false;
 }
+
+int SourceCore::DeliverNow() { return strand->RunAllNow(); }
 
 bool SourceCore::IsConnected() {
   std::lock_guard<std::mutex> lock(mutex);

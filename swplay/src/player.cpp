@@ -106,6 +106,17 @@ void PlayerCore::RenderLoop() {
   }
 }
 
+bool PlayerAccess::Streaming(const SWPlayer* player) {
+  if (!player) return false;
+  std::shared_ptr<SourceCore> source;
+  {
+    std::lock_guard<std::mutex> lock(player->core_->mutex);
+    if (!player->core_->started) return false;
+    source = player->core_->sourceCore;
+  }
+  return source && source->IsConnected();
+}
+
 }  // namespace swplay_internal
 
 using swplay_internal::DisplayAccess;

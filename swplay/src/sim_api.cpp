@@ -43,6 +43,8 @@ int swsim_live_count(char kind) {
       return s.livePlayers.load();
     case 'T':
       return s.liveThreads.load();
+    case 'N':
+      return s.pendingNotifications.load();
     default:
       return -1;
   }
@@ -58,6 +60,23 @@ int swsim_inject(const char* token, const char* item) {
     if (core->Schedule(parsed)) ++count;
   }
   return count;
+}
+
+int swsim_deliver_now(unsigned id) {
+  std::shared_ptr<swplay_internal::SourceCore> core = SimState::Get().Source(id);
+  return core ? core->DeliverNow() : 0;
+}
+
+void swsim_pause(const char* token, const char* operation) {
+  if (token && operation) SimState::Get().Pause(token, operation);
+}
+
+void swsim_resume(const char* token) {
+  if (token) SimState::Get().Resume(token);
+}
+
+int swsim_player_streaming(const SWPlayer* player) {
+  return swplay_internal::PlayerAccess::Streaming(player) ? 1 : 0;
 }
 
 const char* swsim_summary() { return Hold(SimState::Get().Summary()); }

@@ -37,12 +37,14 @@ struct SourceCore : std::enable_shared_from_this<SourceCore> {
   SourceCore(unsigned id, SWDataSourceListener* listener) : id(id), listener(listener) {}
 
   void Record(std::string text) const;
-  // Sleeps when the script says `operation` blocks.
+  // Sleeps when the script says `operation` blocks, and waits while a test pauses it.
   void MaybeBlock(const char* operation);
 
   void Start();
   void StopCasting();
   bool IsConnected();
+  // Makes every notification still waiting for its time due now; how many there were.
+  int DeliverNow();
   StreamShape Shape();
   Script ScriptCopy();
   // Schedules one timed item against the current connection; false when not connected.
@@ -119,6 +121,11 @@ struct DisplayAccess {
 
 struct SourceAccess {
   static std::shared_ptr<SourceCore> Core(const DataSource* source);
+};
+
+struct PlayerAccess {
+  // Started, with a connected (and casting) data source.
+  static bool Streaming(const SWPlayer* player);
 };
 
 }  // namespace swplay_internal

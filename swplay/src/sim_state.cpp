@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
 namespace swplay_internal {
@@ -59,6 +60,30 @@ void SimState::Record(char kind, unsigned id, std::string text) {
   if (entries_.size() > kMaxEntries) {
     entries_.erase(entries_.begin(), entries_.begin() + kDropAtOnce);
   }
+}
+
+void SimState::Pause(const std::string& token, const std::string& operation) {
+  std::lock_guard<std::mutex> lock(pauseMutex_);
+  paused_.insert({token, operation});
+}
+
+void SimState::Resume(const std::string& token) {
+  std::lock_guard<std::mutex> lock(pauseMutex_);
+  for (auto it = paused_.begin(); it != paused_.end();) {
+    it = it->first == token ? paused_.erase(it) : std::next(it);
+  }
+  resumed_.notify_all();
+}
+
+void SimState::WaitWhilePaused(const std::string& token, const std::string& operation) {
+  std::unique_lock<std::mutex> lock(pauseMutex_);
+  resumed_.wait(lock, [&] { return paused_.count({token, operation}) == 0; });
+}
+
+std::shared_ptr<SourceCore> SimState::Source(unsigned id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = cores_.find(id);
+  return it == cores_.end() ? nullptr : it->second.lock();
 }
 
 void SimState::SetSourceToken(unsigned sourceId, const std::string& token,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -44,6 +45,13 @@ class SimState {
   std::string SourceIds(const std::string& token);
   std::vector<std::shared_ptr<SourceCore>> LiveSources(const std::string& token);
   std::string Summary();
+
+  // Test pauses of operations (swsim_pause): a call of a paused operation waits while it is.
+  void Pause(const std::string& token, const std::string& operation);
+  void Resume(const std::string& token);
+  void WaitWhilePaused(const std::string& token, const std::string& operation);
+  // The data source `id` while it lives, or null.
+  std::shared_ptr<SourceCore> Source(unsigned id);
   // Prints the summary to standard output, unless nothing was recorded since the last print.
   void PrintSummary();
   // A data source went; when it was the last one while the runtime is up, prints the summary.
@@ -53,6 +61,7 @@ class SimState {
   std::atomic<int> livePlayers{0};
   std::atomic<int> liveThreads{0};
   std::atomic<int> danglingDisplays{0};
+  std::atomic<int> pendingNotifications{0};  // scheduled on a data source's strand, not yet done
   std::atomic<bool> runtimeUp{false};  // between SWRuntime::init and deinit
 
  private:
@@ -78,6 +87,10 @@ class SimState {
   std::map<unsigned, std::weak_ptr<SourceCore>> cores_;
   std::set<std::pair<unsigned, unsigned>> playerSource_;  // (player, source)
   uint64_t recordedAtLastPrint_ = 0;
+
+  std::mutex pauseMutex_;  // guards paused_ only; never held with mutex_
+  std::condition_variable resumed_;
+  std::set<std::pair<std::string, std::string>> paused_;  // (token, operation)
 
   std::string SummaryLocked();
 };

@@ -14,6 +14,7 @@ bool TimedStrand::Post(int delayMs, std::function<void()> task) {
   if (shutDown_) return false;
   tasks_.emplace(std::make_pair(Clock::now() + std::chrono::milliseconds(delayMs), ++posted_),
                  std::move(task));
+  SimState::Get().pendingNotifications++;
   if (!thread_.joinable()) {
     SimState::Get().liveThreads++;
     thread_ = std::thread([self = shared_from_this()] { self->Run(); });
@@ -22,11 +23,24 @@ bool TimedStrand::Post(int delayMs, std::function<void()> task) {
   return true;
 }
 
+int TimedStrand::RunAllNow() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Re-keyed in their order at one time: a task posted later, however short its delay, still
+  // runs after them.
+  const Clock::time_point now = Clock::now();
+  std::map<std::pair<Clock::time_point, uint64_t>, std::function<void()>> due;
+  for (auto& task : tasks_) due.emplace(std::make_pair(now, ++posted_), std::move(task.second));
+  tasks_.swap(due);
+  wake_.notify_all();
+  return static_cast<int>(tasks_.size());
+}
+
 void TimedStrand::Shutdown() {
   std::thread thread;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     shutDown_ = true;
+    SimState::Get().pendingNotifications -= static_cast<int>(tasks_.size());
     tasks_.clear();
     thread = std::move(thread_);
     wake_.notify_all();
@@ -57,6 +71,7 @@ void TimedStrand::Run() {
     lock.unlock();
     task();
     task = nullptr;  // release what the task holds before waiting again
+    SimState::Get().pendingNotifications--;
     lock.lock();
   }
   SimState::Get().liveThreads--;

@@ -30,6 +30,9 @@ class TimedStrand : public std::enable_shared_from_this<TimedStrand> {
 
   // Runs `task` on the strand's thread `delayMs` from now. False after Shutdown.
   bool Post(int delayMs, std::function<void()> task);
+  // Every task still waiting for its time is due now, in the order it would have run; returns
+  // how many there were.
+  int RunAllNow();
   void Shutdown();
 
  private:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 
 #include "tests/plugin/plugin_test_support.h"
 
@@ -87,6 +88,29 @@ TEST(PluginDispatch, MethodsWithoutErrorsSucceedForUnknownPads) {
                              "setVoiceEnabled"}) {
     SCOPED_TRACE(method);
     EXPECT_EQ(rig.messenger.CallSwplay(method).kind, Reply::Kind::kSuccess);
+  }
+}
+
+// One busy phone must not stall the others: a method that waits for a session's lock has let go
+// of the session map, which other threads (input forwarding, microphone frames) need meanwhile.
+TEST(PluginDispatch, AMethodWaitingForABusySessionHoldsNoSessionMap) {
+  PluginRig rig;
+  rig.Initialize("busy", Token("x"));
+  auto session = rig.manager->FindInstance("busy");
+  for (const char* method :
+       {"setRotation", "setScreenCast", "focusWindow", "tileWindows", "play", "connect"}) {
+    SCOPED_TRACE(method);
+    std::future<std::shared_ptr<ZuvorIvadoInstance>> lookup;  // let go after the lock
+    bool lookedUp = false;
+    SessionLockHolder busy(*session, [&] {
+      if (SessionPeer::LockWaiters(*session) == 0) return false;  // the method waits from now on
+      lookup = std::async(std::launch::async, [&] { return rig.manager->FindInstance("busy"); });
+      lookedUp = lookup.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+      return true;
+    });
+    rig.messenger.CallSwplay(method, Args({{"padCode", EncodableValue("busy")}}));
+    EXPECT_TRUE(busy.ReleasedInTime());
+    EXPECT_TRUE(lookedUp);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "plugin/detached_thread.h"
 #include "tests/plugin/plugin_test_support.h"
 
 using namespace plugintest;
@@ -24,6 +25,11 @@ std::vector<std::string> KindCalls(const std::string& token) {
 }
 
 using std::chrono::milliseconds;
+
+bool Logged(char kind, unsigned id, const std::string& line) {
+  const auto lines = swsim::ObjectLog(kind, id);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 int ErrcodeOf(const SentEvent& e) {
   return std::get<int32_t>(std::get<EncodableMap>(e.data).at(EncodableValue("errcode")));
@@ -195,9 +201,7 @@ TEST(PluginLifecycle, FailureBeforeConnectingGivesUpAfterThreeRetriesAndStaysQui
     ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(backoff)));
   }
   ASSERT_TRUE(rig.WaitEvents("f1", "connectFailed"));
-  // The watchdog of the last attempt expires too, and reports nothing: it ends having done
-  // nothing (the earlier ones ended when the next attempt started).
-  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  // The watchdog of each attempt ended with it, having reported nothing.
   ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
   FlushEvents(rig);
   EXPECT_EQ(
@@ -377,10 +381,14 @@ TEST(PluginLifecycle, AStopOrDisconnectEndsTheWatchdog) {
   }
 }
 
+// ----- Notifications of attempts that have ended -----
+
 // A real library may deliver a notification it raised before a stop after the stop: the
-// script's "linger" lets the simulated one do so.
-TEST(PluginLifecycle, AConnectionThatComesUpAfterAStopIsStoppedAgain) {
+// script's "linger" lets the simulated one do so. The stop ended the attempt, so the notice is
+// ignored and "connect" starts afresh.
+TEST(PluginLifecycle, AConnectionThatComesUpAfterAStopIsIgnored) {
   PluginRig rig;
+  LogCapture log;
   rig.messenger.Listen();
   const std::string token = Token("connect=50;linger=1");
   rig.Initialize("l", token);
@@ -389,22 +397,22 @@ TEST(PluginLifecycle, AConnectionThatComesUpAfterAStopIsStoppedAgain) {
     EXPECT_EQ(session->Connect(1), 0);  // the library's notice comes later or waits for the lock
     session->StopPlay(0);
   });
-  // The notice found the stop: it stops casting and playing again (a second screenCast(0)).
-  ASSERT_TRUE(PumpUntil([&] { return CountCalls(SdkCalls(token), "screenCast(0)") == 2; }));
+  ASSERT_TRUE(PumpUntil([&] {
+    return log.Count("[ZuvorIvadoInstance] onConnected of an ended attempt ignored: l") == 1;
+  }));
   ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
   FlushEvents(rig);
   EXPECT_TRUE(rig.messenger.EventNames("l").empty());
   EXPECT_FALSE(SessionPeer::IsConnected(*session));
-  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
+  EXPECT_EQ(CountCalls(SdkCalls(token), "screenCast(0)"), 1u);
   EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
-  // "initialize" and "connect" bring it back.
-  EXPECT_EQ(rig.Initialize("l", token).kind, Reply::Kind::kSuccess);
   rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("l")}}));
   ASSERT_TRUE(rig.WaitEvents("l", "connected"));
 }
 
-TEST(PluginLifecycle, ADropThatArrivesAfterAStopFailsWithoutReconnecting) {
+TEST(PluginLifecycle, ADropThatArrivesAfterAStopIsIgnored) {
   PluginRig rig;
+  LogCapture log;
   rig.messenger.Listen();
   const std::string token = Token("connect=0;linger=1");
   rig.Initialize("k", token);
@@ -415,14 +423,179 @@ TEST(PluginLifecycle, ADropThatArrivesAfterAStopFailsWithoutReconnecting) {
     EXPECT_EQ(swsim_inject(token.c_str(), "drop=50:9"), 1);  // later, or waiting for the lock
     session->StopPlay(0);
   });
-  ASSERT_TRUE(rig.WaitEvents("k", "connectFailed"));
+  ASSERT_TRUE(PumpUntil([&] {
+    return log.Count("[ZuvorIvadoInstance] onDisconnected of an ended attempt ignored: k") == 1;
+  }));
   ASSERT_TRUE(PumpUntil([] { return SessionPeer::RunningWorkers() == 0; }));
   FlushEvents(rig);
-  EXPECT_EQ(rig.messenger.EventNames("k"), (std::vector<std::string>{"connected", "connectFailed"}));
-  EXPECT_EQ(ErrcodeOf(rig.messenger.Events().back()), 9);
+  EXPECT_EQ(rig.messenger.EventNames("k"), std::vector<std::string>{"connected"});
   EXPECT_TRUE(rig.clock->WaitsOf(WaitKind::kBackoff).empty());
-  EXPECT_FALSE(SessionPeer::IsInitialized(*session));
-  EXPECT_EQ(SdkCalls(token).back(), "setDisplay(null)");
+  EXPECT_TRUE(SessionPeer::IsInitialized(*session));
+}
+
+// A real library may deliver a notification after the attempt it belongs to has ended ("linger");
+// with so long a connect delay the test says when it comes (swsim_deliver_now).
+const char kLateNotices[] = "connect=600000;linger=1;";
+
+// The watchdog gave the first attempt up, and its reconnection waits out the back-off, when that
+// attempt's "connected" comes: it is ignored, and the reconnection connects the phone.
+TEST(PluginLifecycle, AConnectionNoticeAfterTheWatchdogGaveUpIsIgnored) {
+  PluginRig rig;
+  LogCapture log;
+  rig.messenger.Listen();
+  const std::string token = Token(kLateNotices);
+  rig.Initialize("w", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("w")}}));
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(8000)));
+  ASSERT_TRUE(rig.WaitEvents("w", "reconnecting"));
+  const unsigned first = swsim::SourceIds(token).at(0);
+  ASSERT_EQ(swsim_deliver_now(first), 1);
+  ASSERT_TRUE(PumpUntil([&] { return Logged('S', first, "=> onConnected()"); }));
+  // The reconnection retires the first data source, whose destruction waits for its notice.
+  ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(500)));
+  ASSERT_TRUE(PumpUntil([&] {
+    return (swsim::SourceIds(token).size() == 2 && swsim_live_count('S') == 1) ||
+           rig.messenger.EventNames("w").size() > 1;
+  }));
+  FlushEvents(rig);
+  EXPECT_EQ(rig.messenger.EventNames("w"), std::vector<std::string>{"reconnecting"});
+  EXPECT_EQ(log.Count("[ZuvorIvadoInstance] onConnected of an ended attempt ignored: w"), 1u);
+  const unsigned second = swsim::SourceIds(token).at(1);
+  ASSERT_EQ(swsim_deliver_now(second), 1);
+  ASSERT_TRUE(rig.WaitEvents("w", "connected"));
+  auto session = rig.manager->FindInstance("w");
+  EXPECT_TRUE(SessionPeer::IsConnected(*session));
+  EXPECT_TRUE(SessionPeer::AgreesWithLibrary(*session));
+}
+
+// The first attempt times out; its reconnection is held inside the new data source's start (so
+// with the session's lock held) while the retired data source's `notice` arrives, then goes on.
+// Returns once the retired data source is gone: its destruction waits for the notice.
+void RetireWithANoticeOnItsWay(PluginRig& rig, const std::string& pad, const std::string& token,
+                               const std::string& notice) {
+  rig.Initialize(pad, token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue(pad)}}));
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(8000)));
+  ASSERT_TRUE(rig.WaitEvents(pad, "reconnecting"));
+  swsim_pause(token.c_str(), "start");
+  ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(500)));
+  std::vector<unsigned> ids;
+  ASSERT_TRUE(PumpUntil([&] {
+    ids = swsim::SourceIds(token);
+    return ids.size() == 2 && Logged('S', ids[1], "start()");
+  }));
+  ASSERT_EQ(swsim_deliver_now(ids[0]), 1);
+  ASSERT_TRUE(PumpUntil([&] { return Logged('S', ids[0], "=> " + notice); }));
+  swsim_resume(token.c_str());
+  ASSERT_TRUE(PumpUntil([] { return swsim_live_count('S') == 1; }));
+}
+
+// The retired data source's "connected" must not complete the new attempt, which its watchdog
+// still watches.
+TEST(PluginLifecycle, ARetiredDataSourcesConnectionNoticeLeavesTheNewAttemptAlone) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token(std::string(kLateNotices) + "plan=ok,silent");
+  ASSERT_NO_FATAL_FAILURE(RetireWithANoticeOnItsWay(rig, "r", token, "onConnected()"));
+  FlushEvents(rig);
+  EXPECT_EQ(rig.messenger.EventNames("r"), std::vector<std::string>{"reconnecting"});
+  auto session = rig.manager->FindInstance("r");
+  EXPECT_FALSE(SessionPeer::IsConnected(*session));
+  EXPECT_TRUE(SessionPeer::HoldsConnectingUnit(*session));
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  EXPECT_TRUE(rig.WaitEvents("r", "reconnecting", 2));
+}
+
+// The retired data source's failure must not end the new attempt, which then connects.
+TEST(PluginLifecycle, ARetiredDataSourcesFailureLeavesTheNewAttemptAlone) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token(std::string(kLateNotices) + "plan=fail:7,ok");
+  ASSERT_NO_FATAL_FAILURE(RetireWithANoticeOnItsWay(rig, "f", token, "onDisconnected(7)"));
+  FlushEvents(rig);
+  EXPECT_EQ(rig.messenger.EventNames("f"), std::vector<std::string>{"reconnecting"});
+  EXPECT_EQ(rig.clock->Pending(WaitKind::kBackoff), 0);
+  ASSERT_EQ(swsim_deliver_now(swsim::SourceIds(token).at(1)), 1);
+  ASSERT_TRUE(rig.WaitEvents("f", "connected"));
+  EXPECT_EQ(rig.messenger.EventNames("f"), (std::vector<std::string>{"reconnecting", "connected"}));
+  EXPECT_TRUE(SessionPeer::AgreesWithLibrary(*rig.manager->FindInstance("f")));
+}
+
+// After "connectTimeout" the last data source's failure comes late: the session has given up
+// already and reports no second outcome.
+TEST(PluginLifecycle, AFailureNoticeAfterTheTimeoutReportsNothingMore) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token(std::string(kLateNotices) + "plan=fail:7");
+  rig.Initialize("t", token);
+  rig.messenger.CallSwplay("connect", Args({{"padCode", EncodableValue("t")}}));
+  ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(8000)));
+  for (int backoff : {500, 1000, 2000}) {
+    ASSERT_TRUE(rig.Expire(WaitKind::kBackoff, milliseconds(backoff)));
+    ASSERT_TRUE(rig.Expire(WaitKind::kWatchdog, milliseconds(15000)));
+  }
+  ASSERT_TRUE(rig.WaitEvents("t", "connectTimeout"));
+  const unsigned last = swsim::SourceIds(token).back();
+  ASSERT_EQ(swsim_deliver_now(last), 1);
+  ASSERT_TRUE(PumpUntil([&] { return Logged('S', last, "=> onDisconnected(7)"); }));
+  // The disconnect releases the data source, whose destruction waits for the notice.
+  rig.messenger.CallSwplay("disconnect", Args({{"padCode", EncodableValue("t")}}));
+  FlushEvents(rig);
+  EXPECT_EQ(
+      rig.messenger.EventNames("t"),
+      (std::vector<std::string>{"reconnecting", "reconnecting", "reconnecting", "connectTimeout"}));
+}
+
+// Casting nothing ("switchPlayMode" 0, "setScreenCast" 0) ends a connecting attempt: its
+// connecting slot goes back and no watchdog is left.
+TEST(PluginLifecycle, CastingNothingEndsAConnectingAttemptAndGivesItsSlotBack) {
+  for (const bool screenCast : {false, true}) {
+    SCOPED_TRACE(screenCast ? "setScreenCast" : "switchPlayMode");
+    PluginRig rig;
+    const std::string pad = screenCast ? "c" : "m";
+    rig.SwitchPlayMode(pad, 2, Token("plan=silent"));
+    ASSERT_TRUE(PumpUntil([&] {
+      return SessionPeer::ConnectingCount() == 1 && rig.clock->Pending(WaitKind::kWatchdog) == 1;
+    }));
+    if (screenCast) {
+      rig.messenger.CallSwplay("setScreenCast", Args({{"padCode", EncodableValue(pad)},
+                                                      {"playType", EncodableValue(0)}}));
+    } else {
+      rig.SwitchPlayMode(pad, 0);
+    }
+    ASSERT_TRUE(WaitForPluginThreads());
+    EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
+  }
+}
+
+// A worker thread that cannot start is a failure, reported as one: a connection whose watchdog
+// cannot run is not started, a back-off without its reconnection gives up, and neither a mode
+// switch nor a stop whose thread cannot run is answered as done.
+TEST(PluginLifecycle, ThreadsThatCannotStartAreReportedAsFailures) {
+  PluginRig rig;
+  rig.messenger.Listen();
+  const std::string token = Token("plan=silent");
+  rig.Initialize("t", token);
+  const EncodableValue pad = Args({{"padCode", EncodableValue("t")}});
+  {
+    RefuseDetachedThreadsForTesting refuse;
+    const Reply connect = rig.messenger.CallSwplay("connect", pad);
+    EXPECT_EQ(connect.kind, Reply::Kind::kError);
+    EXPECT_EQ(connect.code, "-1");
+    EXPECT_EQ(rig.SwitchPlayMode("t", 2).kind, Reply::Kind::kError);
+    EXPECT_EQ(rig.messenger.CallSwplay("stopPlay", pad).kind, Reply::Kind::kError);
+  }
+  EXPECT_EQ(swsim_start_count(token.c_str()), 0);
+  ASSERT_EQ(rig.messenger.CallSwplay("connect", pad).kind, Reply::Kind::kSuccess);
+  ASSERT_TRUE(PumpUntil([&] { return rig.clock->Pending(WaitKind::kWatchdog) == 1; }));
+  {
+    RefuseDetachedThreadsForTesting refuse;
+    rig.clock->Advance(milliseconds(8000));
+    ASSERT_TRUE(rig.WaitEvents("t", "connectFailed"));
+  }
+  EXPECT_EQ(rig.messenger.EventNames("t"),
+            (std::vector<std::string>{"reconnecting", "connectFailed"}));
+  EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
 }
 
 TEST(PluginLifecycle, ThirtyFirstConnectionWaitsForASlotAndEndsWhenStopped) {

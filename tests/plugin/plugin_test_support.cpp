@@ -121,12 +121,16 @@ void FakeMessenger::Send(const std::string& channel, const uint8_t* message, siz
 
 void FakeMessenger::SetMessageHandler(const std::string& channel,
                                       flutter::BinaryMessageHandler handler) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (handler) {
-    handlers_[channel] = std::move(handler);
-  } else {
-    handlers_.erase(channel);
+  const bool removed = !handler;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (handler) {
+      handlers_[channel] = std::move(handler);
+    } else {
+      handlers_.erase(channel);
+    }
   }
+  if (removed && onHandlerRemoved) onHandlerRemoved(channel);
 }
 
 bool FakeMessenger::HasHandler(const std::string& channel) const {
@@ -287,6 +291,11 @@ int FakeTextureRegistrar::marks(int64_t id) const {
 bool FakeTextureRegistrar::registered(int64_t id) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return textures_.count(id) != 0;
+}
+
+size_t FakeTextureRegistrar::registeredCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return textures_.size();
 }
 
 int FakeTextureRegistrar::unregistrations() const {

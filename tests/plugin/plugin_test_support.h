@@ -70,6 +70,8 @@ class FakeMessenger : public flutter::BinaryMessenger {
                          flutter::BinaryMessageHandler handler) override;
 
   bool HasHandler(const std::string& channel) const;
+  // Runs on the thread that removes a channel's handler (the manager's destructor), after it.
+  std::function<void(const std::string& channel)> onHandlerRemoved;
   // Delivers raw bytes to the channel's handler and returns the raw reply (empty when none).
   std::vector<uint8_t> Deliver(const std::string& channel, const std::vector<uint8_t>& bytes,
                                bool* replied = nullptr);
@@ -118,6 +120,8 @@ class FakeTextureRegistrar : public flutter::TextureRegistrar {
   int marks(int64_t id) const;
   bool registered(int64_t id) const;
   int unregistrations() const;
+  // Textures registered and not yet unregistered.
+  size_t registeredCount() const;
   // Makes the next registration fail (-1).
   void RefuseNext() { refuseNext_ = true; }
 

@@ -13,17 +13,24 @@
 
 #include "plugin/zuvor_ivado_instance.h"
 #include "plugin/zuvor_ivado_instance_lock.h"
+#include "swplay/swplay_sim.h"
 
 class ZuvorIvadoInstanceTestPeer {
  public:
   using Session = ZuvorIvadoInstance;
 
-  static bool IsConnected(Session& s) { return Read(s, s.connected_); }
+  static bool IsConnected(Session& s) {
+    Session::Locked locked(s);
+    return s.attempt_.connected();
+  }
   static bool IsInitialized(Session& s) { return Read(s, s.initialized_); }
   static int DisplayMode(Session& s) { return Read(s, s.displayMode_); }
   static int VideoWidth(Session& s) { return Read(s, s.videoWidth_); }
   static int VideoHeight(Session& s) { return Read(s, s.videoHeight_); }
-  static bool HoldsConnectingUnit(Session& s) { return s.countedConnecting_.load(); }
+  static bool HoldsConnectingUnit(Session& s) {
+    Session::Locked locked(s);
+    return s.attempt_.holdsSlot();
+  }
   static int64_t StopGeneration(Session& s) { return s.stopGeneration_.load(); }
   // The texture, or null; valid while the session keeps it (until Shutdown or destruction).
   static ZuvorIvadoTexture* Texture(Session& s) {
@@ -34,6 +41,14 @@ class ZuvorIvadoInstanceTestPeer {
   static HWND WindowHandle(Session& s) {
     Session::Locked locked(s);
     return s.WindowHandle();
+  }
+  // Threads waiting for the session's lock.
+  static int LockWaiters(Session& s) { return swsim_lock_waiters(&s.lock_); }
+  // Whether the session's state agrees with the library's: it is connected exactly when its
+  // player is started with a connected, casting data source.
+  static bool AgreesWithLibrary(Session& s) {
+    Session::Locked locked(s);
+    return s.attempt_.connected() == (swsim_player_streaming(s.player_.get()) == 1);
   }
   // Sessions holding a connecting unit, process-wide.
   static int ConnectingCount() { return Session::ConnectingCount(); }

@@ -62,13 +62,25 @@ TEST(PluginShutdown, CallbacksOfSessionsThatOutliveTheManagerDoNothing) {
           {{"padCodes", EncodableValue(EncodableList{EncodableValue("a"), EncodableValue("b")})}}));
   auto a = rig.manager->FindInstance("a");
   const size_t events = rig.messenger.EventCount();
+  // As a late library notification or window thread would, while the manager is being destroyed
+  // (its queue and channel still there, listened to), and after.
+  auto fire = [&] {
+    a->callbacks.connected("a", 1, 2);
+    a->callbacks.reconnecting("a", 1);
+    a->callbacks.disconnected("a", 5);
+    a->callbacks.key("a", 1, 30);
+    a->callbacks.windowClosed("a");
+  };
+  bool firedDuringDestruction = false;
+  rig.messenger.onHandlerRemoved = [&](const std::string& channel) {
+    if (channel != "fernhold/swplay") return;
+    fire();
+    firedDuringDestruction = true;
+  };
   rig.manager.reset();
-  // As a late library notification or window thread would.
-  a->callbacks.connected("a", 1, 2);
-  a->callbacks.reconnecting("a", 1);
-  a->callbacks.key("a", 1, 30);
-  a->callbacks.windowClosed("a");
-  a->onDisconnected(5);
+  rig.messenger.onHandlerRemoved = nullptr;
+  ASSERT_TRUE(firedDuringDestruction);
+  fire();
   EXPECT_EQ(rig.messenger.EventCount(), events);
 }
 

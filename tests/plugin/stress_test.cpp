@@ -1,8 +1,9 @@
 // Many sessions at once: 100 simulated phones connect, drop, reconnect and stop at random while
 // the Dart side keeps calling methods and input arrives from other threads. Every event raised
-// must reach the Dart side once and in order per session; nothing may deadlock; the connecting
-// count must come back to 0; and destroying the manager in the middle must end cleanly. Also the
-// detached threads underneath: under load, every one started runs its task exactly once.
+// must reach the Dart side once and in order per session; once the storm has passed, every
+// session's state must agree with the library's; nothing may deadlock; the connecting count must
+// come back to 0; and destroying the manager in the middle must end cleanly. Also the detached
+// threads underneath: under load, every one started runs its task exactly once.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -66,6 +67,8 @@ std::string RandomScript(std::mt19937& random) {
     default:
       break;
   }
+  // Half the phones deliver what was on its way when an attempt ended, as a real library may.
+  if (random() % 2) script += ";linger=1";
   return script;
 }
 
@@ -251,6 +254,21 @@ void RunSteps(PluginRig& rig, Stress& stress, InputThreads& input, DartSide& dar
   }
 }
 
+// Lets what is under way end: the sessions' time runs on in long steps until no worker or thread
+// of the plug-in runs and no notification of the library is on its way.
+bool Settle(PluginRig& rig) {
+  return PumpUntil(
+      [&] {
+        if (SessionPeer::RunningWorkers() == 0 && ZuvorIvadoManager::RunningThreads() == 0 &&
+            swsim_live_count('N') == 0) {
+          return true;
+        }
+        rig.clock->Advance(std::chrono::seconds(20));
+        return false;
+      },
+      std::chrono::seconds(120));
+}
+
 TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
   PluginRig rig;
   rig.messenger.Listen();
@@ -260,6 +278,24 @@ TEST(PluginStress, HundredSessionsLoseNoEventAndReturnEveryConnectingSlot) {
   RunSteps(rig, stress, input, dart, 800);
   stress.StopDrops();
   input.Stop();
+
+  // Each session, the first of its pad and the one in the map now, is connected exactly when the
+  // library plays a connected, casting data source for it.
+  ASSERT_TRUE(Settle(rig)) << "workers " << SessionPeer::RunningWorkers() << ", notices "
+                           << swsim_live_count('N');
+  std::vector<std::shared_ptr<ZuvorIvadoInstance>> all = stress.sessions;
+  for (int i = 0; i < kSessions; ++i) {
+    if (auto current = rig.manager->FindInstance("pad" + std::to_string(i))) all.push_back(current);
+  }
+  std::vector<std::string> disagreeing;
+  size_t connectedNow = 0;
+  for (auto& session : all) {
+    if (!SessionPeer::AgreesWithLibrary(*session)) disagreeing.push_back(session->padCode());
+    connectedNow += SessionPeer::IsConnected(*session);
+  }
+  EXPECT_TRUE(disagreeing.empty())
+      << disagreeing.size() << " disagree, the first " << disagreeing.front();
+  EXPECT_GT(connectedNow, 10u) << "too few connected to prove anything";
 
   // Quiesce: stop every phone, let the workers end, then deliver what is queued.
   rig.messenger.Listen();
@@ -305,20 +341,20 @@ TEST(PluginStress, DestroyingTheManagerInTheMiddleEndsCleanly) {
   DartSide dart(*rig, stress->tokens, 7777);
   RunSteps(*rig, *stress, input, dart, 300);
 
-  const size_t eventsBefore = rig->messenger.EventCount();
-  const int texturesBefore = rig->textures.unregistrations();
+  ASSERT_GT(rig->textures.registeredCount(), 0u) << "no texture to unregister";
   input.Grant(3000);     // input keeps coming during the destruction
   rig->manager.reset();  // in the middle of it all
-  const size_t raisedAfter = stress->raised.total();
-  // Sessions live on in worker and input threads, inert: nothing more is raised or sent.
+  // Every texture went back to the engine with the manager.
+  EXPECT_EQ(rig->textures.registeredCount(), 0u);
+  // Sessions live on in worker and input threads, inert: nothing more is sent, though library
+  // notifications and workers still reach them.
+  const size_t eventsAfter = rig->messenger.EventCount();
   ASSERT_TRUE(WaitForPluginThreads(std::chrono::seconds(30)))
       << "workers " << SessionPeer::RunningWorkers() << ", threads "
       << ZuvorIvadoManager::RunningThreads();
   EXPECT_EQ(SessionPeer::ConnectingCount(), 0);
-  EXPECT_EQ(stress->raised.total(), raisedAfter);
-  EXPECT_GE(rig->messenger.EventCount(), eventsBefore);
+  EXPECT_EQ(rig->messenger.EventCount(), eventsAfter);
   EXPECT_FALSE(rig->messenger.HasHandler("fernhold/swplay"));
-  EXPECT_GE(rig->textures.unregistrations(), texturesBefore);
   EXPECT_EQ(swsim_dangling_display_count(), 0);
   input.Stop();
   stress->StopDrops();

@@ -183,30 +183,27 @@ TEST(PluginVoice, DisconnectWhileAConnectionNoticeWaitsDoesNotDeadlock) {
 
 TEST(PluginVoice, TheConnectedCallbackNeverWaitsForTheSessionMap) {
   // "connected" may be raised with its session's lock held (a re-initialisation that finds the
-  // session connected already); with voice on it hands the microphone configuration on. The
-  // platform thread takes the session map and then a session's lock, so a callback that waited
-  // for the map there would deadlock with it. Here the platform thread holds the map (tiling,
-  // inside a window's size query) while another thread raises "connected".
+  // session connected already); with voice on it hands the microphone configuration on. The lock
+  // order puts the session map before a session's lock, so a callback that waited for the map
+  // could deadlock with a thread that holds it. Here the test holds the map while another thread
+  // raises "connected".
   PluginRig rig;
   rig.messenger.Listen();
   const std::string token = Token("connect=0");
-  FakePhoneWindow* window = OpenWindow(rig, "a", token);
+  OpenWindow(rig, "a", token);
   SetVoice(rig, true);
   const uint8_t config[2] = {0x11, 0x88};
   std::thread([&] { rig.mic->onFrame(config, 2, nullptr, 0); }).join();
   auto session = rig.manager->FindInstance("a");
 
-  std::future<void> raised;
   bool returnedWhileMapHeld = false;
-  window->onTileSize = [&] {
-    if (raised.valid()) return;  // the move after the map is let go asks again
+  std::future<void> raised;
+  {
+    std::unique_lock<std::mutex> map = rig.manager->LockSessionMapForTesting();
     raised = std::async(std::launch::async, [&] { session->callbacks.connected("a", 432, 768); });
     returnedWhileMapHeld = raised.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-  };
-  EXPECT_EQ(rig.messenger.CallSwplay("tileWindows").kind, Reply::Kind::kSuccess);
-  ASSERT_TRUE(raised.valid());
+  }
   raised.wait();
-  window->onTileSize = nullptr;
   EXPECT_TRUE(returnedWhileMapHeld);
   // The configuration still reaches the phone: once from the capture, once for the new connection.
   EXPECT_TRUE(
