@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
@@ -310,6 +311,35 @@ TEST_F(ListBoxTest, HidingTheSelectedItemLeavesNoSelection) {
   EXPECT_EQ(log_, (Log{L"unselect r1"}));
   Key(VK_DOWN);
   EXPECT_EQ(list_->GetCurSel(), 2) << "hidden items are skipped";
+}
+
+TEST_F(ListBoxTest, TheSelectionGoesWhenItsItemIsHiddenFadedOutOrDisabledOnItsOwn) {
+  ui::ManualClock clock;  // The fade runs on it.
+  AddRows(4);
+  Row(2)->SetAttribute(L"fadealpha", L"true");
+  Layout();
+  ASSERT_TRUE(list_->SelectItem(0, false, false));
+  Row(0)->SetVisible(false);  // What the markup "visible" does.
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(0)->IsSelected());
+
+  ASSERT_TRUE(list_->SelectItem(1, false, false));
+  Row(1)->SetEnabled(false);
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(1)->IsSelected());
+
+  ASSERT_TRUE(list_->SelectItem(2, false, false));
+  Row(2)->SetFadeVisible(false);
+  ASSERT_TRUE(uitest::AdvanceClock(clock, 300));
+  ASSERT_FALSE(Row(2)->IsVisible());
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(2)->IsSelected());
+
+  // A list disabled as a whole keeps its selection for when it comes back.
+  ASSERT_TRUE(list_->SelectItem(3, false, false));
+  list_->SetEnabled(false);
+  list_->SetEnabled(true);
+  EXPECT_EQ(list_->GetCurSel(), 3);
 }
 
 // ----- Moving and inserting ------------------------------------------------------------------
