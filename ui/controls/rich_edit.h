@@ -223,9 +223,10 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   void OnKillFocus();
   void OnKeyDown(const EventArgs& args);
   void OnChar(const EventArgs& args);
-  // Ctrl+V in number mode: only the digits of the clipboard's text are pasted, and the clipboard
-  // keeps its text. A clipboard that cannot be read or written pastes nothing.
-  void PasteDigits(const EventArgs& args);
+  // Ctrl+V in number mode: the digits of the clipboard's text replace the selection, as a paste
+  // would put them; the clipboard is only read. A clipboard that cannot be read, or whose text
+  // has no digit, pastes nothing.
+  void PasteDigits();
   void OnButtonDown(const EventArgs& args);
   void OnButtonUp(const EventArgs& args);
   void OnSetCursor(const EventArgs& args);

@@ -129,34 +129,22 @@ void RichEdit::OnKeyDown(const EventArgs& args) {
     return;
   }
   if (number_only_ && key == 'V' && IsKeyDown(VK_CONTROL)) {
-    PasteDigits(args);
+    PasteDigits();
     return;
   }
   TxSendMessage(WM_KEYDOWN, key, args.lParam, nullptr);
 }
 
-void RichEdit::PasteDigits(const EventArgs& args) {
-  // Locals only once the key went on: a text-change handler may destroy this control while the
-  // text services paste, and the clipboard must get its text back all the same.
+void RichEdit::PasteDigits() {
   TextClipboard* clipboard = clipboard_ ? clipboard_ : TextClipboard::System();
-  std::wstring whole;
+  std::wstring text;
   // A clipboard that cannot be read cannot be filtered: nothing is pasted.
-  if (!ReadClipboardText(clipboard, &whole)) return;
-  const std::wstring digits = KeepDigits(whole);
-  if (!whole.empty() && digits.empty()) return;  // No digit: nothing to paste, nothing touched.
-  if (whole.empty() || digits == whole) {
-    // Nothing to take away.
-    TxSendMessage(WM_KEYDOWN, args.keyCode, args.lParam, nullptr);
-    return;
-  }
-  if (!WriteClipboardText(clipboard, digits)) {
-    // The letters must not be pasted; a clipboard emptied on the way gets its text back.
-    WriteClipboardText(clipboard, whole);
-    return;
-  }
-  TxSendMessage(WM_KEYDOWN, args.keyCode, args.lParam, nullptr);
-  // The text services paste while handling the key, so the whole text goes back at once.
-  WriteClipboardText(clipboard, whole);
+  if (!ReadClipboardText(clipboard, GetHostWindow(), &text)) return;
+  // Kept here: a text-change handler may destroy this control while the text goes in.
+  const std::wstring digits = KeepDigits(text);
+  if (digits.empty()) return;  // No digit (or no text at all): nothing to paste.
+  // As the text services paste: over the selection, and undoable.
+  TxSendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()), nullptr);
 }
 
 void RichEdit::OnChar(const EventArgs& args) {
