@@ -78,7 +78,7 @@ class RecordingRichEdit : public RichEdit {
       scrolls.emplace_back(message, HIWORD(wParam));
     if (message == EM_SETSCROLLPOS)
       scrolls.emplace_back(message, reinterpret_cast<const POINT*>(lParam)->y);
-    if (message == WM_KEYDOWN && wParam == 'V' && clipboard) {
+    if (message == WM_KEYDOWN && (wParam == 'V' || wParam == VK_INSERT) && clipboard) {
       pasted.push_back(clipboard->text);
       return S_OK;
     }
@@ -232,6 +232,12 @@ TEST_F(RichEditTest, NumberModeKeepsTypedAndPastedTextToDigits) {
   }
   EXPECT_EQ(edit->GetText(), L"14563");
   EXPECT_EQ(clipboard.owner, window_.GetHWND()) << "opened for the control's window";
+  clipboard.text = L"x7y";
+  {
+    HeldKeys shift({VK_SHIFT});
+    Key(edit, VK_INSERT);  // The other paste key.
+  }
+  EXPECT_EQ(edit->GetText(), L"145673");
   EXPECT_TRUE(edit->pasted.empty());
 
   // Letters only, no text, or a clipboard that cannot be opened: nothing goes in.
@@ -243,7 +249,7 @@ TEST_F(RichEditTest, NumberModeKeepsTypedAndPastedTextToDigits) {
   clipboard.text = L"8";
   clipboard.refuseOpen = 1;
   Key(edit, 'V');
-  EXPECT_EQ(edit->GetText(), L"14563");
+  EXPECT_EQ(edit->GetText(), L"145673");
   EXPECT_TRUE(edit->pasted.empty());
 
   // Outside number mode the clipboard is never looked at: the text services paste.

@@ -166,12 +166,17 @@ TEST(RichEditWindowTest, TypingSelectingTabReturnAndANumberPasteOnTheScreen) {
       << "pasted: " << testing::PrintToString(scene.code->GetText());
   EXPECT_EQ(::GetClipboardSequenceNumber(), sequence);
   EXPECT_EQ(ClipboardText(), L"a1b2 c3");
+  // The other paste key keeps to digits too.
+  ASSERT_TRUE(test_support::PutClipboardText(L"x7y"));
+  Keys({VK_SHIFT}, VK_INSERT);
+  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"451237"; }, kWaitMs))
+      << "pasted: " << testing::PrintToString(scene.code->GetText());
   // Letters only: nothing goes in.
   ASSERT_TRUE(test_support::PutClipboardText(L"letters"));
   sequence = ::GetClipboardSequenceNumber();
   Keys({VK_CONTROL}, 'V');
   TypeKeys(L"6");  // A marker after the paste.
-  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"451236"; }, kWaitMs))
+  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"4512376"; }, kWaitMs))
       << "after letters: " << testing::PrintToString(scene.code->GetText());
   EXPECT_EQ(::GetClipboardSequenceNumber(), sequence);
   EXPECT_EQ(ClipboardText(), L"letters");

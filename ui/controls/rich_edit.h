@@ -223,9 +223,9 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   void OnKillFocus();
   void OnKeyDown(const EventArgs& args);
   void OnChar(const EventArgs& args);
-  // Ctrl+V in number mode: the digits of the clipboard's text replace the selection, as a paste
-  // would put them; the clipboard is only read. A clipboard that cannot be read, or whose text
-  // has no digit, pastes nothing.
+  // A paste key (Ctrl+V, Shift+Insert) in number mode: the digits of the clipboard's text
+  // replace the selection, as a paste would put them; the clipboard is only read. A clipboard
+  // that cannot be read, or whose text has no digit, pastes nothing.
   void PasteDigits();
   void OnButtonDown(const EventArgs& args);
   void OnButtonUp(const EventArgs& args);

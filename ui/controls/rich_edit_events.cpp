@@ -18,6 +18,12 @@ bool IsKeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
+// The keys with which the text services paste: Ctrl+V and Shift+Insert (Ctrl+Insert copies).
+bool IsPasteKey(WORD key) {
+  if (key == 'V') return IsKeyDown(VK_CONTROL);
+  return key == VK_INSERT && IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL);
+}
+
 }  // namespace
 
 void RichEdit::HandleEvent(const EventArgs& args) {
@@ -128,7 +134,7 @@ void RichEdit::OnKeyDown(const EventArgs& args) {
     RaiseEvent(kEventReturn, args);
     return;
   }
-  if (number_only_ && key == 'V' && IsKeyDown(VK_CONTROL)) {
+  if (number_only_ && IsPasteKey(key)) {
     PasteDigits();
     return;
   }
