@@ -474,6 +474,20 @@ TEST_F(RichEditTest, TextSelectionReadOnlyAndPassword) {
     return at.x - e->GetPos().left;
   };
   EXPECT_LT(endOf(secret) * 3, endOf(open) * 2);
+
+  // Both reach the text services when set after creation, and when taken back.
+  RecordingRichEdit* later = Make({{L"text", L"abc"}});
+  later->SetAttribute(L"readonly", L"true");
+  later->SetSel(-1, -1);
+  Type(later, L"x");
+  EXPECT_EQ(later->GetText(), L"abc");
+  later->SetAttribute(L"readonly", L"false");
+  Type(later, L"d");
+  EXPECT_EQ(later->GetText(), L"abcd");
+  open->SetAttribute(L"password", L"true");
+  EXPECT_EQ(endOf(open), endOf(secret));
+  open->SetAttribute(L"password", L"false");
+  EXPECT_GT(endOf(open) * 2, endOf(secret) * 3);
 }
 
 // Where the text services put character index (window client pixels), a little inside it.

@@ -18,8 +18,8 @@
 //   });
 //
 // Life: the text services are made when the control is attached to its parent in a window
-// (DoInit) with the settings made so far; the style bits ("multiline", "readonly", "password",
-// "number", "align", the scroll bars) count only until then. Without the services (no library, or
+// (DoInit) with the settings made so far; the style bits ("multiline", "number", "align", the
+// scroll bars) count only until then, while "readonly" and "password" reach them at any time. Without the services (no library, or
 // not yet attached) the control keeps its text and settings and paints no text.
 //
 // Coordinates: the text services work in window client pixels of the control's unscrolled
