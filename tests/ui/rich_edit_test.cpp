@@ -251,6 +251,10 @@ TEST_F(RichEditTest, NumberModeKeepsTypedAndPastedTextToDigits) {
   Key(edit, 'V');
   EXPECT_EQ(edit->GetText(), L"145673");
   EXPECT_TRUE(edit->pasted.empty());
+  // Nor does a read-only one.
+  edit->SetAttribute(L"readonly", L"true");
+  Key(edit, 'V');
+  EXPECT_EQ(edit->GetText(), L"145673");
 
   // Outside number mode the clipboard is never looked at: the text services paste.
   RecordingRichEdit* plain = Make({});

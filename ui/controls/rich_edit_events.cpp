@@ -135,7 +135,8 @@ void RichEdit::OnKeyDown(const EventArgs& args) {
     return;
   }
   if (number_only_ && IsPasteKey(key)) {
-    PasteDigits();
+    // The text services refuse a paste into a read-only field, but not a replaced selection.
+    if (!read_only_) PasteDigits();
     return;
   }
   TxSendMessage(WM_KEYDOWN, key, args.lParam, nullptr);
