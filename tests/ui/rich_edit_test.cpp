@@ -494,6 +494,18 @@ TEST_F(RichEditTest, TextSelectionReadOnlyAndPassword) {
   EXPECT_GT(endOf(open) * 2, endOf(secret) * 3);
 }
 
+TEST_F(RichEditTest, TheMouseCaptureOfTheTextServicesIsTheWindows) {
+  RecordingRichEdit* edit = Make({});
+  ASSERT_TRUE(edit->GetTextHost());
+  edit->GetTextHost()->TxSetCapture(TRUE);
+  ASSERT_EQ(::GetCapture(), window_.GetHWND());
+  // The window knows it holds the capture: the button's release lets it go.
+  bool handled = false;
+  window_.RouteMessage(WM_LBUTTONUP, 0, MAKELPARAM(300, 300), &handled);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  ::ReleaseCapture();
+}
+
 // Where the text services put character index (window client pixels), a little inside it.
 POINT PointOf(RichEdit* edit, LONG index) {
   POINTL at = {0, 0};

@@ -390,12 +390,11 @@ void RichEdit::InvalidateHostRect(const RECT& rect) {
 }
 
 void RichEdit::SetHostCapture(bool captured) {
-  const HWND hwnd = GetHostWindow();
-  if (!hwnd) return;
+  if (!window_) return;
   if (captured)
-    ::SetCapture(hwnd);
-  else if (::GetCapture() == hwnd)
-    ::ReleaseCapture();
+    window_->TakeCapture();
+  else
+    window_->ReleaseCaptureIfHeld();
 }
 
 void RichEdit::ArrangeHost() { RelayOutHost(); }
