@@ -7,6 +7,7 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/number_list.h"
 #include "ui/core/stack_layout.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
