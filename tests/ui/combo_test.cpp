@@ -166,6 +166,14 @@ TEST_F(ComboTest, TheSelectedItemsTextIsDrawnInTheCombo) {
   ASSERT_TRUE(combo_->SelectItem(1));
   combo_->Paint(canvas.get(), RECT{0, 0, 200, 200});
   EXPECT_GT(CountReddish(canvas.get(), pos), 20) << "the item's text colour";
+  // Hidden, the item is no longer the selection, and the combo shows nothing.
+  second->SetVisible(false);
+  EXPECT_EQ(combo_->GetCurSel(), -1);
+  canvas = uitest::MakeCanvas(200, 200);
+  combo_->Paint(canvas.get(), RECT{0, 0, 200, 200});
+  EXPECT_EQ(CountReddish(canvas.get(), pos), 0) << "a hidden item's text";
+  second->SetVisible(true);
+  ASSERT_TRUE(combo_->SelectItem(1)) << "selectable again";
 
   // An item without text (an icon, say) is drawn itself, where the combo is.
   auto* plain = new ListContainerElement();

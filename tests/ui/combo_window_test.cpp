@@ -14,6 +14,7 @@
 #include "ui/controls/combo_window.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/core/global_manager.h"
+#include "ui/render/render_interfaces.h"
 
 namespace {
 

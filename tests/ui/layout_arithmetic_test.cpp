@@ -271,6 +271,18 @@ TEST(TileTest, StretchChildrenFillTheirCellAndFloatsTakeNoCell) {
   EXPECT_TRUE(Same(placed[2].rect, RECT{20, 0, 40, 10}));  // The row's height.
 }
 
+TEST(TileTest, StretchTilesWithMarginsWiderOrTallerThanTheirSpaceComeOutEmpty) {
+  auto items = Items(2);
+  items[0].margin = RECT{0, 5, 0, 0};    // Stretch height, alone in its row.
+  items[1].margin = RECT{25, 0, 25, 0};  // Stretch width, in a cell 40 wide.
+  ui::FixedSizer sizer({{10, S}, {S, 10}});
+  std::vector<ItemPlacement> placed;
+  ui::ArrangeTiles(items, sizer, RECT{0, 0, 40, 100}, 0, 0, 1, &placed);
+  EXPECT_EQ(HeightOf(placed[0]), 0);
+  EXPECT_EQ(WidthOf(placed[1]), 0);
+  EXPECT_EQ(placed[1].rect.top, 5) << "below the first row, as high as its margin";
+}
+
 TEST(TileTest, EstimateCountsRowsOfTheFirstChildsHeight) {
   auto items = Items(5);
   items[4].visible = false;
@@ -278,6 +290,9 @@ TEST(TileTest, EstimateCountsRowsOfTheFirstChildsHeight) {
   EXPECT_EQ(size.cx, 300);
   EXPECT_EQ(size.cy, (2 - 1) * 10 + 2 * 40 + 7);  // 4 visible in 3 columns: 2 rows.
   EXPECT_EQ(ui::EstimateTiles(Items(0), 300, 40, 10, 100, 1, RECT{0, 3, 0, 4}).cy, 0);
+  // A float takes no cell here either: 3 cells are 1 row.
+  items[0].isFloat = true;
+  EXPECT_EQ(ui::EstimateTiles(items, 300, 40, 10, 100, 1, RECT{0, 3, 0, 4}).cy, 40 + 7);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
@@ -295,6 +296,44 @@ TEST_F(ListBoxTest, RemovingOtherItemsKeepsTheSameItemSelected) {
   EXPECT_EQ(list_->GetCount(), 0);
 }
 
+TEST_F(ListBoxTest, AnItemDeletedDirectlyLeavesIndicesAndSelectionRight) {
+  AddRows(5);
+  Layout();
+  ASSERT_TRUE(list_->SelectItem(3, false, false));
+  delete Row(1);  // Not through the list: the box lets it go all the same.
+  ExpectNumbered();
+  EXPECT_EQ(list_->GetCurSel(), 2);
+  EXPECT_EQ(Row(2)->GetName(), L"r3");
+  Row(3)->Activate();  // A click on r4 selects r4, not a neighbour.
+  EXPECT_EQ(list_->GetCurSel(), 3);
+  EXPECT_EQ(Flags(), "0001");
+
+  delete Row(3);  // The selected one: nothing is left selected.
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  ExpectNumbered();
+  EXPECT_EQ(Flags(), "000");
+}
+
+TEST_F(ListBoxTest, AnItemLetGoWithoutDeletionLeavesItsSelectionBehind) {
+  AddRows(3);
+  Layout();
+  list_->SetAutoDestroy(false);
+  ASSERT_TRUE(list_->SelectItem(1, false, false));
+  ListContainerElement* row = Row(1);
+  ASSERT_TRUE(list_->Remove(row));
+  EXPECT_FALSE(row->IsSelected());
+  ASSERT_TRUE(list_->Add(row));  // Back: one row looks selected, the one the list selected.
+  EXPECT_EQ(list_->GetCurSel(), 1);
+  EXPECT_EQ(Flags(), "010");
+  row->SetVisible(false);
+  EXPECT_EQ(list_->GetCurSel(), 1) << "hiding another row keeps the selection";
+
+  const std::vector<ListContainerElement*> rows = {Row(0), Row(1), Row(2)};
+  list_->RemoveAll();
+  EXPECT_FALSE(rows[1]->IsSelected());
+  for (ListContainerElement* gone : rows) delete gone;
+}
+
 // ----- Hiding --------------------------------------------------------------------------------
 
 TEST_F(ListBoxTest, HidingTheSelectedItemLeavesNoSelection) {
@@ -310,6 +349,35 @@ TEST_F(ListBoxTest, HidingTheSelectedItemLeavesNoSelection) {
   EXPECT_EQ(log_, (Log{L"unselect r1"}));
   Key(VK_DOWN);
   EXPECT_EQ(list_->GetCurSel(), 2) << "hidden items are skipped";
+}
+
+TEST_F(ListBoxTest, TheSelectionGoesWhenItsItemIsHiddenFadedOutOrDisabledOnItsOwn) {
+  ui::ManualClock clock;  // The fade runs on it.
+  AddRows(4);
+  Row(2)->SetAttribute(L"fadealpha", L"true");
+  Layout();
+  ASSERT_TRUE(list_->SelectItem(0, false, false));
+  Row(0)->SetVisible(false);  // What the markup "visible" does.
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(0)->IsSelected());
+
+  ASSERT_TRUE(list_->SelectItem(1, false, false));
+  Row(1)->SetEnabled(false);
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(1)->IsSelected());
+
+  ASSERT_TRUE(list_->SelectItem(2, false, false));
+  Row(2)->SetFadeVisible(false);
+  ASSERT_TRUE(uitest::AdvanceClock(clock, 300));
+  ASSERT_FALSE(Row(2)->IsVisible());
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  EXPECT_FALSE(Row(2)->IsSelected());
+
+  // A list disabled as a whole keeps its selection for when it comes back.
+  ASSERT_TRUE(list_->SelectItem(3, false, false));
+  list_->SetEnabled(false);
+  list_->SetEnabled(true);
+  EXPECT_EQ(list_->GetCurSel(), 3);
 }
 
 // ----- Moving and inserting ------------------------------------------------------------------

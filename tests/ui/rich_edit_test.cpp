@@ -8,7 +8,6 @@
 #include <imm.h>
 
 #include <algorithm>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -49,10 +48,11 @@ class HeldKeys {
   BYTE saved_[256] = {};
 };
 
-// A clipboard of the test's own.
+// A clipboard of the test's own; it can only be read, as the control reads it.
 class FakeClipboard : public ui::TextClipboard {
  public:
-  bool Open() override {
+  bool Open(HWND openedFor) override {
+    owner = openedFor;
     if (refuseOpen > 0) {
       --refuseOpen;
       return false;
@@ -61,21 +61,10 @@ class FakeClipboard : public ui::TextClipboard {
   }
   void Close() override {}
   std::wstring GetText() override { return text; }
-  bool SetText(const std::wstring& newText) override {
-    text.clear();  // Emptied first, as the system clipboard is.
-    if (refuseSets > 0) {
-      --refuseSets;
-      return false;
-    }
-    text = newText;
-    ++writes;
-    return true;
-  }
 
   std::wstring text;
   int refuseOpen = 0;
-  int refuseSets = 0;
-  int writes = 0;
+  HWND owner = nullptr;  // What the last Open was for.
 };
 
 // Records the keys and characters that reach the text services; a paste key is kept from them
@@ -89,9 +78,8 @@ class RecordingRichEdit : public RichEdit {
       scrolls.emplace_back(message, HIWORD(wParam));
     if (message == EM_SETSCROLLPOS)
       scrolls.emplace_back(message, reinterpret_cast<const POINT*>(lParam)->y);
-    if (message == WM_KEYDOWN && wParam == 'V' && clipboard) {
+    if (message == WM_KEYDOWN && (wParam == 'V' || wParam == VK_INSERT) && clipboard) {
       pasted.push_back(clipboard->text);
-      if (onPaste) onPaste();  // May destroy this control.
       return S_OK;
     }
     return RichEdit::TxSendMessage(message, wParam, lParam, result);
@@ -101,7 +89,6 @@ class RecordingRichEdit : public RichEdit {
   mutable std::vector<std::wstring> pasted;
   mutable std::vector<std::pair<UINT, LONG>> scrolls;  // Vertical positions asked for.
   FakeClipboard* clipboard = nullptr;
-  std::function<void()> onPaste;
 };
 
 // A touch keyboard that is never on the screen, counting what the manager does to it.
@@ -235,49 +222,41 @@ TEST_F(RichEditTest, NumberModeKeepsTypedAndPastedTextToDigits) {
   Type(edit, L"1a2-b3");
   EXPECT_EQ(edit->GetText(), L"123");
 
+  // A paste puts the digits of the clipboard's text over the selection; the clipboard is only
+  // read, and the text services never paste it themselves.
+  clipboard.text = L"a4b5 c6";
+  edit->SetSel(1, 2);
+  {
+    HeldKeys ctrl({VK_CONTROL});
+    Key(edit, 'V');
+  }
+  EXPECT_EQ(edit->GetText(), L"14563");
+  EXPECT_EQ(clipboard.owner, window_.GetHWND()) << "opened for the control's window";
+  clipboard.text = L"x7y";
+  {
+    HeldKeys shift({VK_SHIFT});
+    Key(edit, VK_INSERT);  // The other paste key.
+  }
+  EXPECT_EQ(edit->GetText(), L"145673");
+  EXPECT_TRUE(edit->pasted.empty());
+
+  // Letters only, no text, or a clipboard that cannot be opened: nothing goes in.
   HeldKeys ctrl({VK_CONTROL});
-  const auto pastes = [edit] { return edit->pasted.size(); };
-
-  // Letters and digits: the digits alone are pasted, then the clipboard has its text back.
-  clipboard.text = L"a1b2 c3";
-  Key(edit, 'V');
-  ASSERT_EQ(pastes(), 1u);
-  EXPECT_EQ(edit->pasted.back(), L"123");
-  EXPECT_EQ(clipboard.text, L"a1b2 c3");
-
-  // Letters only: nothing is pasted and the clipboard is not touched.
-  clipboard.text = L"letters";
-  clipboard.writes = 0;
-  Key(edit, 'V');
-  EXPECT_EQ(pastes(), 1u);
-  EXPECT_EQ(clipboard.text, L"letters");
-  EXPECT_EQ(clipboard.writes, 0);
-
-  // A clipboard that cannot be opened: nothing is pasted (its letters would go in).
-  clipboard.text = L"x9";
+  for (const wchar_t* text : {L"letters", L""}) {
+    clipboard.text = text;
+    Key(edit, 'V');
+  }
+  clipboard.text = L"8";
   clipboard.refuseOpen = 1;
   Key(edit, 'V');
-  EXPECT_EQ(pastes(), 1u);
-  EXPECT_EQ(clipboard.text, L"x9");
-  EXPECT_EQ(clipboard.writes, 0);
-  // One that is emptied but cannot take the digits: nothing is pasted, and the text goes back.
-  clipboard.refuseSets = 1;
+  EXPECT_EQ(edit->GetText(), L"145673");
+  EXPECT_TRUE(edit->pasted.empty());
+  // Nor does a read-only one.
+  edit->SetAttribute(L"readonly", L"true");
   Key(edit, 'V');
-  EXPECT_EQ(pastes(), 1u);
-  EXPECT_EQ(clipboard.text, L"x9");
+  EXPECT_EQ(edit->GetText(), L"145673");
 
-  // Digits alone, or no text at all: the key goes on as it is.
-  clipboard.text = L"42";
-  clipboard.writes = 0;
-  Key(edit, 'V');
-  ASSERT_EQ(pastes(), 2u);
-  EXPECT_EQ(edit->pasted.back(), L"42");
-  EXPECT_EQ(clipboard.writes, 0);
-  clipboard.text.clear();
-  Key(edit, 'V');
-  EXPECT_EQ(pastes(), 3u);
-
-  // Outside number mode the clipboard is never looked at.
+  // Outside number mode the clipboard is never looked at: the text services paste.
   RecordingRichEdit* plain = Make({});
   plain->clipboard = &clipboard;
   plain->SetClipboard(&clipboard);
@@ -300,14 +279,15 @@ TEST_F(RichEditTest, AControlDestroyedWhileTheServicesRunGoesSafely) {
   EXPECT_EQ(root_->GetCount(), 0);
   EXPECT_EQ(ui::CTxtWinHost::GetLiveCount(), live);
 
-  // A number-mode paste whose control goes while the services paste still gives the clipboard
-  // its text back.
+  // So does a number-mode paste whose text-change handler removes the control.
   FakeClipboard clipboard;
   clipboard.text = L"a1b2";
   RecordingRichEdit* number = Make({{L"number", L"true"}});
-  number->clipboard = &clipboard;
   number->SetClipboard(&clipboard);
-  number->onPaste = [this, number] { root_->Remove(number); };
+  number->AttachEvent(ui::kEventTextChange, [this, number](const ui::EventArgs&) {
+    root_->Remove(number);
+    return false;
+  });
   HeldKeys ctrl({VK_CONTROL});
   Key(number, 'V');
   EXPECT_EQ(root_->GetCount(), 0);
@@ -498,6 +478,32 @@ TEST_F(RichEditTest, TextSelectionReadOnlyAndPassword) {
     return at.x - e->GetPos().left;
   };
   EXPECT_LT(endOf(secret) * 3, endOf(open) * 2);
+
+  // Both reach the text services when set after creation, and when taken back.
+  RecordingRichEdit* later = Make({{L"text", L"abc"}});
+  later->SetAttribute(L"readonly", L"true");
+  later->SetSel(-1, -1);
+  Type(later, L"x");
+  EXPECT_EQ(later->GetText(), L"abc");
+  later->SetAttribute(L"readonly", L"false");
+  Type(later, L"d");
+  EXPECT_EQ(later->GetText(), L"abcd");
+  open->SetAttribute(L"password", L"true");
+  EXPECT_EQ(endOf(open), endOf(secret));
+  open->SetAttribute(L"password", L"false");
+  EXPECT_GT(endOf(open) * 2, endOf(secret) * 3);
+}
+
+TEST_F(RichEditTest, TheMouseCaptureOfTheTextServicesIsTheWindows) {
+  RecordingRichEdit* edit = Make({});
+  ASSERT_TRUE(edit->GetTextHost());
+  edit->GetTextHost()->TxSetCapture(TRUE);
+  ASSERT_EQ(::GetCapture(), window_.GetHWND());
+  // The window knows it holds the capture: the button's release lets it go.
+  bool handled = false;
+  window_.RouteMessage(WM_LBUTTONUP, 0, MAKELPARAM(300, 300), &handled);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  ::ReleaseCapture();
 }
 
 // Where the text services put character index (window client pixels), a little inside it.

@@ -85,10 +85,7 @@ struct Scene {
                                  {L"prompttext", L"Your name"},
                                  {L"caretcolor", L"edit_window_caret"}}),
                  20, 20, 240, 30);
-    // Rich text: these text services paste over the whole of a plain text, at the caret only
-    // into rich text.
     code = Place(root, MakeEdit({{L"multiline", L"false"},
-                                 {L"rich", L"true"},
                                  {L"number", L"true"},
                                  {L"wantreturnmsg", L"true"},
                                  {L"prompttext", L"Digits only"}}),
@@ -160,18 +157,26 @@ TEST(RichEditWindowTest, TypingSelectingTabReturnAndANumberPasteOnTheScreen) {
   ASSERT_TRUE(PumpUntil([&] { return returns == 1; }, kWaitMs));
   EXPECT_EQ(scene.code->GetText(), L"45");
 
-  // A paste of letters and digits inserts the digits, and the clipboard keeps its text.
+  // A paste of letters and digits inserts the digits; the clipboard is read and never written
+  // (whatever else it holds stays).
   ASSERT_TRUE(test_support::PutClipboardText(L"a1b2 c3"));
+  DWORD sequence = ::GetClipboardSequenceNumber();
   Keys({VK_CONTROL}, 'V');
   ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"45123"; }, kWaitMs))
       << "pasted: " << testing::PrintToString(scene.code->GetText());
+  EXPECT_EQ(::GetClipboardSequenceNumber(), sequence);
   EXPECT_EQ(ClipboardText(), L"a1b2 c3");
-  // Letters only: nothing goes in, and the clipboard is not written at all.
+  // The other paste key keeps to digits too.
+  ASSERT_TRUE(test_support::PutClipboardText(L"x7y"));
+  Keys({VK_SHIFT}, VK_INSERT);
+  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"451237"; }, kWaitMs))
+      << "pasted: " << testing::PrintToString(scene.code->GetText());
+  // Letters only: nothing goes in.
   ASSERT_TRUE(test_support::PutClipboardText(L"letters"));
-  const DWORD sequence = ::GetClipboardSequenceNumber();
+  sequence = ::GetClipboardSequenceNumber();
   Keys({VK_CONTROL}, 'V');
   TypeKeys(L"6");  // A marker after the paste.
-  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"451236"; }, kWaitMs))
+  ASSERT_TRUE(PumpUntil([&] { return scene.code->GetText() == L"4512376"; }, kWaitMs))
       << "after letters: " << testing::PrintToString(scene.code->GetText());
   EXPECT_EQ(::GetClipboardSequenceNumber(), sequence);
   EXPECT_EQ(ClipboardText(), L"letters");

@@ -9,6 +9,7 @@
 #include "tests/ui/test_support.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/box.h"
+#include "ui/core/timer_manager.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
@@ -215,12 +216,17 @@ TEST_F(ScrollBarTest, TheRailPagesByTheBarLengthTowardThePress) {
 }
 
 TEST_F(ScrollBarTest, NoTickReachesABarDestroyedWhileHeld) {
+  ui::TimerManager* timers = ui::TimerManager::GetInstance();
+  const size_t idle = timers->GetPendingCount();
   auto bar = std::make_unique<ScrollBar>();
   bar->SetPos(kBarRect);
   Send(bar.get(), ui::kEventButtonDown, kButton2);
   ASSERT_TRUE(bar->IsRepeating());
+  ASSERT_EQ(timers->GetPendingCount(), idle + 1);
   bar.reset();
-  EXPECT_TRUE(AdvanceClock(clock_, 400, 50));
+  // The repeat timer goes at its next due time, without running: nothing repeats any more.
+  ASSERT_TRUE(AdvanceClock(clock_, 400, 50));
+  EXPECT_EQ(timers->GetPendingCount(), idle);
 }
 
 // ----- Painting ----------------------------------------------------------------------------------

@@ -43,17 +43,14 @@ TEST(VirtualListArithmeticTest, TheWorkedCasePlacesRowsWhereTheViewIs) {
   EXPECT_EQ(slots[19].top, 3570);
   EXPECT_EQ(slots[19].row, 119);
 
-  // Full at 0: control 20 - 300 / 30 - 1 = 9 holds row 0; the nine before it stand above the
-  // content without a row, the ten after it hold rows 1 to 10.
+  // Full at 0: no row lies above the first, so control 0 holds it and the others the rows
+  // below.
   ui::PlaceVirtualFull(Worked(0), &slots);
   ASSERT_EQ(slots.size(), 20u);
-  EXPECT_EQ(slots[9].top, 0);
-  EXPECT_EQ(slots[9].row, 0);
-  EXPECT_EQ(slots[0].top, -270);
-  EXPECT_EQ(slots[0].row, -1);
-  EXPECT_EQ(slots[8].row, -1);
-  EXPECT_EQ(slots[19].top, 300);
-  EXPECT_EQ(slots[19].row, 10);
+  EXPECT_EQ(slots[0].top, 0);
+  EXPECT_EQ(slots[0].row, 0);
+  EXPECT_EQ(slots[19].top, 570);
+  EXPECT_EQ(slots[19].row, 19);
 
   // Full at 2990 (row 99 at 2970): rows 90 to 109, row 99 in control 9.
   ui::PlaceVirtualFull(Worked(2990), &slots);
@@ -69,8 +66,25 @@ TEST(VirtualListArithmeticTest, TheWorkedCasePlacesRowsWhereTheViewIs) {
   EXPECT_EQ(slots[10].row, -1);
 }
 
+TEST(VirtualListArithmeticTest, AFullPlacementCoversTheViewWithRowsThatExist) {
+  // Four controls, rows of 10 and a 15-pixel view at 8: the view shows 8 to 23, rows 0 to 2.
+  std::vector<VirtualSlot> slots;
+  ui::PlaceVirtualFull(VirtualListGeometry{4, 100, 10, 15, 8}, &slots);
+  ASSERT_EQ(slots.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(slots[i].row, i) << "control " << i;
+    EXPECT_EQ(slots[i].top, 10 * i) << "control " << i;
+  }
+  // At the end no control stands past the last row.
+  ui::PlaceVirtualFull(Worked(29700), &slots);
+  EXPECT_EQ(slots[0].row, 980);
+  EXPECT_EQ(slots[10].row, 990);
+  EXPECT_EQ(slots[10].top, 29700);
+  EXPECT_EQ(slots[19].row, 999);
+}
+
 TEST(VirtualListArithmeticTest, ThePoolMovesOnlyWhenItNoLongerCoversTheView) {
-  // After the full placement at 0 the pool spans [-270, 330).
+  // A pool over [-270, 330) covers the view down to 30.
   EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(30), 0, -270, 330), VirtualPlacement::kNone);
   EXPECT_EQ(ui::ChooseVirtualPlacement(Worked(31), 0, -270, 330), VirtualPlacement::kDownward);
   // After the downward placement at 3000 it spans [3000, 3600): down to 3300 is covered.
@@ -183,16 +197,16 @@ TEST_F(VirtualListTest, TheWorkedCaseScrollsThePoolWithTheView) {
   EXPECT_EQ(list_->GetCount(), 20);
   EXPECT_EQ(rows.created, 20);
   EXPECT_EQ(list_->GetScrollRange().cy, 29700);
-  // The first placement is full: control 9 holds row 0 at the top.
-  EXPECT_EQ(Top(9), 0);
-  EXPECT_EQ(Text(9), L"row 0");
+  // The first placement is full: control 0 holds row 0 at the top.
+  EXPECT_EQ(Top(0), 0);
+  EXPECT_EQ(Text(0), L"row 0");
   EXPECT_EQ(TextAtViewTop(), L"row 0");
 
   // Less than the pool's slack: nothing moves, nothing is filled.
   const int fills = rows.fills;
-  list_->SetScrollPosY(30);
+  list_->SetScrollPosY(300);
   EXPECT_EQ(rows.fills, fills);
-  EXPECT_EQ(Top(9), 0);
+  EXPECT_EQ(Top(0), 0);
 
   list_->SetScrollPosY(3000);
   EXPECT_EQ(Top(0), 3000);

@@ -7,6 +7,7 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/number_list.h"
 #include "ui/core/stack_layout.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
@@ -137,8 +138,8 @@ void Combo::SetAttribute(const std::wstring& name, const std::wstring& value) {
 }
 
 void Combo::PaintText(IRenderContext* context) {
-  if (!context || current_selection_ < 0) return;
-  Control* selected = list_->GetItemAt(current_selection_);
+  if (!context) return;
+  Control* selected = list_->GetItemAt(list_->GetCurSel());
   if (!selected) return;
   const RECT pos = GetPos();
 
@@ -175,26 +176,14 @@ void Combo::PaintText(IRenderContext* context) {
 bool Combo::Add(Control* control) {
   if (!list_->Add(control)) return false;
   control->SetReceivePointer(true);
-  current_selection_ = list_->GetCurSel();
   return true;
 }
 
-bool Combo::Remove(Control* control) {
-  const bool removed = list_->Remove(control);
-  current_selection_ = list_->GetCurSel();
-  return removed;
-}
+bool Combo::Remove(Control* control) { return list_->Remove(control); }
 
-bool Combo::RemoveAt(int index) {
-  const bool removed = list_->RemoveAt(index);
-  current_selection_ = list_->GetCurSel();
-  return removed;
-}
+bool Combo::RemoveAt(int index) { return list_->RemoveAt(index); }
 
-void Combo::RemoveAll() {
-  list_->RemoveAll();
-  current_selection_ = -1;
-}
+void Combo::RemoveAll() { list_->RemoveAll(); }
 
 int Combo::GetCount() const { return list_->GetCount(); }
 
@@ -202,10 +191,9 @@ int Combo::GetCount() const { return list_->GetCount(); }
 // Selection and the popup
 
 bool Combo::SelectItem(int index) {
-  if (index < 0 || index >= list_->GetCount() || index == current_selection_) return false;
-  const bool selected = list_->SelectItem(index, false, false);
+  if (index < 0 || index >= list_->GetCount() || index == GetCurSel()) return false;
   // The list refuses hidden, disabled and foreign items, and then has no selection.
-  current_selection_ = list_->GetCurSel();
+  const bool selected = list_->SelectItem(index, false, false);
   Invalidate();
   return selected;
 }
@@ -227,9 +215,9 @@ RECT Combo::PlaceDropDown(const RECT& comboScreen, int width, int height, const 
 bool Combo::OnListItemSelected(const EventArgs& /*args*/) {
   // The popup closes through its focus loss, after this pick's events.
   if (popup_ && popup_->GetHWND()) ::PostMessageW(popup_->GetHWND(), WM_KILLFOCUS, 0, 0);
-  current_selection_ = list_->GetCurSel();
-  if (Control* item = list_->GetItemAt(current_selection_)) item->SetState(kControlStateNormal);
-  if (popup_) popup_->SendEvent(this, kEventSelect, current_selection_, static_cast<LPARAM>(-1));
+  const int selection = list_->GetCurSel();
+  if (Control* item = list_->GetItemAt(selection)) item->SetState(kControlStateNormal);
+  if (popup_) popup_->SendEvent(this, kEventSelect, selection, static_cast<LPARAM>(-1));
   return true;
 }
 

@@ -70,7 +70,9 @@ class Combo : public Box {
   // Selects the list's item at index quietly; false for an index outside the list, the index
   // already selected, or an item the list refuses.
   bool SelectItem(int index);
-  int GetCurSel() const { return current_selection_; }
+  // The list's selection: what the combo shows. An item hidden, disabled or deleted while
+  // selected leaves none.
+  int GetCurSel() const { return list_->GetCurSel(); }
   ListBox* GetListBox() const { return list_.get(); }
   // The open popup, or null.
   CComboWnd* GetComboWnd() const { return popup_; }
@@ -101,7 +103,6 @@ class Combo : public Box {
 
   CComboWnd* popup_ = nullptr;  // Owned by its native window; it tells the combo when it goes.
   std::unique_ptr<ListBox> list_;
-  int current_selection_ = -1;
   SIZE drop_box_size_ = {0, 0};
   std::wstring drop_box_attributes_;
   bool popup_top_ = false;

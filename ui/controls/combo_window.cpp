@@ -77,13 +77,8 @@ void CComboWnd::StartClosing() {
   closing_ = true;
   if (HWND hwnd = GetHWND()) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
   if (!combo_) return;
-  // A selection made in the list without a pick (keys that raised no event) is kept.
-  ListBox* list = combo_->GetListBox();
-  const int selection = list->GetCurSel();
-  if (selection >= 0 && selection < list->GetCount() && selection != combo_->GetCurSel()) {
-    combo_->current_selection_ = selection;
-    list->SelectItem(selection, false, false);
-  }
+  // A selection made in the list without a pick (keys that raised no event) is the combo's
+  // already: the combo shows the list's selection.
   ReleaseList();
 }
 

@@ -3,8 +3,8 @@
 // A borderless, layered tool window owned by the combo's window. It borrows the combo's list as
 // the only child of its root box while it is open, and closes as soon as it loses the keyboard
 // focus: to a click elsewhere, or because the combo posted it the focus loss after a pick. On the
-// way out it hands the list back to the combo (with the list's selection, when that changed) and
-// gives the combo the focus. The object deletes itself after its native window's last message.
+// way out it hands the list back to the combo (whose selection is the list's) and gives the
+// combo the focus. The object deletes itself after its native window's last message.
 //
 //   Made only by ui::Combo::Activate:
 //     auto* popup = new CComboWnd(combo);
@@ -49,7 +49,7 @@ class CComboWnd : public Window {
   void ReleaseList();
   // WM_CREATE: the render context, a root holding the list, the combo's resource path.
   void BuildTree();
-  // WM_KILLFOCUS (the first one): the list's selection to the combo, WM_CLOSE posted.
+  // WM_KILLFOCUS (the first one): the list goes back to the combo, WM_CLOSE posted.
   void StartClosing();
 
   Combo* combo_;  // Not owned; cleared by DetachCombo.

@@ -109,6 +109,7 @@ bool ListBox::RemoveAt(int index) {
     item->SetOwner(nullptr);
     item->SetIndex(-1);
   }
+  const std::weak_ptr<nbase::WeakFlag> itemAlive = control->GetWeakFlag();
   if (!ScrollableBox::Remove(control)) {
     if (item) {
       item->SetOwner(this);
@@ -116,6 +117,8 @@ bool ListBox::RemoveAt(int index) {
     }
     return false;
   }
+  // Detached, it is selected in no list.
+  if (item && !itemAlive.expired() && item->IsSelected()) item->ClearSelectedFlag();
   Renumber(index, GetCount() - 1);
   if (index == current_selection_) {
     if (select_neighbour_on_remove_) {
@@ -137,6 +140,7 @@ void ListBox::RemoveAll() {
     if (auto* item = dynamic_cast<ListContainerElement*>(GetItemAt(i))) {
       item->SetOwner(nullptr);
       item->SetIndex(-1);
+      if (item->IsSelected()) item->ClearSelectedFlag();
     }
   }
   ScrollableBox::RemoveAll();
@@ -236,6 +240,14 @@ Control* ListBox::GetTopItem() const {
     if (child->GetPos().bottom >= top) return child;
   }
   return nullptr;
+}
+
+void ListBox::OnChildDeleted(int index) {
+  Renumber(index, GetCount() - 1);
+  if (index == current_selection_)
+    current_selection_ = -1;  // Nothing is left to unselect, and no event comes from a destructor.
+  else if (index < current_selection_)
+    --current_selection_;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,9 +21,11 @@
 //
 // Keeping the selection: removing the selected item selects its neighbour (the item that took
 // its place, else the nearest selectable one before it) and says so with kEventSelect; removing
-// an item before it, or moving items, keeps the same item selected at its new index; hiding the
-// selected item leaves no selection. A key or wheel step that finds no item to go to keeps the
-// selection as it is.
+// an item before it, or moving items, keeps the same item selected at its new index; hiding or
+// disabling the selected item leaves no selection. An item deleted directly (not through the
+// list) is handled like a removal, except that its going leaves no selection and raises no
+// event. An item let go without being deleted leaves unselected. A key or wheel step that finds
+// no item to go to keeps the selection as it is.
 //
 // Markup names: "ListBox" (children overlap, the plain layout), "HListBox", "VListBox" and
 // "TileListBox" (horizontal, vertical and tile layouts). Attribute: "scrollselect"; everything else
@@ -90,6 +92,10 @@ class ListBox : public ScrollableBox, public IListOwner {
   void SelectNextWhenActiveRemoved(bool selectNeighbour) {
     select_neighbour_on_remove_ = selectNeighbour;
   }
+
+ protected:
+  // The items after it are renumbered; the selection follows its item, and is gone with it.
+  void OnChildDeleted(int index) override;
 
  private:
   // Sets owner and index of the items from first to last (inclusive, clamped to the children).

@@ -6,12 +6,26 @@ namespace ui {
 
 ListContainerElement::ListContainerElement() { text_style_ = kItemTextStyle; }
 
-void ListContainerElement::SetFadeVisible(bool visible) {
+void ListContainerElement::SetVisible(bool visible) {
+  // A fade-out ends here too, through its completion.
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
-  OptionTemplate<Box>::SetFadeVisible(visible);
-  if (alive.expired() || IsVisible() || !IsSelected()) return;
-  selected_ = false;
-  if (owner_) owner_->SelectItem(-1, false, true);
+  OptionTemplate<Box>::SetVisible(visible);
+  if (!alive.expired() && !visible) LeaveSelectionIfUnselectable();
+}
+
+void ListContainerElement::SetEnabled(bool enabled) {
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
+  OptionTemplate<Box>::SetEnabled(enabled);
+  if (alive.expired() || enabled) return;
+  // A list disabled as a whole disables its items after itself: they keep the selection.
+  if (parent_ && !parent_->IsEnabled()) return;
+  LeaveSelectionIfUnselectable();
+}
+
+void ListContainerElement::LeaveSelectionIfUnselectable() {
+  if (IsVisible() && IsEnabled()) return;
+  if (!owner_ || index_ < 0 || owner_->GetCurSel() != index_) return;
+  owner_->SelectItem(-1, false, true);  // Unselects this item (its event) and selects nothing.
 }
 
 void ListContainerElement::SetSelected(bool selected, bool triggerEvent) {

@@ -5,7 +5,8 @@
 // item never selects itself, it asks the owner, which keeps the one selection of the list. So a
 // click, Space or a context menu on the item selects it through the list, and the list raises
 // kEventSelect on itself. Deselecting goes through the list too: SetSelected(false, ...) on an
-// item does nothing, and an item that fades out while selected leaves the list with no selection.
+// item does nothing, and an item that is hidden (or fades out) or disabled while selected leaves
+// the list with no selection: the selection is always a visible, enabled item.
 //
 //   auto* row = new ui::ListContainerElement();
 //   row->SetText(L"High definition");
@@ -33,8 +34,11 @@ class ListContainerElement : public OptionTemplate<Box> {
   ListContainerElement();
 
   // ----- Overrides -----------------------------------------------------------------------------
-  // Hidden while selected: the selection is dropped and the owner is left with none.
-  void SetFadeVisible(bool visible) override;
+  // Hidden while selected (at once, or when a fade-out ends), or disabled on its own while
+  // selected: the owner is left with no selection. Disabled together with its list, the item
+  // keeps the selection.
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
   // Selecting asks the owner to select this item (without focus); deselecting does nothing.
   void SetSelected(bool selected, bool triggerEvent) override;
   void HandleEvent(const EventArgs& args) override;
@@ -54,6 +58,10 @@ class ListContainerElement : public OptionTemplate<Box> {
   void ClearSelectedFlag();
 
  private:
+  // Asks the owner to let go of its selection when it is this item and the item can no longer
+  // be selected.
+  void LeaveSelectionIfUnselectable();
+
   int index_ = -1;
   IListOwner* owner_ = nullptr;  // Not owned; the owner owns the item.
 };

@@ -80,9 +80,17 @@ void RichEdit::SetAttribute(const std::wstring& name, const std::wstring& value)
   } else if (name == L"readonly") {
     read_only_ = IsTrue(value);
     SetStyleBits(ES_READONLY, read_only_);
+    if (host_) {
+      host_->SetReadOnly(read_only_);
+      Invalidate();
+    }
   } else if (name == L"password") {
     password_ = IsTrue(value);
     SetStyleBits(ES_PASSWORD, password_);
+    if (host_) {
+      host_->SetPasswordChar(password_ ? kPasswordChar : 0);
+      Invalidate();
+    }
   } else if (name == L"number") {
     number_only_ = IsTrue(value);
     SetStyleBits(ES_NUMBER, number_only_);
@@ -382,12 +390,11 @@ void RichEdit::InvalidateHostRect(const RECT& rect) {
 }
 
 void RichEdit::SetHostCapture(bool captured) {
-  const HWND hwnd = GetHostWindow();
-  if (!hwnd) return;
+  if (!window_) return;
   if (captured)
-    ::SetCapture(hwnd);
-  else if (::GetCapture() == hwnd)
-    ::ReleaseCapture();
+    window_->TakeCapture();
+  else
+    window_->ReleaseCaptureIfHeld();
 }
 
 void RichEdit::ArrangeHost() { RelayOutHost(); }

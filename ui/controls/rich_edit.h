@@ -18,8 +18,8 @@
 //   });
 //
 // Life: the text services are made when the control is attached to its parent in a window
-// (DoInit) with the settings made so far; the style bits ("multiline", "readonly", "password",
-// "number", "align", the scroll bars) count only until then. Without the services (no library, or
+// (DoInit) with the settings made so far; the style bits ("multiline", "number", "align", the
+// scroll bars) count only until then, while "readonly" and "password" reach them at any time. Without the services (no library, or
 // not yet attached) the control keeps its text and settings and paints no text.
 //
 // Coordinates: the text services work in window client pixels of the control's unscrolled
@@ -223,9 +223,10 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   void OnKillFocus();
   void OnKeyDown(const EventArgs& args);
   void OnChar(const EventArgs& args);
-  // Ctrl+V in number mode: only the digits of the clipboard's text are pasted, and the clipboard
-  // keeps its text. A clipboard that cannot be read or written pastes nothing.
-  void PasteDigits(const EventArgs& args);
+  // A paste key (Ctrl+V, Shift+Insert) in number mode: the digits of the clipboard's text
+  // replace the selection, as a paste would put them; the clipboard is only read. A clipboard
+  // that cannot be read, or whose text has no digit, pastes nothing.
+  void PasteDigits();
   void OnButtonDown(const EventArgs& args);
   void OnButtonUp(const EventArgs& args);
   void OnSetCursor(const EventArgs& args);

@@ -18,6 +18,12 @@ bool IsKeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
+// The keys with which the text services paste: Ctrl+V and Shift+Insert (Ctrl+Insert copies).
+bool IsPasteKey(WORD key) {
+  if (key == 'V') return IsKeyDown(VK_CONTROL);
+  return key == VK_INSERT && IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL);
+}
+
 }  // namespace
 
 void RichEdit::HandleEvent(const EventArgs& args) {
@@ -128,35 +134,24 @@ void RichEdit::OnKeyDown(const EventArgs& args) {
     RaiseEvent(kEventReturn, args);
     return;
   }
-  if (number_only_ && key == 'V' && IsKeyDown(VK_CONTROL)) {
-    PasteDigits(args);
+  if (number_only_ && IsPasteKey(key)) {
+    // The text services refuse a paste into a read-only field, but not a replaced selection.
+    if (!read_only_) PasteDigits();
     return;
   }
   TxSendMessage(WM_KEYDOWN, key, args.lParam, nullptr);
 }
 
-void RichEdit::PasteDigits(const EventArgs& args) {
-  // Locals only once the key went on: a text-change handler may destroy this control while the
-  // text services paste, and the clipboard must get its text back all the same.
+void RichEdit::PasteDigits() {
   TextClipboard* clipboard = clipboard_ ? clipboard_ : TextClipboard::System();
-  std::wstring whole;
+  std::wstring text;
   // A clipboard that cannot be read cannot be filtered: nothing is pasted.
-  if (!ReadClipboardText(clipboard, &whole)) return;
-  const std::wstring digits = KeepDigits(whole);
-  if (!whole.empty() && digits.empty()) return;  // No digit: nothing to paste, nothing touched.
-  if (whole.empty() || digits == whole) {
-    // Nothing to take away.
-    TxSendMessage(WM_KEYDOWN, args.keyCode, args.lParam, nullptr);
-    return;
-  }
-  if (!WriteClipboardText(clipboard, digits)) {
-    // The letters must not be pasted; a clipboard emptied on the way gets its text back.
-    WriteClipboardText(clipboard, whole);
-    return;
-  }
-  TxSendMessage(WM_KEYDOWN, args.keyCode, args.lParam, nullptr);
-  // The text services paste while handling the key, so the whole text goes back at once.
-  WriteClipboardText(clipboard, whole);
+  if (!ReadClipboardText(clipboard, GetHostWindow(), &text)) return;
+  // Kept here: a text-change handler may destroy this control while the text goes in.
+  const std::wstring digits = KeepDigits(text);
+  if (digits.empty()) return;  // No digit (or no text at all): nothing to paste.
+  // As the text services paste: over the selection, and undoable.
+  TxSendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()), nullptr);
 }
 
 void RichEdit::OnChar(const EventArgs& args) {

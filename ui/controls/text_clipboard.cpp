@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace ui {
@@ -27,7 +26,7 @@ std::basic_string<Char> ReadBlock(HANDLE data) {
 
 class SystemClipboard : public TextClipboard {
  public:
-  bool Open() override { return ::OpenClipboard(nullptr) != FALSE; }
+  bool Open(HWND owner) override { return ::OpenClipboard(owner) != FALSE; }
   void Close() override { ::CloseClipboard(); }
 
   std::wstring GetText() override {
@@ -43,24 +42,6 @@ class SystemClipboard : public TextClipboard {
                           length);
     return text;
   }
-
-  bool SetText(const std::wstring& text) override {
-    if (!::EmptyClipboard()) return false;
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!block) return false;
-    void* target = ::GlobalLock(block);
-    if (!target) {
-      ::GlobalFree(block);
-      return false;
-    }
-    std::memcpy(target, text.c_str(), bytes);
-    ::GlobalUnlock(block);
-    // The clipboard owns the block once it took it.
-    if (::SetClipboardData(CF_UNICODETEXT, block)) return true;
-    ::GlobalFree(block);
-    return false;
-  }
 };
 
 }  // namespace
@@ -70,18 +51,11 @@ TextClipboard* TextClipboard::System() {
   return &clipboard;
 }
 
-bool ReadClipboardText(TextClipboard* clipboard, std::wstring* text) {
-  if (!clipboard->Open()) return false;
+bool ReadClipboardText(TextClipboard* clipboard, HWND owner, std::wstring* text) {
+  if (!clipboard->Open(owner)) return false;
   *text = clipboard->GetText();
   clipboard->Close();
   return true;
-}
-
-bool WriteClipboardText(TextClipboard* clipboard, const std::wstring& text) {
-  if (!clipboard->Open()) return false;
-  const bool written = clipboard->SetText(text);
-  clipboard->Close();
-  return written;
 }
 
 std::wstring KeepDigits(const std::wstring& text) {

@@ -244,9 +244,22 @@ void CTxtWinHost::SetRichText(bool rich) {
 
 void CTxtWinHost::SetPasswordChar(wchar_t passwordChar) {
   password_char_ = passwordChar;
+  if (passwordChar)
+    style_ |= ES_PASSWORD;
+  else
+    style_ &= ~ES_PASSWORD;
   if (text_services_)
     text_services_->OnTxPropertyBitsChange(TXTBIT_USEPASSWORD,
-                                           (style_ & ES_PASSWORD) ? TXTBIT_USEPASSWORD : 0);
+                                           passwordChar ? TXTBIT_USEPASSWORD : 0);
+}
+
+void CTxtWinHost::SetReadOnly(bool readOnly) {
+  if (readOnly)
+    style_ |= ES_READONLY;
+  else
+    style_ &= ~ES_READONLY;
+  if (text_services_)
+    text_services_->OnTxPropertyBitsChange(TXTBIT_READONLY, readOnly ? TXTBIT_READONLY : 0);
 }
 
 void CTxtWinHost::SetClientRect(const RECT& rect) {

@@ -124,7 +124,10 @@ class CTxtWinHost : public ITextHost {
   // ARGB.
   void SetTextColor(DWORD argb);
   void SetRichText(bool rich);
+  // Shows passwordChar for each character (the password style), or the text itself for 0.
   void SetPasswordChar(wchar_t passwordChar);
+  // Typing and pasting are refused while read-only; the owner still sets the text.
+  void SetReadOnly(bool readOnly);
   // The client rectangle (window client pixels; the owner's rectangle less padding and scroll
   // bars) and the extent that follows from it.
   void SetClientRect(const RECT& rect);

@@ -68,15 +68,24 @@ void PlaceVirtualFull(const VirtualListGeometry& view, std::vector<VirtualSlot>*
   if (!IsVirtualPlacementNeeded(view)) return;
   const int rows = VirtualReachableRows(view.rowCount, view.rowHeight);
   const FirstRow first = FirstShownRow(view);
-  // The control that shows the first row: as many controls after it as the view holds rows, the
-  // rest before it. A pool no larger than the view starts with it.
-  const int shown = view.viewHeight / view.rowHeight;
-  const int anchor = std::clamp(view.poolSize - shown - 1, 0, view.poolSize - 1);
+  // The rows from the first one shown that the pool keeps below the view's top: every row the
+  // view touches (one more than it holds whole when it stands between rows), and at least one
+  // more than it holds whole.
+  const int64_t lastShown =
+      (int64_t{std::max(view.scrollPos, 0)} + view.viewHeight - 1) / view.rowHeight;
+  const int64_t below = std::max<int64_t>(lastShown - first.row + 1,
+                                          view.viewHeight / view.rowHeight + 1);
+  // The controls left over hold the rows just above; near either end of the rows the pool
+  // slides so that every control holds a row (a pool no larger than the view starts with the
+  // first row shown).
+  const int64_t above = std::clamp<int64_t>(view.poolSize - below, 0, view.poolSize - 1);
+  const int64_t lastStart = std::max<int64_t>(rows - view.poolSize, 0);
+  const int64_t start = std::clamp<int64_t>(first.row - above, 0, lastStart);
   slots->resize(static_cast<size_t>(view.poolSize));
   for (int i = 0; i < view.poolSize; ++i) {
-    const int64_t offset = static_cast<int64_t>(i) - anchor;
-    (*slots)[i].top = first.top + offset * view.rowHeight;
-    (*slots)[i].row = RowOrNone(first.row + offset, rows);
+    const int64_t row = start + i;
+    (*slots)[i].top = row * view.rowHeight;
+    (*slots)[i].row = RowOrNone(row, rows);
   }
 }
 

@@ -6,9 +6,10 @@
 // content; the view shows viewHeight pixels from the scroll position down. The pool is placed in
 // one of two ways:
 //   - downward: control i holds row f + i, where f is the first row the view shows;
-//   - full: control g = poolSize - viewHeight / rowHeight - 1 holds row f, the controls before it
-//     the rows just above, those after it the rows below, so that scrolling back up a little
-//     needs no new placement.
+//   - full: the pool holds consecutive rows that cover every row the view touches, with at least
+//     one row to spare below it; the controls left over hold the rows just above, so that
+//     scrolling back up a little needs no new placement. Near the first or the last row the pool
+//     slides so that every control holds a row.
 // As the view scrolls, the pool is placed again only when it no longer covers the view.
 //
 //   ui::VirtualListGeometry view{20, 1000, 30, 300, 3000};   // pool, rows, height, view, scroll

@@ -304,8 +304,10 @@ void Box::AttachMarkupBubbledEvent(int type, EventCallback callback) {
 void Box::ForgetChild(Control* child) {
   const auto it = std::find(items_.begin(), items_.end(), child);
   if (it == items_.end()) return;
+  const int index = static_cast<int>(it - items_.begin());
   items_.erase(it);
   ++child_list_version_;
+  OnChildDeleted(index);
 }
 
 void Box::ReleaseChild(Control* child) {

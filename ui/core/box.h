@@ -103,6 +103,10 @@ class Box : public Control {
  protected:
   // The children in list order, for boxes that lay out or paint them in their own way.
   const std::vector<Control*>& GetItems() const { return items_; }
+  // A child deleted directly (not through Remove) has just left the list from index; boxes that
+  // keep indices of their children bring them up to date here. The child is being destroyed:
+  // only its index is left to go by.
+  virtual void OnChildDeleted(int index) {}
 
  private:
   friend class Control;  // A child deleted directly takes itself off the list.

@@ -260,7 +260,8 @@ SIZE ArrangeTiles(const std::vector<LayoutItem>& items, LayoutSizer& sizer, cons
     }
 
     // 4. At a row's first cell: the row is as high as its tallest item, each measured at the
-    //    width inside its cell (less its margins and the gap, half the gap in the last cell).
+    //    width inside its cell (less its margins and the gap, half the gap in the last cell). A
+    //    stretch height counts as nothing there (only its margins), as in a stack.
     if (column == 0) {
       rowHeight = 0;
       cellLeft = rect.left;
@@ -273,21 +274,24 @@ SIZE ArrangeTiles(const std::vector<LayoutItem>& items, LayoutSizer& sizer, cons
         const int cellW = cellWidth + (cell < widerCells ? 1 : 0);
         const SIZE want = sizer.Estimate(j, SIZE{cellW - m.left - m.right - gap,
                                                  kTileMeasureHeight});
-        rowHeight = std::max<int>(rowHeight, ClampHeight(rowItem, want.cy) + m.top + m.bottom);
+        const int height = want.cy == kSizeStretch ? 0 : want.cy;
+        rowHeight = std::max<int>(rowHeight, ClampHeight(rowItem, height) + m.top + m.bottom);
         ++cell;
       }
     }
 
     // 5. The item's inner cell: half the gap off each side, then its own margins. Stretch sides
-    //    fill it; the item is centred in it.
+    //    fill it (never below nothing, as in a stack); the item is centred in it.
     const RECT& m = item.margin;
     const int cellW = cellWidth + (column < widerCells ? 1 : 0);
     const RECT inner = {cellLeft + halfGap + m.left, rowTop + m.top,
                         cellLeft + cellW - halfGap - m.right, rowTop + rowHeight};
     const int innerWidth = Width(inner);
     const SIZE want = sizer.Estimate(i, SIZE{innerWidth, rowHeight - m.top});
-    const int w = ClampWidth(item, want.cx == kSizeStretch ? innerWidth : want.cx);
-    const int h = ClampHeight(item, want.cy == kSizeStretch ? rowHeight - m.top : want.cy);
+    const int stretchWidth = std::max(innerWidth, 0);
+    const int stretchHeight = std::max<int>(rowHeight - m.top, 0);
+    const int w = ClampWidth(item, want.cx == kSizeStretch ? stretchWidth : want.cx);
+    const int h = ClampHeight(item, want.cy == kSizeStretch ? stretchHeight : want.cy);
     const int x = inner.left + (innerWidth - w) / 2;
     const int y = inner.top + (Height(inner) - h) / 2;
     (*placements)[i] = ItemPlacement{true, RECT{x, y, x + w, y + h}};
@@ -308,8 +312,9 @@ SIZE EstimateTiles(const std::vector<LayoutItem>& items, int ownerFixedWidth,
                    int firstItemFixedHeight, int childMargin, int itemWidth, int columnsSetting,
                    const RECT& padding) {
   const int columns = TileColumns(ownerFixedWidth, itemWidth, columnsSetting);
-  const int count = static_cast<int>(
-      std::count_if(items.begin(), items.end(), [](const LayoutItem& i) { return i.visible; }));
+  // Cells, as the arrangement counts them: floats take none.
+  const int count = static_cast<int>(std::count_if(
+      items.begin(), items.end(), [](const LayoutItem& i) { return i.visible && !i.isFloat; }));
   if (count == 0) return SIZE{ownerFixedWidth, 0};
   const int rows = (count + columns - 1) / columns;
   const int height = (rows - 1) * childMargin + rows * firstItemFixedHeight + padding.top +

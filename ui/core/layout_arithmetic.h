@@ -107,12 +107,14 @@ SIZE EstimateStack(LayoutAxis axis, const std::vector<LayoutItem>& items, Layout
 // How many columns a tile layout has in width: width / itemWidth when itemWidth is above 0, else
 // columns; never below 1.
 int TileColumns(int width, int itemWidth, int columns);
-// The tile layout: items in rows of cells across the rectangle. Returns (rect width, height of
-// the rows).
+// The tile layout: items in rows of cells across the rectangle. A stretch side fills the item's
+// space in its cell, and is empty (never negative) where margins leave none. Returns (rect width,
+// height of the rows).
 SIZE ArrangeTiles(const std::vector<LayoutItem>& items, LayoutSizer& sizer, const RECT& rect,
                   int childMargin, int itemWidth, int columns,
                   std::vector<ItemPlacement>* placements);
 // (ownerFixedWidth, rows of the first item's fixed height with the gaps, plus vertical padding).
+// As in the arrangement, a float takes no cell.
 SIZE EstimateTiles(const std::vector<LayoutItem>& items, int ownerFixedWidth,
                    int firstItemFixedHeight, int childMargin, int itemWidth, int columns,
                    const RECT& padding);

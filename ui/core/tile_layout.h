@@ -23,7 +23,7 @@ class TileLayout : public Layout {
   // "itemsize" (width,height; DPI-scaled) and "columns" (above 0), then the common ones.
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
   SIZE ArrangeChildren(const std::vector<Control*>& items, RECT rect) override;
-  // The owner's fixed width, and rows of the first child's fixed height.
+  // The owner's fixed width, and rows of the first child's fixed height (floats take no cell).
   SIZE EstimateSizeByChildren(const std::vector<Control*>& items, SIZE available) override;
 
   SIZE GetItemSize() const { return item_size_; }

@@ -185,6 +185,13 @@ class Window : public virtual nbase::SupportWeakCallback {
   // nothing of it afterwards.
   LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
 
+  // Takes the mouse capture for the native window and marks the window as holding it, so that
+  // the release of the button, a focus loss or a closing window let it go; controls that capture
+  // the mouse for parts without a window of their own (the rich edit's text services) take it
+  // here. ReleaseCaptureIfHeld releases it when the mark is set, and clears the mark.
+  void TakeCapture();
+  void ReleaseCaptureIfHeld();
+
   Control* GetFocus() const { return focus_; }
   // Moves the keyboard focus: the old focus gets its kill-focus events, then control (when it
   // belongs to this window and is visible and enabled) its set-focus events. Null only clears.
@@ -329,8 +336,6 @@ class Window : public virtual nbase::SupportWeakCallback {
   Control* OwnControlAt(POINT point) const;
   bool SendEventAt(Control* control, int type, POINT point, WPARAM wParam, LPARAM lParam,
                    WORD keyCode = 0, float pressure = 0.0f);
-  void TakeCapture();
-  void ReleaseCaptureIfHeld();
   void ArmHoverTracking();
   LRESULT RouteMouseMove(WPARAM wParam, LPARAM lParam);
   LRESULT RouteButtonDown(int type, WPARAM wParam, LPARAM lParam);
