@@ -318,6 +318,43 @@ TEST(ControlEventTest, FocusMovesWithItsEventsAndAHiddenControlLosesIt) {
   EXPECT_EQ(tree.window.GetFocus(), nullptr);
 }
 
+// Deletes the window it belongs to (when given one) or else itself as it loses the focus, as a
+// control whose text services report the change to a handler might.
+class DeletedOnBlur : public Control {
+ public:
+  void HandleEvent(const EventArgs& args) override {
+    if (args.type != ui::kEventInternalKillFocus) {
+      Control::HandleEvent(args);
+      return;
+    }
+    if (doomed_window)
+      delete doomed_window;
+    else
+      delete this;
+  }
+  ui::Window* doomed_window = nullptr;
+};
+
+TEST(ControlEventTest, AFocusChangeEndsWhenLosingTheFocusDeletesTheWindowOrTheControl) {
+  auto* window = new uitest::KeptOnDelete<ui::Window>();
+  DeletedOnBlur outside;  // Of the window but not in its tree: it outlives the window.
+  outside.SetWindow(window);
+  outside.doomed_window = window;
+  window->SetFocus(&outside);
+  ASSERT_EQ(window->GetFocus(), &outside);
+  window->SetFocus(nullptr);
+  outside.SetWindow(nullptr);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+
+  Tree tree;
+  auto* doomed = new uitest::KeptOnDelete<DeletedOnBlur>();
+  tree.root->Add(doomed);
+  tree.window.SetFocus(doomed);
+  tree.window.SetFocus(tree.child);
+  EXPECT_EQ(tree.window.GetFocus(), tree.child);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+}
+
 TEST(ControlEventTest, ADeletedControlIsForgottenByItsWindow) {
   Tree tree;
   tree.child->SetName(L"child");

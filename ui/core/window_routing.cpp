@@ -256,14 +256,19 @@ void Window::SetFocus(Control* control) {
   if (hwnd_ && control && control != focus_ && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
   // 2. The same control again: nothing more.
   if (control == focus_) return;
-  // Kill-focus handlers may delete the control that is to get the focus.
+  // Kill-focus handling may delete the control that is to get the focus, the old focus control
+  // or the window itself.
   const std::weak_ptr<nbase::WeakFlag> target =
       control ? control->GetWeakFlag() : std::weak_ptr<nbase::WeakFlag>();
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   // 3. The old focus loses it.
   if (Control* old = focus_) {
+    const std::weak_ptr<nbase::WeakFlag> oldAlive = old->GetWeakFlag();
     SendEvent(old, kEventInternalKillFocus);
+    if (alive.expired()) return;
     focus_ = nullptr;
-    SendEvent(old, kEventKillFocus);
+    if (!oldAlive.expired()) SendEvent(old, kEventKillFocus);
+    if (alive.expired()) return;
   }
   // 4. Only a visible, enabled control of this window takes it.
   if (!control || target.expired()) return;
