@@ -371,6 +371,22 @@ TEST(ControlEventTest, ADeletedControlIsForgottenByItsWindow) {
   EXPECT_EQ(tree.root->GetCount(), 0);
 }
 
+TEST(ControlEventTest, TheNameIndexFollowsRenamesAndForgetsTheRenamedWhenTheyGo) {
+  Tree tree;
+  auto* named = new Control();
+  named->SetName(L"old");
+  tree.root->Add(named);
+  named->SetName(L"new");
+  EXPECT_EQ(tree.window.FindControl(L"new"), named);
+  EXPECT_EQ(tree.window.FindControl(L"old"), nullptr);
+  tree.child->ApplyAttributeList(L"name=\"markup\"");  // What a markup event applies.
+  EXPECT_EQ(tree.window.FindControl(L"markup"), tree.child);
+
+  delete named;
+  EXPECT_EQ(tree.window.FindControl(L"new"), nullptr);
+  EXPECT_EQ(tree.window.FindControl(L"old"), nullptr);
+}
+
 TEST(ControlEventTest, TooltipTextDataIdAndUserData) {
   Control control;
   control.SetToolTipText(L"a<n>b<n>");

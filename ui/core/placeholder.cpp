@@ -1,6 +1,7 @@
 #include "ui/core/placeholder.h"
 
 #include "ui/core/box.h"
+#include "ui/core/control.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/string_helper.h"
 #include "ui/core/window.h"
@@ -22,6 +23,16 @@ std::string PlaceHolder::GetUTF8Name() const {
   std::string utf8;
   StringHelper::WideToUtf8(name_, &utf8);
   return utf8;
+}
+
+void PlaceHolder::SetName(const std::wstring& name) {
+  if (name == name_) return;
+  const std::wstring old = name_;
+  name_ = name;
+  // Only a control of the tree is in the window's name index; one still being built joins it
+  // with the name it has when it is added.
+  if (window_ && (parent_ || window_->GetRoot() == this))
+    window_->RenameControl(static_cast<Control*>(this), old);
 }
 
 void PlaceHolder::SetWindowAndParent(Window* window, Box* parent, bool init) {

@@ -42,10 +42,11 @@ class PlaceHolder : public virtual nbase::SupportWeakCallback {
   PlaceHolder(const PlaceHolder&) = delete;
   PlaceHolder& operator=(const PlaceHolder&) = delete;
 
-  // The name the window's find-by-name looks up (markup "name").
+  // The name the window's find-by-name looks up (markup "name"). A control of a window's tree
+  // that is renamed is found by its new name from then on, and no longer by the old one.
   const std::wstring& GetName() const { return name_; }
   std::string GetUTF8Name() const;
-  void SetName(const std::wstring& name) { name_ = name; }
+  void SetName(const std::wstring& name);
 
   virtual Window* GetWindow() const { return window_; }
   // Replaces the owning window only.
