@@ -207,9 +207,17 @@ TEST(BuilderTest, ClassesJoinTheirAttributesIntoOneListThatControlsApply) {
       L"  <Class name=\"tip\" _value=\"ab\u00e7\u4e2d\" tooltiptext=\"long text here\"/>"
       L"  <Class name=\"tip\" _value=\"second\"/>"
       L"  <Class value=\"width=&quot;1&quot;\"/>"
-      L"  <VBox><Button name=\"b\" class=\"btn tip\"/></VBox>"
+      L"  <Class name=\"late\" height=\"30\" value=\"width=&quot;80&quot; \" tooltiptext=\"t\"/>"
+      L"  <VBox><Button name=\"b\" class=\"btn tip\"/><Button name=\"c\" class=\"late\"/></VBox>"
       L"</Window>");
   EXPECT_EQ(built.window.GetClassAttributes(L"btn"), L"width=\"80\" height=\"30\"");
+  // A value after other attributes is joined with one blank, like every other pair.
+  EXPECT_EQ(built.window.GetClassAttributes(L"late"),
+            L"height=\"30\" width=\"80\" tooltiptext=\"t\"");
+  Control* late = built.window.FindControl(L"c");
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(late->GetFixedWidth(), 80);
+  EXPECT_EQ(late->GetToolTipText(), L"t");
   EXPECT_EQ(built.window.GetClassAttributes(L"tip"), L"value=\"second\"");  // The later one.
   auto* button = As<ui::Button>(built.window.FindControl(L"b"));
   ASSERT_NE(button, nullptr);
