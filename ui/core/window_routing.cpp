@@ -85,6 +85,14 @@ LRESULT Window::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* h
         ReleasePressedControls();
       }
       return 0;
+    case WM_CAPTURECHANGED:
+      // Taken away (a menu or a message box opened from a press), not let go by the routing
+      // itself, which clears the flag first: the pressed control no longer gets the moves.
+      if (mouse_captured_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
+        mouse_captured_ = false;
+        captured_ = nullptr;
+      }
+      return 0;
     case WM_PAINT:
       Paint();
       *handled = true;
