@@ -95,7 +95,7 @@ void Box::SetEnabled(bool enabled) {
   Invalidate();
 }
 
-Control* Box::FindControl(FindControlProc proc, void* data, UINT flags, POINT scrollOffset) {
+Control* Box::FindControl(FindControlProc proc, void* data, UINT flags) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   const bool hitTest = (flags & kFindHitTest) != 0;
@@ -108,20 +108,21 @@ Control* Box::FindControl(FindControlProc proc, void* data, UINT flags, POINT sc
     if (Control* self = Control::FindControl(proc, data, flags)) return self;
   }
 
-  // Children see a hit-test point shifted by the scroll position.
-  POINT shifted = {0, 0};
-  void* childData = data;
-  if (hitTest) {
-    shifted = *static_cast<const POINT*>(data);
-    shifted.x += scrollOffset.x;
-    shifted.y += scrollOffset.y;
-    childData = &shifted;
-  }
   const RECT inner = GetPaddingPos();
   const int count = static_cast<int>(items_.size());
   const bool topFirst = (flags & kFindTopFirst) != 0;
   for (int n = 0; n < count; ++n) {
     Control* child = items_[topFirst ? count - 1 - n : n];
+    // A child is hit-tested at the point in its own coordinates.
+    POINT shifted = {0, 0};
+    void* childData = data;
+    if (hitTest) {
+      const SIZE shift = GetChildScrollOffset(child);
+      shifted = *static_cast<const POINT*>(data);
+      shifted.x += shift.cx;
+      shifted.y += shift.cy;
+      childData = &shifted;
+    }
     Control* found = child->FindControl(proc, childData, flags);
     if (!found) continue;
     if (!hitTest || found->IsFloat()) return found;

@@ -171,22 +171,24 @@ void PlaceHolder::Invalidate() {
   if (!IsVisible()) return;
   cache_dirty_ = true;
   if (!window_) return;
-  RECT pos = GetPos(true);
-  const SIZE scroll = GetScrollOffset();
-  ::OffsetRect(&pos, -scroll.cx, -scroll.cy);
-  window_->Invalidate(pos);
+  window_->Invalidate(ToWindowRect(GetPos(true)));
 }
 
 SIZE PlaceHolder::GetScrollOffset() const {
-  for (const Box* ancestor = parent_; ancestor; ancestor = ancestor->GetParent()) {
-    SIZE offset = {0, 0};
-    bool vertical = false;
-    if (!ancestor->GetChildScrollOffset(&offset, &vertical)) continue;
-    // A float child of a vertically scrolling box stays where it is while the content scrolls.
-    if (float_ && ancestor == parent_ && vertical) return SIZE{0, 0};
-    return offset;
+  SIZE total = {0, 0};
+  const PlaceHolder* child = this;
+  for (const Box* box = parent_; box; child = box, box = box->GetParent()) {
+    const SIZE shift = box->GetChildScrollOffset(child);
+    total.cx += shift.cx;
+    total.cy += shift.cy;
   }
-  return SIZE{0, 0};
+  return total;
+}
+
+RECT PlaceHolder::ToWindowRect(RECT rect) const {
+  const SIZE scroll = GetScrollOffset();
+  ::OffsetRect(&rect, -scroll.cx, -scroll.cy);
+  return rect;
 }
 
 }  // namespace ui

@@ -93,8 +93,7 @@ void ScrollableBox::SetMouseEnabled(bool enabled) {
   Box::SetMouseEnabled(enabled);
 }
 
-Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags,
-                                    POINT /*scrollOffset*/) {
+Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   if (flags & kFindHitTest) {
@@ -112,8 +111,7 @@ Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags
     if (Control* found = vbar_->FindControl(proc, data, flags)) return found;
   if (hbar_)
     if (Control* found = hbar_->FindControl(proc, data, flags)) return found;
-  const SIZE position = GetScrollPos();
-  return Box::FindControl(proc, data, flags, POINT{position.cx, position.cy});
+  return Box::FindControl(proc, data, flags);
 }
 
 void ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
@@ -152,28 +150,35 @@ void ScrollableBox::PaintChildren(IRenderContext* context, const RECT& area) {
   if (!::IntersectRect(&visible, &area, &rect_)) return;
   if (g_first_paint.exchange(false)) UpdateChildImages(true);
 
-  // What of the content shows: the area inside the padding, in content coordinates.
+  // What of the content shows: the area inside the padding.
   const RECT view = GetPaddingPos();
-  const SIZE scroll = GetScrollPos();
   const POINT renderOffset = GetRenderOffset();
-  RECT content = {0, 0, 0, 0};
-  const bool contentShows = ::IntersectRect(&content, &area, &view) != FALSE;
-  ::OffsetRect(&content, scroll.cx + renderOffset.x, scroll.cy + renderOffset.y);
+  RECT shown = {0, 0, 0, 0};
+  const bool contentShows = ::IntersectRect(&shown, &area, &view) != FALSE;
 
   for (Control* child : GetItems()) {
     if (!child->IsVisible()) continue;
-    if (child->IsFloat()) {
-      child->PaintWithClip(context, area);
+    // Each child is painted in its own coordinates: the origin moves by its shift.
+    const SIZE shift = GetChildScrollOffset(child);
+    const auto paintShifted = [context, child, shift](RECT childArea) {
+      ::OffsetRect(&childArea, shift.cx, shift.cy);
+      const POINT origin = context->OffsetWindowOrg(POINT{shift.cx, shift.cy});
+      child->PaintWithClip(context, childArea);
+      context->SetWindowOrg(origin);
+    };
+    if (child->IsFloat()) {  // Over the content: neither clipped to the view nor skipped with it.
+      paintShifted(area);
       continue;
     }
     // A child outside what shows would paint nothing: skip it before setting up the clip.
+    RECT content = shown;
+    ::OffsetRect(&content, shift.cx + renderOffset.x, shift.cy + renderOffset.y);
     RECT overlap;
     const RECT pos = child->GetPos();
     if (!contentShows || !::IntersectRect(&overlap, &content, &pos)) continue;
     AutoClip clip(context, view, IsClipToPosition());
-    const POINT origin = context->OffsetWindowOrg(POINT{scroll.cx, scroll.cy});
-    child->PaintWithClip(context, content);
-    context->SetWindowOrg(origin);
+    ::OffsetRect(&content, -shift.cx, -shift.cy);  // paintShifted moves it back.
+    paintShifted(content);
   }
   if (hbar_ && hbar_->IsVisible()) hbar_->PaintWithClip(context, area);
   if (vbar_ && vbar_->IsVisible()) vbar_->PaintWithClip(context, area);
@@ -220,12 +225,10 @@ bool ScrollableBox::MouseLeave(const EventArgs& args) {
   return true;
 }
 
-bool ScrollableBox::GetChildScrollOffset(SIZE* offset, bool* vertical) const {
-  const bool scrollsVertically = HasVRange();
-  if (!scrollsVertically && !HasHRange()) return false;
-  *offset = GetScrollPos();
-  *vertical = scrollsVertically;
-  return true;
+SIZE ScrollableBox::GetChildScrollOffset(const PlaceHolder* child) const {
+  if (!child || child->IsFloat() || child == vbar_.get() || child == hbar_.get())
+    return SIZE{0, 0};
+  return GetScrollPos();
 }
 
 // ---------------------------------------------------------------------------------------------

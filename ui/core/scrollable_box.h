@@ -56,8 +56,7 @@ class ScrollableBox : public Box {
   void SetPos(RECT rect) override;
   void SetMouseEnabled(bool enabled) override;
   // The bars first (they lie over the content), then the children at the scrolled point.
-  Control* FindControl(FindControlProc proc, void* data, UINT flags,
-                       POINT scrollOffset = POINT{0, 0}) override;
+  Control* FindControl(FindControlProc proc, void* data, UINT flags) override;
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
   // The children shifted by the scroll position (clipped to the padding when the box clips), then
   // the bars on top.
@@ -68,7 +67,9 @@ class ScrollableBox : public Box {
   bool MouseEnter(const EventArgs& args) override;
   // Hides them again once the pointer is outside the box (not when it moves onto a bar).
   bool MouseLeave(const EventArgs& args) override;
-  bool GetChildScrollOffset(SIZE* offset, bool* vertical) const override;
+  // The scroll position, except for float children and the bars, which stay in place over the
+  // content.
+  SIZE GetChildScrollOffset(const PlaceHolder* child) const override;
 
   // ----- Scrolling -----------------------------------------------------------------------------
   virtual SIZE GetScrollPos() const;
