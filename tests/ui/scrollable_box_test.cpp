@@ -360,6 +360,27 @@ TEST_F(ScrollableBoxTest, MovingAControlInAContainerOfTheContentRepaintsWhereItS
   EXPECT_TRUE(uitest::TakeUpdateRegion(window_.GetHWND()));
 }
 
+TEST_F(ScrollableBoxTest, AChildThatRemovesTheBoxWhileItsBarIsFittedLeavesTheBoxAlone) {
+  auto* root = new ui::VBox();
+  root->SetDelayedDestroy(false);
+  auto* box = new uitest::KeptOnDelete<ScrollableBox>(new ui::VLayout());
+  box->SetAttribute(L"vscrollbar", L"true");
+  box->SetAttribute(L"scrollbarfloat", L"false");  // The bar takes its width off the rows.
+  Control* row = Row(1000);
+  box->Add(row);
+  root->Add(box);
+  window_.AttachRoot(root);
+  int moves = 0;
+  row->AttachEvent(ui::kEventPositionChange, [&](const ui::EventArgs&) {
+    if (++moves == 2) root->Remove(box);  // Narrowed for the bar that just appeared.
+    return true;
+  });
+  box->SetPos(kBoxRect);
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(root->GetCount(), 0);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+}
+
 TEST_F(ScrollableBoxTest, WideContentScrollsHorizontallyWithTheSameKeys) {
   auto* row = new ScrollableBox(new ui::HLayout());
   row->SetAttribute(L"hscrollbar", L"true");
