@@ -97,6 +97,14 @@ TEST(AnimationTest, AWidthFadeOfNothingEndsAtOnceAndAnInOutFadeOfNothingSlides10
   EXPECT_EQ(fromRight->GetStartValue(), -100);
 }
 
+TEST(AnimationTest, SizeFadesRunToTheSizeTheControlAsksFor) {
+  Control control;
+  control.SetFixedWidth(120);
+  control.SetFixedHeight(30);
+  EXPECT_EQ(control.GetAnimationManager().SetFadeWidth(true)->GetEndValue(), 120);
+  EXPECT_EQ(control.GetAnimationManager().SetFadeHeight(true)->GetEndValue(), 30);
+}
+
 TEST(AnimationTest, APlayerDeletedByItsFirstStepIsNotTouchedAfterwards) {
   ui::ManualClock clock;
   for (bool backward : {false, true}) {
