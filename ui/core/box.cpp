@@ -243,10 +243,13 @@ bool Box::AddAt(Control* control, int index) {
   } else {
     control->SetWindowAndParent(nullptr, this, false);
   }
-  if (IsVisible())
+  // The control takes this box's visibility (one let go by a hidden box shows again here).
+  if (IsVisible()) {
+    if (!control->IsInternVisible()) control->SetInternVisible(true);
     Arrange();
-  else
+  } else {
     control->SetInternVisible(false);
+  }
   items_.insert(items_.begin() + index, control);
   ++child_list_version_;
   return true;
