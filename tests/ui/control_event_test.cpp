@@ -355,6 +355,16 @@ TEST(ControlEventTest, AFocusChangeEndsWhenLosingTheFocusDeletesTheWindowOrTheCo
   EXPECT_TRUE(uitest::DeletedObjectsUntouched());
 }
 
+TEST(ControlEventTest, HidingTheRootRepaintsWhereItWas) {
+  ui::Window window;
+  window.Init(uitest::MakeTestWindow());
+  window.AttachRoot(new Box());
+  window.ArrangeRoot(RECT{0, 0, 200, 200});
+  uitest::TakeUpdateRegion(window.GetHWND());
+  window.GetRoot()->SetVisible(false);
+  EXPECT_TRUE(uitest::TakeUpdateRegion(window.GetHWND()));
+}
+
 TEST(ControlEventTest, ADeletedControlIsForgottenByItsWindow) {
   Tree tree;
   tree.child->SetName(L"child");

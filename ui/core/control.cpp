@@ -152,6 +152,8 @@ void Control::SetFadeVisible(bool visible) {
 void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   const bool wasVisible = IsVisible();
+  // What it covered shows what lies beneath from now on; a root has no parent to repaint it.
+  if (wasVisible && !visible) Invalidate();
   visible_ = visible;
   focused_ = false;
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
