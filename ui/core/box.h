@@ -88,10 +88,11 @@ class Box : public Control {
   // The position shrunk by the layout's padding.
   virtual RECT GetPaddingPos() const;
 
-  // How far this box moves child (its own) from content to window coordinates: a child at
-  // content y 400 in a box scrolled by 300 shows at window y 100. (0, 0) for a box that does not
-  // scroll (the scrollable box overrides it). Hit testing, painting, repainting and
-  // PlaceHolder::GetScrollOffset all take the shift from here.
+  // The shift from this box's coordinates into those of child (one of its own): a point of the
+  // box plus the shift is the same point for the child, so a child at y 400 of a box scrolled by
+  // 300 shows at the box's y 100. (0, 0) for a box that does not scroll (the scrollable box
+  // overrides it). Hit testing, painting, repainting and PlaceHolder::GetScrollOffset all take
+  // the shift from here.
   virtual SIZE GetChildScrollOffset(const PlaceHolder* child) const { return SIZE{0, 0}; }
 
   // Changes whenever a child is added, removed or moved (layouts stop placing a stale list).

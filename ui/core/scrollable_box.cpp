@@ -169,14 +169,14 @@ void ScrollableBox::PaintChildren(IRenderContext* context, const RECT& area) {
       paintShifted(area);
       continue;
     }
-    // A child outside what shows would paint nothing: skip it before setting up the clip.
     RECT content = shown;
-    ::OffsetRect(&content, shift.cx + renderOffset.x, shift.cy + renderOffset.y);
-    RECT overlap;
+    ::OffsetRect(&content, renderOffset.x, renderOffset.y);
+    // A child outside what shows would paint nothing: skip it before setting up the clip.
+    RECT overlap = content;
+    ::OffsetRect(&overlap, shift.cx, shift.cy);
     const RECT pos = child->GetPos();
-    if (!contentShows || !::IntersectRect(&overlap, &content, &pos)) continue;
+    if (!contentShows || !::IntersectRect(&overlap, &overlap, &pos)) continue;
     AutoClip clip(context, view, IsClipToPosition());
-    ::OffsetRect(&content, -shift.cx, -shift.cy);  // paintShifted moves it back.
     paintShifted(content);
   }
   if (hbar_ && hbar_->IsVisible()) hbar_->PaintWithClip(context, area);
