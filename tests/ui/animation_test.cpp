@@ -97,6 +97,30 @@ TEST(AnimationTest, AWidthFadeOfNothingEndsAtOnceAndAnInOutFadeOfNothingSlides10
   EXPECT_EQ(fromRight->GetStartValue(), -100);
 }
 
+TEST(AnimationTest, SizeFadesRunToTheSizeTheControlAsksFor) {
+  Control control;
+  control.SetFixedWidth(120);
+  control.SetFixedHeight(30);
+  EXPECT_EQ(control.GetAnimationManager().SetFadeWidth(true)->GetEndValue(), 120);
+  EXPECT_EQ(control.GetAnimationManager().SetFadeHeight(true)->GetEndValue(), 30);
+}
+
+TEST(AnimationTest, APlayerDeletedByItsFirstStepIsNotTouchedAfterwards) {
+  ui::ManualClock clock;
+  for (bool backward : {false, true}) {
+    auto* player = new uitest::KeptOnDelete<AnimationPlayer>();
+    player->SetStartValue(0);
+    player->SetEndValue(100);
+    player->SetTotalMillSeconds(0);  // The first step, made at once, ends it.
+    player->SetCallback([player](int) { delete player; });
+    if (backward)
+      player->PlayBackward();
+    else
+      player->PlayForward();
+    EXPECT_TRUE(uitest::DeletedObjectsUntouched()) << (backward ? "backward" : "forward");
+  }
+}
+
 TEST(AnimationTest, ACoefficientPlayerDerivesItsTimeFromTheDistance) {
   ui::ManualClock clock;
   AnimationPlayer player;  // As a width fade of 255 pixels.

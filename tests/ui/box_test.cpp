@@ -115,6 +115,17 @@ TEST(BoxTest, WithoutAutoDestroyARemovedChildIsDetachedAndMayBeAddedElsewhere) {
   EXPECT_FALSE(deleted);
   EXPECT_EQ(child->GetParent(), nullptr);
   EXPECT_TRUE(second.Add(child));
+
+  // Let go by a hidden box, it shows in a shown one.
+  Box hidden;
+  hidden.SetAutoDestroy(false);
+  hidden.SetVisible(false);
+  Control* shown = Sized(10, 10);
+  hidden.Add(shown);
+  ASSERT_TRUE(hidden.Remove(shown));
+  ASSERT_TRUE(second.Add(shown));
+  EXPECT_TRUE(shown->IsVisible());
+
   second.RemoveAll();  // Auto-destroy, no window: at once.
   EXPECT_TRUE(deleted);
   EXPECT_EQ(second.GetCount(), 0);

@@ -10,18 +10,34 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <typeinfo>
 #include <vector>
 
 #include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/child_box.h"
+#include "ui/controls/circle_progress.h"
+#include "ui/controls/combo.h"
 #include "ui/controls/label.h"
+#include "ui/controls/list_box.h"
+#include "ui/controls/list_container_element.h"
 #include "ui/controls/option.h"
+#include "ui/controls/progress.h"
+#include "ui/controls/rich_edit.h"
+#include "ui/controls/scroll_bar.h"
+#include "ui/controls/slider.h"
+#include "ui/controls/tab_box.h"
+#include "ui/controls/tree_node.h"
+#include "ui/controls/tree_view.h"
+#include "ui/controls/virtual_list_box.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/language_strings.h"
+#include "ui/core/stack_layout.h"
+#include "ui/core/tile_layout.h"
 #include "ui/core/window.h"
 #include "ui/core/window_builder.h"
 #include "ui/render/render_interfaces.h"
@@ -122,19 +138,55 @@ TEST(BuilderTest, MarkupTextBuildsItsTreeIntoTheParentAndYieldsTheFirstControl) 
   EXPECT_EQ(built.window.FindControl(L"insideUnknown"), nullptr);
 }
 
-TEST(BuilderTest, EveryBuiltInClassNameMakesItsControl) {
-  const wchar_t* names[] = {L"Control",  L"Box",         L"HBox",      L"VBox",   L"TileBox",
-                            L"Label",    L"Button",      L"CheckBox",  L"Option", L"LabelBox",
-                            L"ButtonBox", L"CheckBoxBox", L"OptionBox", L"RichEdit",
-                            L"TabBox",   L"ChildBox",    L"ListBox",   L"HListBox",
-                            L"VListBox", L"TileListBox", L"VirtualListBox", L"TreeView",
-                            L"TreeNode", L"ListContainerElement", L"Combo", L"Progress",
-                            L"Slider",   L"CircleProgress", L"ScrollBar"};
-  for (const wchar_t* name : names) {
-    std::unique_ptr<Control> control(WindowBuilder::CreateControlByClass(name));
-    EXPECT_NE(control, nullptr) << name;
+TEST(BuilderTest, EveryBuiltInClassNameMakesItsControlWithItsLayout) {
+  struct Made {
+    const wchar_t* name;
+    const std::type_info& control;
+    const std::type_info* layout;  // Null for a control that is no box.
+  };
+  const Made made[] = {
+      {L"Control", typeid(Control), nullptr},
+      {L"Box", typeid(Box), &typeid(ui::Layout)},
+      {L"HBox", typeid(ui::HBox), &typeid(ui::HLayout)},
+      {L"VBox", typeid(ui::VBox), &typeid(ui::VLayout)},
+      {L"TileBox", typeid(ui::TileBox), &typeid(ui::TileLayout)},
+      {L"TabBox", typeid(ui::TabBox), &typeid(ui::Layout)},
+      {L"ChildBox", typeid(ui::ChildBox), &typeid(ui::Layout)},
+      {L"ListBox", typeid(ui::ListBox), &typeid(ui::Layout)},
+      {L"HListBox", typeid(ui::ListBox), &typeid(ui::HLayout)},
+      {L"VListBox", typeid(ui::ListBox), &typeid(ui::VLayout)},
+      {L"TileListBox", typeid(ui::ListBox), &typeid(ui::TileLayout)},
+      {L"VirtualListBox", typeid(ui::VirtualListBox), &typeid(ui::VirtualLayout)},
+      {L"TreeView", typeid(ui::TreeView), &typeid(ui::VLayout)},
+      {L"TreeNode", typeid(ui::TreeNode), &typeid(ui::Layout)},
+      {L"ListContainerElement", typeid(ui::ListContainerElement), &typeid(ui::Layout)},
+      {L"Combo", typeid(ui::Combo), &typeid(ui::Layout)},
+      {L"Label", typeid(ui::Label), nullptr},
+      {L"Button", typeid(ui::Button), nullptr},
+      {L"CheckBox", typeid(ui::CheckBox), nullptr},
+      {L"Option", typeid(ui::Option), nullptr},
+      {L"LabelBox", typeid(ui::LabelBox), &typeid(ui::Layout)},
+      {L"ButtonBox", typeid(ui::ButtonBox), &typeid(ui::Layout)},
+      {L"CheckBoxBox", typeid(ui::CheckBoxBox), &typeid(ui::Layout)},
+      {L"OptionBox", typeid(ui::OptionBox), &typeid(ui::Layout)},
+      {L"Progress", typeid(ui::Progress), nullptr},
+      {L"Slider", typeid(ui::Slider), nullptr},
+      {L"CircleProgress", typeid(ui::CircleProgress), nullptr},
+      {L"RichEdit", typeid(ui::RichEdit), &typeid(ui::Layout)},
+      {L"ScrollBar", typeid(ui::ScrollBar), nullptr},
+  };
+  EXPECT_EQ(std::size(made), 29u);
+  for (const Made& expected : made) {
+    std::unique_ptr<Control> control(WindowBuilder::CreateControlByClass(expected.name));
+    ASSERT_NE(control, nullptr) << expected.name;
+    const Control& object = *control;
+    EXPECT_TRUE(typeid(object) == expected.control) << expected.name;
+    const auto* box = dynamic_cast<const Box*>(control.get());
+    ASSERT_EQ(box != nullptr, expected.layout != nullptr) << expected.name;
+    if (box) {
+      EXPECT_TRUE(typeid(*box->GetLayout()) == *expected.layout) << expected.name;
+    }
   }
-  EXPECT_EQ(std::size(names), 29u);
   std::unique_ptr<Control> box(WindowBuilder::CreateControlByClass(L"LabelBox"));
   EXPECT_NE(As<Box>(box.get()), nullptr);
   EXPECT_EQ(box->GetFixedWidth(), ui::kSizeStretch);  // The box form stretches.
@@ -207,9 +259,17 @@ TEST(BuilderTest, ClassesJoinTheirAttributesIntoOneListThatControlsApply) {
       L"  <Class name=\"tip\" _value=\"ab\u00e7\u4e2d\" tooltiptext=\"long text here\"/>"
       L"  <Class name=\"tip\" _value=\"second\"/>"
       L"  <Class value=\"width=&quot;1&quot;\"/>"
-      L"  <VBox><Button name=\"b\" class=\"btn tip\"/></VBox>"
+      L"  <Class name=\"late\" height=\"30\" value=\"width=&quot;80&quot; \" tooltiptext=\"t\"/>"
+      L"  <VBox><Button name=\"b\" class=\"btn tip\"/><Button name=\"c\" class=\"late\"/></VBox>"
       L"</Window>");
   EXPECT_EQ(built.window.GetClassAttributes(L"btn"), L"width=\"80\" height=\"30\"");
+  // A value after other attributes is joined with one blank, like every other pair.
+  EXPECT_EQ(built.window.GetClassAttributes(L"late"),
+            L"height=\"30\" width=\"80\" tooltiptext=\"t\"");
+  Control* late = built.window.FindControl(L"c");
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(late->GetFixedWidth(), 80);
+  EXPECT_EQ(late->GetToolTipText(), L"t");
   EXPECT_EQ(built.window.GetClassAttributes(L"tip"), L"value=\"second\"");  // The later one.
   auto* button = As<ui::Button>(built.window.FindControl(L"b"));
   ASSERT_NE(button, nullptr);

@@ -318,6 +318,53 @@ TEST(ControlEventTest, FocusMovesWithItsEventsAndAHiddenControlLosesIt) {
   EXPECT_EQ(tree.window.GetFocus(), nullptr);
 }
 
+// Deletes the window it belongs to (when given one) or else itself as it loses the focus, as a
+// control whose text services report the change to a handler might.
+class DeletedOnBlur : public Control {
+ public:
+  void HandleEvent(const EventArgs& args) override {
+    if (args.type != ui::kEventInternalKillFocus) {
+      Control::HandleEvent(args);
+      return;
+    }
+    if (doomed_window)
+      delete doomed_window;
+    else
+      delete this;
+  }
+  ui::Window* doomed_window = nullptr;
+};
+
+TEST(ControlEventTest, AFocusChangeEndsWhenLosingTheFocusDeletesTheWindowOrTheControl) {
+  auto* window = new uitest::KeptOnDelete<ui::Window>();
+  DeletedOnBlur outside;  // Of the window but not in its tree: it outlives the window.
+  outside.SetWindow(window);
+  outside.doomed_window = window;
+  window->SetFocus(&outside);
+  ASSERT_EQ(window->GetFocus(), &outside);
+  window->SetFocus(nullptr);
+  outside.SetWindow(nullptr);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+
+  Tree tree;
+  auto* doomed = new uitest::KeptOnDelete<DeletedOnBlur>();
+  tree.root->Add(doomed);
+  tree.window.SetFocus(doomed);
+  tree.window.SetFocus(tree.child);
+  EXPECT_EQ(tree.window.GetFocus(), tree.child);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+}
+
+TEST(ControlEventTest, HidingTheRootRepaintsWhereItWas) {
+  ui::Window window;
+  window.Init(uitest::MakeTestWindow());
+  window.AttachRoot(new Box());
+  window.ArrangeRoot(RECT{0, 0, 200, 200});
+  uitest::TakeUpdateRegion(window.GetHWND());
+  window.GetRoot()->SetVisible(false);
+  EXPECT_TRUE(uitest::TakeUpdateRegion(window.GetHWND()));
+}
+
 TEST(ControlEventTest, ADeletedControlIsForgottenByItsWindow) {
   Tree tree;
   tree.child->SetName(L"child");
@@ -332,6 +379,22 @@ TEST(ControlEventTest, ADeletedControlIsForgottenByItsWindow) {
   EXPECT_EQ(tree.window.GetHoverControl(), nullptr);
   EXPECT_EQ(tree.window.FindControl(L"child"), nullptr);
   EXPECT_EQ(tree.root->GetCount(), 0);
+}
+
+TEST(ControlEventTest, TheNameIndexFollowsRenamesAndForgetsTheRenamedWhenTheyGo) {
+  Tree tree;
+  auto* named = new Control();
+  named->SetName(L"old");
+  tree.root->Add(named);
+  named->SetName(L"new");
+  EXPECT_EQ(tree.window.FindControl(L"new"), named);
+  EXPECT_EQ(tree.window.FindControl(L"old"), nullptr);
+  tree.child->ApplyAttributeList(L"name=\"markup\"");  // What a markup event applies.
+  EXPECT_EQ(tree.window.FindControl(L"markup"), tree.child);
+
+  delete named;
+  EXPECT_EQ(tree.window.FindControl(L"new"), nullptr);
+  EXPECT_EQ(tree.window.FindControl(L"old"), nullptr);
 }
 
 TEST(ControlEventTest, TooltipTextDataIdAndUserData) {

@@ -1,5 +1,9 @@
 #include "tests/ui/control_test_support.h"
 
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "base/callback/weak_callback.h"
 #include "tests/ui/test_support.h"
 #include "ui/core/global_manager.h"
@@ -11,6 +15,13 @@ namespace uitest {
 namespace {
 
 const wchar_t kWindowClass[] = L"FernholdControlTestWindow";
+
+constexpr unsigned char kDeletedByte = 0xDD;
+
+std::vector<std::pair<void*, std::size_t>>& KeptBlocks() {
+  static std::vector<std::pair<void*, std::size_t>> blocks;
+  return blocks;
+}
 
 }  // namespace
 
@@ -58,6 +69,22 @@ std::unique_ptr<ui::IRenderContext> MakeCanvas(int width, int height) {
   canvas->Resize(width, height, true);
   canvas->Clear();
   return canvas;
+}
+
+void KeepDeleted(void* block, std::size_t size) {
+  std::memset(block, kDeletedByte, size);
+  KeptBlocks().emplace_back(block, size);
+}
+
+bool DeletedObjectsUntouched() {
+  bool untouched = true;
+  for (const auto& [block, size] : KeptBlocks()) {
+    const auto* bytes = static_cast<const unsigned char*>(block);
+    for (std::size_t i = 0; i < size; ++i) untouched = untouched && bytes[i] == kDeletedByte;
+    ::operator delete(block);
+  }
+  KeptBlocks().clear();
+  return untouched;
 }
 
 }  // namespace uitest

@@ -1,10 +1,12 @@
 // Helpers of the control-tree tests: a driven clock for timers and animations, native windows for
-// a ui::Window under test, a memory canvas to paint into, and a control that tells its deletion.
+// a ui::Window under test, a memory canvas to paint into, a control that tells its deletion, and
+// objects whose memory outlives their deletion to show writes after it.
 #ifndef TESTS_UI_CONTROL_TEST_SUPPORT_H_
 #define TESTS_UI_CONTROL_TEST_SUPPORT_H_
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 
 #include "ui/core/control.h"
@@ -36,6 +38,23 @@ class FlaggedControl : public ui::Control {
 
  private:
   bool* deleted_;
+};
+
+// Keeps the memory of a deleted KeptOnDelete object, filled with a marker byte.
+void KeepDeleted(void* block, std::size_t size);
+// Whether the memory of every object kept since the last call still holds only the marker (no
+// code wrote to an object after deleting it); frees that memory.
+bool DeletedObjectsUntouched();
+
+// A T whose memory is not freed when it is deleted but filled with a marker and kept, so that a
+// test can tell (DeletedObjectsUntouched) whether the code under test wrote to it afterwards; on
+// a real heap such a write goes unseen. Deleting it a second time calls through the marker and
+// crashes.
+template <typename T>
+class KeptOnDelete : public T {
+ public:
+  using T::T;
+  static void operator delete(void* block, std::size_t size) { KeepDeleted(block, size); }
 };
 
 }  // namespace uitest

@@ -30,6 +30,13 @@ Control* Row(int height, const wchar_t* color = nullptr) {
   return row;
 }
 
+// Counts its activations (a click that ends inside it).
+class Clickable : public Control {
+ public:
+  void Activate() override { ++clicks; }
+  int clicks = 0;
+};
+
 // A child that is a little shorter every time it is measured: a layout that never settles.
 class Shrinking : public Control {
  public:
@@ -292,6 +299,86 @@ TEST_F(ScrollableBoxTest, ChildrenAreHitAndPaintedAtTheScrollPosition) {
   EXPECT_EQ(uitest::RgbAt(canvas.get(), 50, 330), 0u);         // Nothing below the box.
   EXPECT_EQ(uitest::CountRgb(canvas.get(), RECT{0, 0, 240, 20}, 0x0000FF), 0);
   uitest::SaveContextPng(canvas.get(), L"scrollable_box_scrolled.png");
+}
+
+TEST_F(ScrollableBoxTest, AFloatChildIsHitWhereItIsPaintedOverTheScrolledContent) {
+  Control* badge = Row(40, L"scroll_grey");
+  badge->SetFixedWidth(40);
+  badge->SetFloat(true);
+  box_->Add(badge);
+  box_->SetPos(kBoxRect);
+  box_->SetScrollPosY(250);
+
+  const POINT onBadge = {30, 30};
+  EXPECT_EQ(window_.FindControlAt(onBadge), badge);
+  EXPECT_TRUE(badge->IsPointInside(onBadge));
+  auto canvas = uitest::MakeCanvas(240, 340);
+  box_->PaintWithClip(canvas.get(), RECT{0, 0, 240, 340});
+  EXPECT_EQ(uitest::RgbAt(canvas.get(), onBadge.x, onBadge.y), 0x808080u);
+}
+
+TEST_F(ScrollableBoxTest, AClickInABoxScrolledInsideAScrolledBoxActivatesWhatItHits) {
+  // Outer content: a row 0 to 200, the inner box 200 to 400, a row 400 to 800 (range 500).
+  // Inner content: a row 0 to 150, the button 150 to 250, a row 250 to 350 (range 150).
+  auto* outer = new ScrollableBox(new ui::VLayout());
+  outer->SetAttribute(L"vscrollbar", L"true");
+  auto* inner = new ScrollableBox(new ui::VLayout());
+  inner->SetAttribute(L"vscrollbar", L"true");
+  inner->SetFixedHeight(200);
+  auto* button = new Clickable();
+  button->SetFixedHeight(100);
+  inner->Add(Row(150));
+  inner->Add(button);
+  inner->Add(Row(100));
+  outer->Add(Row(200));
+  outer->Add(inner);
+  outer->Add(Row(400));
+  window_.AttachRoot(outer);
+  outer->SetPos(kBoxRect);
+  outer->SetScrollPosY(200);
+  inner->SetScrollPosY(150);
+
+  const POINT onButton = {50, 70};  // The button shows from window y 20 to 120.
+  ASSERT_EQ(window_.FindControlAt(onButton), button);
+  button->SendEvent(ui::kEventButtonDown, 0, 0, 0, onButton);
+  button->SendEvent(ui::kEventButtonUp, 0, 0, 0, onButton);
+  EXPECT_EQ(button->clicks, 1);
+}
+
+TEST_F(ScrollableBoxTest, MovingAControlInAContainerOfTheContentRepaintsWhereItShows) {
+  window_.Init(uitest::MakeTestWindow());
+  auto* container = new ui::VBox();
+  container->SetFixedHeight(100);
+  Control* moved = Row(40);
+  container->Add(moved);
+  box_->AddAt(container, 3);  // Content y 300 to 400.
+  box_->SetPos(kBoxRect);
+  box_->SetScrollPosY(300);  // The container shows at the top of the box.
+  uitest::TakeUpdateRegion(window_.GetHWND());
+
+  moved->SetPos(RECT{20, 340, 220, 380});
+  EXPECT_TRUE(uitest::TakeUpdateRegion(window_.GetHWND()));
+}
+
+TEST_F(ScrollableBoxTest, AChildThatRemovesTheBoxWhileItsBarIsFittedLeavesTheBoxAlone) {
+  auto* root = new ui::VBox();
+  root->SetDelayedDestroy(false);
+  auto* box = new uitest::KeptOnDelete<ScrollableBox>(new ui::VLayout());
+  box->SetAttribute(L"vscrollbar", L"true");
+  box->SetAttribute(L"scrollbarfloat", L"false");  // The bar takes its width off the rows.
+  Control* row = Row(1000);
+  box->Add(row);
+  root->Add(box);
+  window_.AttachRoot(root);
+  int moves = 0;
+  row->AttachEvent(ui::kEventPositionChange, [&](const ui::EventArgs&) {
+    if (++moves == 2) root->Remove(box);  // Narrowed for the bar that just appeared.
+    return true;
+  });
+  box->SetPos(kBoxRect);
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(root->GetCount(), 0);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
 }
 
 TEST_F(ScrollableBoxTest, WideContentScrollsHorizontallyWithTheSameKeys) {

@@ -26,8 +26,7 @@ constexpr DWORD kWaitMs = 20000;
 
 struct ProcessUse {
   DWORD handles = 0;
-  DWORD gdiObjects = 0;
-  DWORD userObjects = 0;
+  DWORD windows = 0;
   SIZE_T privateBytes = 0;
 };
 
@@ -43,11 +42,31 @@ DWORD CountHandles() {
   return count;
 }
 
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
+  ++*reinterpret_cast<DWORD*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountWindowAndChildren(HWND hwnd, LPARAM count) {
+  CountWindow(hwnd, count);
+  ::EnumChildWindows(hwnd, &CountWindow, count);
+  return TRUE;
+}
+
+// The windows of this thread with their children (tooltips and other owned windows are
+// top-level windows of the thread). GetGuiResources, which would count every USER and GDI
+// object, reads 0 under Wine.
+DWORD CountThreadWindows() {
+  DWORD count = 0;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindowAndChildren,
+                      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 ProcessUse MeasureProcess() {
   ProcessUse use;
   use.handles = CountHandles();
-  use.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-  use.userObjects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+  use.windows = CountThreadWindows();
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof(counters);
   if (::GetProcessMemoryInfo(::GetCurrentProcess(),
@@ -117,22 +136,27 @@ TEST_F(SkinWindowRobustnessTest, TwoHundredWindowsOpenedAndClosedGiveBackHandles
   const ProcessUse before = MeasureProcess();
   for (int i = 0; i < kWindows; ++i) ASSERT_TRUE(OpenPaintAndClose(L"robust", L"seed.xml", true));
   const ProcessUse after = MeasureProcess();
-  std::printf(
-      "after %d windows: handles %lu -> %lu, GDI objects %lu -> %lu, USER objects %lu -> %lu, "
-      "private bytes %llu -> %llu\n",
-      kWindows, static_cast<unsigned long>(before.handles),
-      static_cast<unsigned long>(after.handles), static_cast<unsigned long>(before.gdiObjects),
-      static_cast<unsigned long>(after.gdiObjects), static_cast<unsigned long>(before.userObjects),
-      static_cast<unsigned long>(after.userObjects),
-      static_cast<unsigned long long>(before.privateBytes),
-      static_cast<unsigned long long>(after.privateBytes));
+  std::printf("after %d windows: handles %lu -> %lu, windows %lu -> %lu, "
+              "private bytes %llu -> %llu\n",
+              kWindows, static_cast<unsigned long>(before.handles),
+              static_cast<unsigned long>(after.handles), static_cast<unsigned long>(before.windows),
+              static_cast<unsigned long>(after.windows),
+              static_cast<unsigned long long>(before.privateBytes),
+              static_cast<unsigned long long>(after.privateBytes));
   ASSERT_GT(before.handles, 0u);
   ASSERT_GT(before.privateBytes, 0u);
   EXPECT_LE(after.handles, before.handles + before.handles / 20);
   EXPECT_LE(after.privateBytes, before.privateBytes + before.privateBytes / 20);
-  // Counted on Windows only (0 under Wine).
-  EXPECT_LE(after.gdiObjects, before.gdiObjects + before.gdiObjects / 20);
-  EXPECT_LE(after.userObjects, before.userObjects + before.userObjects / 20);
+  EXPECT_EQ(after.windows, before.windows);
+
+  // The windows are counted here: an open one shows.
+  SkinWindow::Life life;
+  auto* open = new SkinWindow(L"robust", L"seed.xml", &life);
+  HWND hwnd = open->Create(nullptr, L"robust", WS_POPUP, 0, true, RECT{20, 20, 120, 120});
+  ASSERT_TRUE(hwnd);
+  EXPECT_GT(CountThreadWindows(), before.windows);
+  ::SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(life.deleted);
 }
 
 TEST_F(SkinWindowRobustnessTest, MutatedSkinsBuildAndPaintOrFailWithOneReportEach) {

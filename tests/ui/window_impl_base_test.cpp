@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/screen_capture.h"
+#include "tests/ui/control_test_support.h"
 #include "tests/ui/skin_window_test_support.h"
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
@@ -58,6 +59,25 @@ TEST(WindowImplBaseTest, ASkinThatDoesNotLoadFailsCreationThroughTheReporter) {
   auto* nameless = new Nameless(L"implbase", L"broken.xml", &life);
   EXPECT_EQ(nameless->Create(nullptr, L"", WS_POPUP, 0, false, RECT{0, 0, 100, 100}), nullptr);
   EXPECT_TRUE(life.deleted);
+}
+
+TEST(WindowImplBaseTest, ACloseListenerThatDeletesTheWindowLeavesNothingToDeleteAgain) {
+  ASSERT_TRUE(uitest::WriteSkin(L"implbase", L"plain.xml", "<Window><VBox/></Window>"));
+  SkinWindow::Life life;
+  auto* window = new uitest::KeptOnDelete<SkinWindow>(L"implbase", L"plain.xml", &life);
+  HWND hwnd = window->Create(nullptr, L"plain", WS_POPUP, 0, false, RECT{0, 0, 100, 100});
+  ASSERT_TRUE(hwnd);
+  window->AttachWindowEvent(ui::kEventWindowClose, [window](const ui::EventArgs&) {
+    delete window;
+    return true;
+  });
+  // The last message straight to the window procedure: delivered by the system, a fault inside
+  // it would be swallowed.
+  const auto procedure = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+  procedure(hwnd, WM_NCDESTROY, 0, 0);
+  EXPECT_TRUE(life.deleted);
+  EXPECT_TRUE(uitest::DeletedObjectsUntouched());
+  ::DestroyWindow(hwnd);
 }
 
 TEST(WindowImplBaseTest, TheShadowBoxWrapsTheRootAndTheWholeWindowIsClientArea) {

@@ -100,6 +100,20 @@ TEST(WindowRoutingTest, APressedControlKeepsTheMouseUntilReleasedAndClicksOnlyOv
   EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST(WindowRoutingTest, ACaptureTakenAwayFromAPressSendsTheMovesWhereThePointerIs) {
+  Scene scene;
+  ASSERT_TRUE(scene.hwnd);
+  const RECT a = scene.a->GetPos();
+  const RECT b = scene.b->GetPos();
+  ::SendMessageW(scene.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.left + 5, a.top + 5));
+  ASSERT_EQ(::GetCapture(), scene.hwnd);
+  ::ReleaseCapture();  // As a menu or a message box opened from the press takes it.
+  scene.a->Clear();
+  ::SendMessageW(scene.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(b.left + 5, b.top + 5));
+  EXPECT_EQ(scene.a->Count(ui::kEventMouseMove), 0);
+  EXPECT_EQ(scene.b->Count(ui::kEventMouseMove), 1);
+}
+
 TEST(WindowRoutingTest, RightClickGivesDownUpAndTheContextMenuToOneControl) {
   Scene scene;
   ASSERT_TRUE(scene.hwnd);

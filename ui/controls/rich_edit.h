@@ -89,7 +89,7 @@ class RichEdit : public ScrollableBox, public ITextHostOwner {
   void ClearImageCache() override;
   void HandleEvent(const EventArgs& args) override;
   // The text scrolls inside the text services, not by moving children.
-  bool GetChildScrollOffset(SIZE* offset, bool* vertical) const override { return false; }
+  SIZE GetChildScrollOffset(const PlaceHolder* child) const override { return SIZE{0, 0}; }
   // The bars move, and the text services scroll the text to them.
   void SetScrollPos(SIZE position) override;
   void PageUp() override;

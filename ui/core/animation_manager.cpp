@@ -1,17 +1,22 @@
 #include "ui/core/animation_manager.h"
 
+#include <algorithm>
+
 #include "ui/core/control.h"
 
 namespace ui {
 
 namespace {
 
+// Every fade accelerates over the first 30 % of its time and decelerates over the rest.
+constexpr double kFadeSpeedUpRatio = 0.3;
+constexpr double kFadeSlowDownRatio = 0.7;
 constexpr int kFadeMillSeconds = 250;
 constexpr double kSizeFadeCoefficient = 0.00084;
 constexpr double kInOutFadeCoefficient = 0.006;
 // In-out fades of a control that measures less than a pixel slide this far.
 constexpr int kDefaultInOutDistance = 100;
-// The space an in-out fade measures its control in: as much as it likes.
+// The space a fade measures its control in: as much as it likes.
 constexpr SIZE kUnboundedSpace = {999999, 999999};
 
 // The order in which showing and hiding look at the fades.
@@ -20,6 +25,62 @@ constexpr AnimationType kVisibilityOrder[] = {
     kAnimationInoutXFromLeft, kAnimationInoutXFromRight, kAnimationInoutYFromTop,
     kAnimationInoutYFromBottom};
 
+// What a fade's distance is.
+enum class Measure {
+  kOpacity,      // 255.
+  kWidth,        // The width the control asks for; nothing (0) for stretch or auto.
+  kHeight,       // The same for the height.
+  kSlideWidth,   // The width it asks for, or kDefaultInOutDistance when that is below 1.
+  kSlideHeight,  // The same for the height.
+};
+
+// One kind of fade: it runs from start x d to end x d, d being its measured distance, in a given
+// time or at a given acceleration, and hands each value to apply.
+struct FadeKind {
+  AnimationType type;
+  Measure measure;
+  int start;
+  int end;
+  int totalMs;         // -1: derived from the coefficient.
+  double coefficient;  // Speed-up coefficient of a fade without a time.
+  void (*apply)(Control* control, int value);
+};
+
+constexpr FadeKind kFadeKinds[] = {
+    {kAnimationAlpha, Measure::kOpacity, 0, 1, kFadeMillSeconds, 0,
+     [](Control* control, int value) { control->SetAlpha(value); }},
+    {kAnimationHot, Measure::kOpacity, 0, 1, kFadeMillSeconds, 0,
+     [](Control* control, int value) { control->SetHotAlpha(value); }},
+    {kAnimationWidth, Measure::kWidth, 0, 1, -1, kSizeFadeCoefficient,
+     [](Control* control, int value) { control->SetFixedWidth(value, true, false); }},
+    {kAnimationHeight, Measure::kHeight, 0, 1, -1, kSizeFadeCoefficient,
+     [](Control* control, int value) { control->SetFixedHeight(value, false); }},
+    {kAnimationInoutXFromLeft, Measure::kSlideWidth, 1, 0, -1, kInOutFadeCoefficient,
+     [](Control* control, int value) { control->SetRenderOffsetX(value); }},
+    {kAnimationInoutXFromRight, Measure::kSlideWidth, -1, 0, -1, kInOutFadeCoefficient,
+     [](Control* control, int value) { control->SetRenderOffsetX(value); }},
+    {kAnimationInoutYFromTop, Measure::kSlideHeight, 1, 0, -1, kInOutFadeCoefficient,
+     [](Control* control, int value) { control->SetRenderOffsetY(value); }},
+    {kAnimationInoutYFromBottom, Measure::kSlideHeight, -1, 0, -1, kInOutFadeCoefficient,
+     [](Control* control, int value) { control->SetRenderOffsetY(value); }},
+};
+
+const FadeKind* FindFadeKind(AnimationType type) {
+  for (const FadeKind& kind : kFadeKinds)
+    if (kind.type == type) return &kind;
+  return nullptr;
+}
+
+// The distance of a fade of control, measured now (EstimateSize in unbounded space).
+int MeasureDistance(Measure measure, Control* control) {
+  if (measure == Measure::kOpacity) return 255;
+  const SIZE size = control->EstimateSize(kUnboundedSpace);
+  const bool across = measure == Measure::kWidth || measure == Measure::kSlideWidth;
+  const int extent = across ? size.cx : size.cy;
+  if (measure == Measure::kWidth || measure == Measure::kHeight) return std::max(extent, 0);
+  return extent < 1 ? kDefaultInOutDistance : extent;
+}
+
 }  // namespace
 
 AnimationPlayer* AnimationManager::GetAnimationPlayer(AnimationType type) const {
@@ -27,108 +88,46 @@ AnimationPlayer* AnimationManager::GetAnimationPlayer(AnimationType type) const 
   return it == players_.end() ? nullptr : it->second.get();
 }
 
-AnimationPlayer* AnimationManager::MakePlayer(AnimationType type) {
+AnimationPlayer* AnimationManager::SetFade(AnimationType type, bool on) {
+  const FadeKind* kind = FindFadeKind(type);
+  if (!kind) return nullptr;
+  if (!on) {
+    players_.erase(type);
+    return nullptr;
+  }
+  const int distance = MeasureDistance(kind->measure, control_);
   auto player = std::make_unique<AnimationPlayer>();
-  player->SetSpeedUpRatio(0.3);
-  player->SetSlowDownRatio(0.7);
+  player->SetSpeedUpRatio(kFadeSpeedUpRatio);
+  player->SetSlowDownRatio(kFadeSlowDownRatio);
+  player->SetStartValue(kind->start * distance);
+  player->SetEndValue(kind->end * distance);
+  if (kind->totalMs >= 0)
+    player->SetTotalMillSeconds(kind->totalMs);
+  else
+    player->SetSpeedUpCoefficient(kind->coefficient);
+  Control* control = control_;
+  const auto apply = kind->apply;
+  player->SetCallback(
+      control->ToWeakCallback([control, apply](int value) { apply(control, value); }));
   AnimationPlayer* raw = player.get();
   players_[type] = std::move(player);
   return raw;
 }
 
-AnimationPlayer* AnimationManager::SetFadeAlpha(bool on) {
-  if (!on) {
-    players_.erase(kAnimationAlpha);
-    return nullptr;
-  }
-  AnimationPlayer* player = MakePlayer(kAnimationAlpha);
-  player->SetStartValue(0);
-  player->SetEndValue(255);
-  player->SetTotalMillSeconds(kFadeMillSeconds);
-  Control* control = control_;
-  player->SetCallback(control->ToWeakCallback([control](int value) { control->SetAlpha(value); }));
-  return player;
-}
+AnimationPlayer* AnimationManager::SetFadeAlpha(bool on) { return SetFade(kAnimationAlpha, on); }
 
-AnimationPlayer* AnimationManager::SetFadeHot(bool on) {
-  if (!on) {
-    players_.erase(kAnimationHot);
-    return nullptr;
-  }
-  AnimationPlayer* player = MakePlayer(kAnimationHot);
-  player->SetStartValue(0);
-  player->SetEndValue(255);
-  player->SetTotalMillSeconds(kFadeMillSeconds);
-  Control* control = control_;
-  player->SetCallback(
-      control->ToWeakCallback([control](int value) { control->SetHotAlpha(value); }));
-  return player;
-}
+AnimationPlayer* AnimationManager::SetFadeHot(bool on) { return SetFade(kAnimationHot, on); }
 
-AnimationPlayer* AnimationManager::SetFadeWidth(bool on) {
-  if (!on) {
-    players_.erase(kAnimationWidth);
-    return nullptr;
-  }
-  AnimationPlayer* player = MakePlayer(kAnimationWidth);
-  player->SetStartValue(0);
-  player->SetEndValue(control_->GetEstimatedSize().cx);
-  player->SetSpeedUpCoefficient(kSizeFadeCoefficient);
-  Control* control = control_;
-  player->SetCallback(control->ToWeakCallback(
-      [control](int value) { control->SetFixedWidth(value, true, false); }));
-  return player;
-}
+AnimationPlayer* AnimationManager::SetFadeWidth(bool on) { return SetFade(kAnimationWidth, on); }
 
-AnimationPlayer* AnimationManager::SetFadeHeight(bool on) {
-  if (!on) {
-    players_.erase(kAnimationHeight);
-    return nullptr;
-  }
-  AnimationPlayer* player = MakePlayer(kAnimationHeight);
-  player->SetStartValue(0);
-  player->SetEndValue(control_->GetEstimatedSize().cy);
-  player->SetSpeedUpCoefficient(kSizeFadeCoefficient);
-  Control* control = control_;
-  player->SetCallback(
-      control->ToWeakCallback([control](int value) { control->SetFixedHeight(value, false); }));
-  return player;
-}
+AnimationPlayer* AnimationManager::SetFadeHeight(bool on) { return SetFade(kAnimationHeight, on); }
 
 AnimationPlayer* AnimationManager::SetFadeInOutX(bool on, bool fromRight) {
-  const AnimationType type = fromRight ? kAnimationInoutXFromRight : kAnimationInoutXFromLeft;
-  if (!on) {
-    players_.erase(type);
-    return nullptr;
-  }
-  int width = control_->EstimateSize(kUnboundedSpace).cx;
-  if (width < 1) width = kDefaultInOutDistance;
-  AnimationPlayer* player = MakePlayer(type);
-  player->SetStartValue(fromRight ? -width : width);
-  player->SetEndValue(0);
-  player->SetSpeedUpCoefficient(kInOutFadeCoefficient);
-  Control* control = control_;
-  player->SetCallback(
-      control->ToWeakCallback([control](int value) { control->SetRenderOffsetX(value); }));
-  return player;
+  return SetFade(fromRight ? kAnimationInoutXFromRight : kAnimationInoutXFromLeft, on);
 }
 
 AnimationPlayer* AnimationManager::SetFadeInOutY(bool on, bool fromBottom) {
-  const AnimationType type = fromBottom ? kAnimationInoutYFromBottom : kAnimationInoutYFromTop;
-  if (!on) {
-    players_.erase(type);
-    return nullptr;
-  }
-  int height = control_->EstimateSize(kUnboundedSpace).cy;
-  if (height < 1) height = kDefaultInOutDistance;
-  AnimationPlayer* player = MakePlayer(type);
-  player->SetStartValue(fromBottom ? -height : height);
-  player->SetEndValue(0);
-  player->SetSpeedUpCoefficient(kInOutFadeCoefficient);
-  Control* control = control_;
-  player->SetCallback(
-      control->ToWeakCallback([control](int value) { control->SetRenderOffsetY(value); }));
-  return player;
+  return SetFade(fromBottom ? kAnimationInoutYFromBottom : kAnimationInoutYFromTop, on);
 }
 
 void AnimationManager::Appear() {

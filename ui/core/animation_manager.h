@@ -45,13 +45,16 @@ class AnimationManager {
   // The player of type, or null when that fade is off.
   AnimationPlayer* GetAnimationPlayer(AnimationType type) const;
 
-  // Each switches one fade on (a new player, replacing any of the same kind) or off (the player
-  // is deleted). On returns the new player, off null.
+  // Switches the fade of type on (a new player, replacing any of the same kind) or off (the
+  // player is deleted). On returns the new player; off, or a type that is no fade, null. Sizes
+  // are measured as the fade is switched on, with the control's EstimateSize.
+  AnimationPlayer* SetFade(AnimationType type, bool on);
   // 0 -> 255 in 250 ms into the alpha.
   AnimationPlayer* SetFadeAlpha(bool on);
   // 0 -> 255 in 250 ms into the hot alpha.
   AnimationPlayer* SetFadeHot(bool on);
-  // 0 -> the control's last measured width (or height) into its fixed size.
+  // 0 -> the width (or height) the control asks for, into its fixed size; a stretch or auto
+  // size counts as 0 (the fade ends at once).
   AnimationPlayer* SetFadeWidth(bool on);
   AnimationPlayer* SetFadeHeight(bool on);
   // From the control's width (height) away to 0 into the render offset; from the left or top the
@@ -68,9 +71,6 @@ class AnimationManager {
   void Clear() { players_.clear(); }
 
  private:
-  // A player with the fades' curve (30 % acceleration, 70 % deceleration) stored under type.
-  AnimationPlayer* MakePlayer(AnimationType type);
-
   Control* control_;  // The owner; not owned.
   std::map<int, std::unique_ptr<AnimationPlayer>> players_;
 };

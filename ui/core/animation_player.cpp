@@ -48,8 +48,8 @@ void AnimationPlayerBase::PlayForward() {
     elapsed_ms_ = std::max(0.0, total_ms_ - elapsed_ms_);
   }
   backward_ = false;
-  Play();
   never_played_ = false;
+  Play();  // Its first step may delete this player: nothing is touched afterwards.
 }
 
 void AnimationPlayerBase::PlayBackward() {
@@ -61,8 +61,8 @@ void AnimationPlayerBase::PlayBackward() {
   }
   if (never_played_) elapsed_ms_ = 0;
   backward_ = true;
-  Play();
   never_played_ = false;
+  Play();  // Its first step may delete this player: nothing is touched afterwards.
 }
 
 void AnimationPlayerBase::Play() {

@@ -95,7 +95,7 @@ void Box::SetEnabled(bool enabled) {
   Invalidate();
 }
 
-Control* Box::FindControl(FindControlProc proc, void* data, UINT flags, POINT scrollOffset) {
+Control* Box::FindControl(FindControlProc proc, void* data, UINT flags) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   const bool hitTest = (flags & kFindHitTest) != 0;
@@ -108,20 +108,21 @@ Control* Box::FindControl(FindControlProc proc, void* data, UINT flags, POINT sc
     if (Control* self = Control::FindControl(proc, data, flags)) return self;
   }
 
-  // Children see a hit-test point shifted by the scroll position.
-  POINT shifted = {0, 0};
-  void* childData = data;
-  if (hitTest) {
-    shifted = *static_cast<const POINT*>(data);
-    shifted.x += scrollOffset.x;
-    shifted.y += scrollOffset.y;
-    childData = &shifted;
-  }
   const RECT inner = GetPaddingPos();
   const int count = static_cast<int>(items_.size());
   const bool topFirst = (flags & kFindTopFirst) != 0;
   for (int n = 0; n < count; ++n) {
     Control* child = items_[topFirst ? count - 1 - n : n];
+    // A child is hit-tested at the point in its own coordinates.
+    POINT shifted = {0, 0};
+    void* childData = data;
+    if (hitTest) {
+      const SIZE shift = GetChildScrollOffset(child);
+      shifted = *static_cast<const POINT*>(data);
+      shifted.x += shift.cx;
+      shifted.y += shift.cy;
+      childData = &shifted;
+    }
     Control* found = child->FindControl(proc, childData, flags);
     if (!found) continue;
     if (!hitTest || found->IsFloat()) return found;
@@ -242,10 +243,13 @@ bool Box::AddAt(Control* control, int index) {
   } else {
     control->SetWindowAndParent(nullptr, this, false);
   }
-  if (IsVisible())
+  // The control takes this box's visibility (one let go by a hidden box shows again here).
+  if (IsVisible()) {
+    if (!control->IsInternVisible()) control->SetInternVisible(true);
     Arrange();
-  else
+  } else {
     control->SetInternVisible(false);
+  }
   items_.insert(items_.begin() + index, control);
   ++child_list_version_;
   return true;

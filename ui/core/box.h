@@ -45,9 +45,9 @@ class Box : public Control {
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   // Hit tests look into the children only with mouse-child on and only where the padding lets the
-  // children show (float children everywhere); kFindTopFirst tries the top child first.
-  Control* FindControl(FindControlProc proc, void* data, UINT flags,
-                       POINT scrollOffset = POINT{0, 0}) override;
+  // children show (float children everywhere), each child at the point moved by
+  // GetChildScrollOffset; kFindTopFirst tries the top child first.
+  Control* FindControl(FindControlProc proc, void* data, UINT flags) override;
   void DispatchEvent(const EventArgs& args) override;
   // The layout's attributes, "mousechild", then those of every control.
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -88,10 +88,12 @@ class Box : public Control {
   // The position shrunk by the layout's padding.
   virtual RECT GetPaddingPos() const;
 
-  // The scroll position this box applies to its children, for boxes that scroll (the scrollable
-  // box overrides it): false while it does not scroll; vertical tells whether it scrolls
-  // vertically.
-  virtual bool GetChildScrollOffset(SIZE* offset, bool* vertical) const { return false; }
+  // The shift from this box's coordinates into those of child (one of its own): a point of the
+  // box plus the shift is the same point for the child, so a child at y 400 of a box scrolled by
+  // 300 shows at the box's y 100. (0, 0) for a box that does not scroll (the scrollable box
+  // overrides it). Hit testing, painting, repainting and PlaceHolder::GetScrollOffset all take
+  // the shift from here.
+  virtual SIZE GetChildScrollOffset(const PlaceHolder* child) const { return SIZE{0, 0}; }
 
   // Changes whenever a child is added, removed or moved (layouts stop placing a stale list).
   unsigned GetChildListVersion() const { return child_list_version_; }

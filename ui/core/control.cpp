@@ -98,12 +98,12 @@ void Control::SetPos(RECT rect) {
   }
   need_arrange_ = false;
 
-  // Repaint where it was and where it is, as far as the ancestors show it.
+  // Repaint where it was and where it is, as far as the ancestors show it (all in the window's
+  // coordinates).
   ::UnionRect(&dirty, &dirty, &rect_);
-  const SIZE scroll = GetScrollOffset();
-  ::OffsetRect(&dirty, -scroll.cx, -scroll.cy);
+  dirty = ToWindowRect(dirty);
   for (const Box* ancestor = parent_; ancestor; ancestor = ancestor->GetParent()) {
-    const RECT clip = ancestor->GetPos();
+    const RECT clip = ancestor->ToWindowRect(ancestor->GetPos());
     if (!::IntersectRect(&dirty, &dirty, &clip)) return;
   }
   window_->Invalidate(dirty);
@@ -126,8 +126,7 @@ bool Control::IsPointInside(POINT point) const {
   return ::PtInRect(&rect_, point) != FALSE;
 }
 
-Control* Control::FindControl(FindControlProc proc, void* data, UINT flags,
-                              POINT /*scrollOffset*/) {
+Control* Control::FindControl(FindControlProc proc, void* data, UINT flags) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   if (flags & kFindHitTest) {
@@ -153,6 +152,8 @@ void Control::SetFadeVisible(bool visible) {
 void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   const bool wasVisible = IsVisible();
+  // What it covered shows what lies beneath from now on; a root has no parent to repaint it.
+  if (wasVisible && !visible) Invalidate();
   visible_ = visible;
   focused_ = false;
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();

@@ -117,16 +117,16 @@ class Control : public PlaceHolder {
   // What a click or the keyboard does to the control; nothing in the base.
   virtual void Activate() {}
   // Visits this control (a box also its children) under the FindControlFlags; returns the first
-  // non-null result of proc. With kFindHitTest, data is the POINT to test; scrollOffset is the
-  // scroll position a scrolling box applies to its children's hit tests.
-  virtual Control* FindControl(FindControlProc proc, void* data, UINT flags,
-                               POINT scrollOffset = POINT{0, 0});
+  // non-null result of proc. With kFindHitTest, data is the POINT to test, in the coordinates of
+  // this control's position (a box that scrolls moves it into its children's).
+  virtual Control* FindControl(FindControlProc proc, void* data, UINT flags);
   virtual RECT GetMargin() const { return margin_; }
   // DPI-scaled when asked; a change re-arranges the ancestors.
   virtual void SetMargin(const RECT& margin, bool dpiScale = true);
   // The size of the control's text in the available space; (0, 0) in the base.
   virtual SIZE EstimateText(SIZE available);
-  // Whether the point (moved by the scroll offset) lies in the position.
+  // Whether the point (window client coordinates, moved by the scroll offset into those of the
+  // position) lies in the position.
   virtual bool IsPointInside(POINT point) const;
   virtual void DispatchEvent(const EventArgs& args);
   // A hot colour, or a hot image in any state-image set.

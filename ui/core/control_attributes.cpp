@@ -2,6 +2,7 @@
 #include "ui/core/control.h"
 
 #include <cwchar>
+#include <unordered_map>
 
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
@@ -46,148 +47,158 @@ Control* MatchName(Control* control, void* name) {
   return control->GetName() == *static_cast<const std::wstring*>(name) ? control : nullptr;
 }
 
+// ----- The markup attributes of a control, one setter each ------------------------------------
+
+using AttributeSetter = void (*)(Control* control, const std::wstring& value);
+
+void SetHorAlign(Control* control, const std::wstring& value) {
+  if (value == L"left") control->SetHorAlignType(kHorAlignLeft);
+  else if (value == L"center") control->SetHorAlignType(kHorAlignCenter);
+  else if (value == L"right") control->SetHorAlignType(kHorAlignRight);
+}
+
+void SetVerAlign(Control* control, const std::wstring& value) {
+  if (value == L"top") control->SetVerAlignType(kVerAlignTop);
+  else if (value == L"center") control->SetVerAlignType(kVerAlignCenter);
+  else if (value == L"bottom") control->SetVerAlignType(kVerAlignBottom);
+}
+
+void SetCursor(Control* control, const std::wstring& value) {
+  if (value == L"arrow") control->SetCursorType(kCursorArrow);
+  else if (value == L"hand") control->SetCursorType(kCursorHand);
+  else if (value == L"ibeam") control->SetCursorType(kCursorIBeam);
+}
+
+void SetState(Control* control, const std::wstring& value) {
+  ControlStateType state = kControlStateNormal;
+  if (ToState(value, &state)) control->SetState(state);
+}
+
+// Leading characters up to a blank are skipped.
+void SetBkColor(Control* control, const std::wstring& value) {
+  size_t first = 0;
+  while (first < value.size() && value[first] <= L' ') ++first;
+  control->SetBkColor(value.substr(first));
+}
+
+// One number: the border size, and no sides. Four: the sides, and the single size stays.
+void SetBorderSize(Control* control, const std::wstring& value) {
+  DpiManager* dpi = DpiManager::GetInstance();
+  if (value.find(L',') == std::wstring::npos) {
+    control->SetBorderSize(dpi->ScaleInt(ToInt(value)));
+    control->SetBorderSizes(RECT{0, 0, 0, 0});
+    return;
+  }
+  RECT sizes = ReadRect(value.c_str());
+  dpi->ScaleRect(sizes);
+  control->SetBorderSizes(sizes);
+}
+
+template <LONG RECT::*side>
+void SetSideBorderSize(Control* control, const std::wstring& value) {
+  RECT sizes = control->GetBorderSizes();
+  sizes.*side = DpiManager::GetInstance()->ScaleInt(ToInt(value));
+  control->SetBorderSizes(sizes);
+}
+
+void SetRenderOffset(Control* control, const std::wstring& value) {
+  POINT offset = ReadPoint(value.c_str());
+  DpiManager::GetInstance()->ScalePoint(offset);
+  control->SetRenderOffset(offset);
+}
+
+template <ControlStateType state>
+void SetStateColorOf(Control* control, const std::wstring& value) {
+  control->SetStateColor(state, value);
+}
+
+template <ControlStateType state>
+void SetStateImageOf(Control* control, const std::wstring& value) {
+  control->SetStateImage(state, value);
+}
+
+template <ControlStateType state>
+void SetForeStateImageOf(Control* control, const std::wstring& value) {
+  control->SetForeStateImage(state, value);
+}
+
+template <AnimationType type>
+void SetFadeOf(Control* control, const std::wstring& value) {
+  control->GetAnimationManager().SetFade(type, IsTrue(value));
+}
+
+// Names are compared exactly; a name not here is ignored.
+const std::unordered_map<std::wstring, AttributeSetter>& AttributeSetters() {
+  using V = const std::wstring&;
+  static const std::unordered_map<std::wstring, AttributeSetter> setters = {
+      {L"class", [](Control* c, V v) { c->SetClass(v); }},
+      {L"halign", &SetHorAlign},
+      {L"valign", &SetVerAlign},
+      {L"margin", [](Control* c, V v) { c->SetMargin(ReadRect(v.c_str()), true); }},
+      {L"bkcolor", &SetBkColor},
+      {L"bkcolor1", &SetBkColor},
+      {L"bordersize", &SetBorderSize},
+      {L"borderround", [](Control* c, V v) { c->SetBorderRound(ReadSize(v.c_str())); }},
+      {L"width", [](Control* c, V v) { c->SetFixedWidth(ToSize(v), true, true); }},
+      {L"height", [](Control* c, V v) { c->SetFixedHeight(ToSize(v), true); }},
+      {L"maxwidth", [](Control* c, V v) { c->SetMaxWidth(ToSize(v)); }},
+      {L"maxheight", [](Control* c, V v) { c->SetMaxHeight(ToSize(v)); }},
+      {L"minwidth", [](Control* c, V v) { c->SetMinWidth(ToInt(v)); }},
+      {L"minheight", [](Control* c, V v) { c->SetMinHeight(ToInt(v)); }},
+      {L"state", &SetState},
+      {L"cursortype", &SetCursor},
+      {L"renderoffset", &SetRenderOffset},
+      {L"normalcolor", &SetStateColorOf<kControlStateNormal>},
+      {L"hotcolor", &SetStateColorOf<kControlStateHot>},
+      {L"pushedcolor", &SetStateColorOf<kControlStatePushed>},
+      {L"disabledcolor", &SetStateColorOf<kControlStateDisabled>},
+      {L"bordercolor", [](Control* c, V v) { c->SetBorderColor(v); }},
+      {L"leftbordersize", &SetSideBorderSize<&RECT::left>},
+      {L"topbordersize", &SetSideBorderSize<&RECT::top>},
+      {L"rightbordersize", &SetSideBorderSize<&RECT::right>},
+      {L"bottombordersize", &SetSideBorderSize<&RECT::bottom>},
+      {L"bkimage", [](Control* c, V v) { c->SetBkImage(v); }},
+      {L"name", [](Control* c, V v) { c->SetName(v); }},
+      {L"tooltiptext", [](Control* c, V v) { c->SetToolTipText(v); }},
+      {L"tooltiptextid", [](Control* c, V v) { c->SetToolTipTextId(v); }},
+      {L"dataid", [](Control* c, V v) { c->SetDataId(v); }},
+      {L"enabled", [](Control* c, V v) { c->SetEnabled(IsTrue(v)); }},
+      {L"mouse", [](Control* c, V v) { c->SetMouseEnabled(IsTrue(v)); }},
+      {L"keyboard", [](Control* c, V v) { c->SetKeyboardEnabled(IsTrue(v)); }},
+      {L"visible", [](Control* c, V v) { c->SetVisible(IsTrue(v)); }},
+      {L"fadevisible", [](Control* c, V v) { c->SetFadeVisible(IsTrue(v)); }},
+      {L"float", [](Control* c, V v) { c->SetFloat(IsTrue(v)); }},
+      {L"menu", [](Control* c, V v) { c->SetContextMenuUsed(IsTrue(v)); }},
+      {L"cache", [](Control* c, V v) { c->SetUseCache(IsTrue(v)); }},
+      {L"nofocus", [](Control* c, V) { c->SetNoFocus(); }},  // Whatever the value.
+      {L"alpha", [](Control* c, V v) { c->SetAlpha(ToInt(v)); }},
+      {L"normalimage", &SetStateImageOf<kControlStateNormal>},
+      {L"hotimage", &SetStateImageOf<kControlStateHot>},
+      {L"pushedimage", &SetStateImageOf<kControlStatePushed>},
+      {L"disabledimage", &SetStateImageOf<kControlStateDisabled>},
+      {L"forenormalimage", &SetForeStateImageOf<kControlStateNormal>},
+      {L"forehotimage", &SetForeStateImageOf<kControlStateHot>},
+      {L"forepushedimage", &SetForeStateImageOf<kControlStatePushed>},
+      {L"foredisabledimage", &SetForeStateImageOf<kControlStateDisabled>},
+      {L"fadealpha", &SetFadeOf<kAnimationAlpha>},
+      {L"fadehot", &SetFadeOf<kAnimationHot>},
+      {L"fadewidth", &SetFadeOf<kAnimationWidth>},
+      {L"fadeheight", &SetFadeOf<kAnimationHeight>},
+      {L"fadeinoutxfromleft", &SetFadeOf<kAnimationInoutXFromLeft>},
+      {L"fadeinoutxfromright", &SetFadeOf<kAnimationInoutXFromRight>},
+      {L"fadeinoutyfromtop", &SetFadeOf<kAnimationInoutYFromTop>},
+      {L"fadeinoutyfrombottom", &SetFadeOf<kAnimationInoutYFromBottom>},
+      {L"receivepointer", [](Control* c, V v) { c->SetReceivePointer(IsTrue(v)); }},
+  };
+  return setters;
+}
+
 }  // namespace
 
 void Control::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  DpiManager* dpi = DpiManager::GetInstance();
-  ControlStateType state = kControlStateNormal;
-  if (name == L"class") {
-    SetClass(value);
-  } else if (name == L"halign") {
-    if (value == L"left") SetHorAlignType(kHorAlignLeft);
-    else if (value == L"center") SetHorAlignType(kHorAlignCenter);
-    else if (value == L"right") SetHorAlignType(kHorAlignRight);
-  } else if (name == L"valign") {
-    if (value == L"top") SetVerAlignType(kVerAlignTop);
-    else if (value == L"center") SetVerAlignType(kVerAlignCenter);
-    else if (value == L"bottom") SetVerAlignType(kVerAlignBottom);
-  } else if (name == L"margin") {
-    SetMargin(ReadRect(value.c_str()), true);
-  } else if (name == L"bkcolor" || name == L"bkcolor1") {
-    size_t first = 0;
-    while (first < value.size() && value[first] <= L' ') ++first;
-    SetBkColor(value.substr(first));
-  } else if (name == L"bordersize") {
-    if (value.find(L',') == std::wstring::npos) {
-      SetBorderSize(dpi->ScaleInt(ToInt(value)));
-      border_sizes_ = RECT{0, 0, 0, 0};
-    } else {
-      RECT sizes = ReadRect(value.c_str());
-      dpi->ScaleRect(sizes);
-      border_sizes_ = sizes;
-    }
-    Invalidate();
-  } else if (name == L"borderround") {
-    SetBorderRound(ReadSize(value.c_str()));
-  } else if (name == L"width") {
-    SetFixedWidth(ToSize(value), true, true);
-  } else if (name == L"height") {
-    SetFixedHeight(ToSize(value), true);
-  } else if (name == L"maxwidth") {
-    SetMaxWidth(ToSize(value));
-  } else if (name == L"maxheight") {
-    SetMaxHeight(ToSize(value));
-  } else if (name == L"minwidth") {
-    SetMinWidth(ToInt(value));
-  } else if (name == L"minheight") {
-    SetMinHeight(ToInt(value));
-  } else if (name == L"state") {
-    if (ToState(value, &state)) SetState(state);
-  } else if (name == L"cursortype") {
-    if (value == L"arrow") SetCursorType(kCursorArrow);
-    else if (value == L"hand") SetCursorType(kCursorHand);
-    else if (value == L"ibeam") SetCursorType(kCursorIBeam);
-  } else if (name == L"renderoffset") {
-    POINT offset = ReadPoint(value.c_str());
-    dpi->ScalePoint(offset);
-    SetRenderOffset(offset);
-  } else if (name == L"normalcolor") {
-    SetStateColor(kControlStateNormal, value);
-  } else if (name == L"hotcolor") {
-    SetStateColor(kControlStateHot, value);
-  } else if (name == L"pushedcolor") {
-    SetStateColor(kControlStatePushed, value);
-  } else if (name == L"disabledcolor") {
-    SetStateColor(kControlStateDisabled, value);
-  } else if (name == L"bordercolor") {
-    SetBorderColor(value);
-  } else if (name == L"leftbordersize") {
-    border_sizes_.left = dpi->ScaleInt(ToInt(value));
-    Invalidate();
-  } else if (name == L"topbordersize") {
-    border_sizes_.top = dpi->ScaleInt(ToInt(value));
-    Invalidate();
-  } else if (name == L"rightbordersize") {
-    border_sizes_.right = dpi->ScaleInt(ToInt(value));
-    Invalidate();
-  } else if (name == L"bottombordersize") {
-    border_sizes_.bottom = dpi->ScaleInt(ToInt(value));
-    Invalidate();
-  } else if (name == L"bkimage") {
-    SetBkImage(value);
-  } else if (name == L"name") {
-    SetName(value);
-  } else if (name == L"tooltiptext") {
-    SetToolTipText(value);
-  } else if (name == L"tooltiptextid") {
-    SetToolTipTextId(value);
-  } else if (name == L"dataid") {
-    SetDataId(value);
-  } else if (name == L"enabled") {
-    SetEnabled(IsTrue(value));
-  } else if (name == L"mouse") {
-    SetMouseEnabled(IsTrue(value));
-  } else if (name == L"keyboard") {
-    SetKeyboardEnabled(IsTrue(value));
-  } else if (name == L"visible") {
-    SetVisible(IsTrue(value));
-  } else if (name == L"fadevisible") {
-    SetFadeVisible(IsTrue(value));
-  } else if (name == L"float") {
-    SetFloat(IsTrue(value));
-  } else if (name == L"menu") {
-    SetContextMenuUsed(IsTrue(value));
-  } else if (name == L"cache") {
-    SetUseCache(IsTrue(value));
-  } else if (name == L"nofocus") {
-    SetNoFocus();  // Whatever the value.
-  } else if (name == L"alpha") {
-    SetAlpha(ToInt(value));
-  } else if (name == L"normalimage") {
-    SetStateImage(kControlStateNormal, value);
-  } else if (name == L"hotimage") {
-    SetStateImage(kControlStateHot, value);
-  } else if (name == L"pushedimage") {
-    SetStateImage(kControlStatePushed, value);
-  } else if (name == L"disabledimage") {
-    SetStateImage(kControlStateDisabled, value);
-  } else if (name == L"forenormalimage") {
-    SetForeStateImage(kControlStateNormal, value);
-  } else if (name == L"forehotimage") {
-    SetForeStateImage(kControlStateHot, value);
-  } else if (name == L"forepushedimage") {
-    SetForeStateImage(kControlStatePushed, value);
-  } else if (name == L"foredisabledimage") {
-    SetForeStateImage(kControlStateDisabled, value);
-  } else if (name == L"fadealpha") {
-    animation_manager_.SetFadeAlpha(IsTrue(value));
-  } else if (name == L"fadehot") {
-    animation_manager_.SetFadeHot(IsTrue(value));
-  } else if (name == L"fadewidth") {
-    animation_manager_.SetFadeWidth(IsTrue(value));
-  } else if (name == L"fadeheight") {
-    animation_manager_.SetFadeHeight(IsTrue(value));
-  } else if (name == L"fadeinoutxfromleft") {
-    animation_manager_.SetFadeInOutX(IsTrue(value), false);
-  } else if (name == L"fadeinoutxfromright") {
-    animation_manager_.SetFadeInOutX(IsTrue(value), true);
-  } else if (name == L"fadeinoutyfromtop") {
-    animation_manager_.SetFadeInOutY(IsTrue(value), false);
-  } else if (name == L"fadeinoutyfrombottom") {
-    animation_manager_.SetFadeInOutY(IsTrue(value), true);
-  } else if (name == L"receivepointer") {
-    SetReceivePointer(IsTrue(value));
-  }
+  const auto& setters = AttributeSetters();
+  const auto it = setters.find(name);
+  if (it != setters.end()) it->second(this, value);
 }
 
 void Control::SetClass(const std::wstring& classNames) {

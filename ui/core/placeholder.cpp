@@ -1,6 +1,7 @@
 #include "ui/core/placeholder.h"
 
 #include "ui/core/box.h"
+#include "ui/core/control.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/string_helper.h"
 #include "ui/core/window.h"
@@ -22,6 +23,16 @@ std::string PlaceHolder::GetUTF8Name() const {
   std::string utf8;
   StringHelper::WideToUtf8(name_, &utf8);
   return utf8;
+}
+
+void PlaceHolder::SetName(const std::wstring& name) {
+  if (name == name_) return;
+  const std::wstring old = name_;
+  name_ = name;
+  // Only a control of the tree is in the window's name index; one still being built joins it
+  // with the name it has when it is added.
+  if (window_ && (parent_ || window_->GetRoot() == this))
+    window_->RenameControl(static_cast<Control*>(this), old);
 }
 
 void PlaceHolder::SetWindowAndParent(Window* window, Box* parent, bool init) {
@@ -160,22 +171,24 @@ void PlaceHolder::Invalidate() {
   if (!IsVisible()) return;
   cache_dirty_ = true;
   if (!window_) return;
-  RECT pos = GetPos(true);
-  const SIZE scroll = GetScrollOffset();
-  ::OffsetRect(&pos, -scroll.cx, -scroll.cy);
-  window_->Invalidate(pos);
+  window_->Invalidate(ToWindowRect(GetPos(true)));
 }
 
 SIZE PlaceHolder::GetScrollOffset() const {
-  for (const Box* ancestor = parent_; ancestor; ancestor = ancestor->GetParent()) {
-    SIZE offset = {0, 0};
-    bool vertical = false;
-    if (!ancestor->GetChildScrollOffset(&offset, &vertical)) continue;
-    // A float child of a vertically scrolling box stays where it is while the content scrolls.
-    if (float_ && ancestor == parent_ && vertical) return SIZE{0, 0};
-    return offset;
+  SIZE total = {0, 0};
+  const PlaceHolder* child = this;
+  for (const Box* box = parent_; box; child = box, box = box->GetParent()) {
+    const SIZE shift = box->GetChildScrollOffset(child);
+    total.cx += shift.cx;
+    total.cy += shift.cy;
   }
-  return SIZE{0, 0};
+  return total;
+}
+
+RECT PlaceHolder::ToWindowRect(RECT rect) const {
+  const SIZE scroll = GetScrollOffset();
+  ::OffsetRect(&rect, -scroll.cx, -scroll.cy);
+  return rect;
 }
 
 }  // namespace ui

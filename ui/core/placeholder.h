@@ -42,10 +42,11 @@ class PlaceHolder : public virtual nbase::SupportWeakCallback {
   PlaceHolder(const PlaceHolder&) = delete;
   PlaceHolder& operator=(const PlaceHolder&) = delete;
 
-  // The name the window's find-by-name looks up (markup "name").
+  // The name the window's find-by-name looks up (markup "name"). A control of a window's tree
+  // that is renamed is found by its new name from then on, and no longer by the old one.
   const std::wstring& GetName() const { return name_; }
   std::string GetUTF8Name() const;
-  void SetName(const std::wstring& name) { name_ = name; }
+  void SetName(const std::wstring& name);
 
   virtual Window* GetWindow() const { return window_; }
   // Replaces the owning window only.
@@ -111,9 +112,12 @@ class PlaceHolder : public virtual nbase::SupportWeakCallback {
   // Marks this control for measuring and arranging and tells the window a layout pass is due.
   virtual void ArrangeSelf();
 
-  // The scroll position of the nearest enclosing box that scrolls; (0, 0) when there is none, and
-  // for a float control whose own parent scrolls vertically.
+  // Content to window: how far the boxes this control lies in have scrolled it, summed over all
+  // of them (Box::GetChildScrollOffset); a point of the window plus this is a point in the
+  // coordinates of the position. (0, 0) when nothing around it scrolls.
   SIZE GetScrollOffset() const;
+  // rect, in the coordinates of this control's position, in window client coordinates.
+  RECT ToWindowRect(RECT rect) const;
 
   // Markup "cache": the control paints itself into a bitmap of its own, redrawn only when dirty.
   bool IsUseCache() const { return use_cache_; }

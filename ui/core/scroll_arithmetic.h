@@ -16,6 +16,9 @@
 
 namespace ui {
 
+// The two directions a box scrolls in.
+enum class ScrollAxis { kVertical, kHorizontal };
+
 // The unit a box scrolls by when markup sets none.
 constexpr int kDefaultScrollUnit = 30;
 // The unit that stands in for a unit of 0 (or less).

@@ -17,9 +17,10 @@ namespace ui {
 
 namespace {
 
-// How many times fitting the bars may lay the box out again inside one SetPos. Two suffice for
-// any layout that gives the same size when asked twice; the cap only stops one that never does.
-constexpr int kMaxRelayoutDepth = 4;
+// How many times one SetPos may lay the content out: once, and again for each change of a bar.
+// Three suffice for any layout that gives the same size when asked twice; the cap only stops one
+// that never does.
+constexpr int kMaxLayoutPasses = 5;
 
 // Smooth line scrolling: decelerating over its second half, its time derived from the distance.
 constexpr double kLineSlowDownCoefficient = -0.012;
@@ -76,13 +77,11 @@ void ScrollableBox::SetPos(RECT rect) {
   if (alive.expired()) return;
 
   // Fitting the bars may have clamped the position (the content shrank): that is a scroll too.
-  if (relayout_depth_ == 0) {
-    const SIZE after = GetScrollPos();
-    if (after.cx != before.cx || after.cy != before.cy) {
-      Invalidate();
-      if (window_) window_->SendEvent(this, kEventScrollChange);
-      if (alive.expired()) return;
-    }
+  const SIZE after = GetScrollPos();
+  if (after.cx != before.cx || after.cy != before.cy) {
+    Invalidate();
+    if (window_) window_->SendEvent(this, kEventScrollChange);
+    if (alive.expired()) return;
   }
   if (atEnd && HasVRange()) EndDown(false, false);
 }
@@ -93,8 +92,7 @@ void ScrollableBox::SetMouseEnabled(bool enabled) {
   Box::SetMouseEnabled(enabled);
 }
 
-Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags,
-                                    POINT /*scrollOffset*/) {
+Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   if (flags & kFindHitTest) {
@@ -112,8 +110,7 @@ Control* ScrollableBox::FindControl(FindControlProc proc, void* data, UINT flags
     if (Control* found = vbar_->FindControl(proc, data, flags)) return found;
   if (hbar_)
     if (Control* found = hbar_->FindControl(proc, data, flags)) return found;
-  const SIZE position = GetScrollPos();
-  return Box::FindControl(proc, data, flags, POINT{position.cx, position.cy});
+  return Box::FindControl(proc, data, flags);
 }
 
 void ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
@@ -152,28 +149,35 @@ void ScrollableBox::PaintChildren(IRenderContext* context, const RECT& area) {
   if (!::IntersectRect(&visible, &area, &rect_)) return;
   if (g_first_paint.exchange(false)) UpdateChildImages(true);
 
-  // What of the content shows: the area inside the padding, in content coordinates.
+  // What of the content shows: the area inside the padding.
   const RECT view = GetPaddingPos();
-  const SIZE scroll = GetScrollPos();
   const POINT renderOffset = GetRenderOffset();
-  RECT content = {0, 0, 0, 0};
-  const bool contentShows = ::IntersectRect(&content, &area, &view) != FALSE;
-  ::OffsetRect(&content, scroll.cx + renderOffset.x, scroll.cy + renderOffset.y);
+  RECT shown = {0, 0, 0, 0};
+  const bool contentShows = ::IntersectRect(&shown, &area, &view) != FALSE;
 
   for (Control* child : GetItems()) {
     if (!child->IsVisible()) continue;
-    if (child->IsFloat()) {
-      child->PaintWithClip(context, area);
+    // Each child is painted in its own coordinates: the origin moves by its shift.
+    const SIZE shift = GetChildScrollOffset(child);
+    const auto paintShifted = [context, child, shift](RECT childArea) {
+      ::OffsetRect(&childArea, shift.cx, shift.cy);
+      const POINT origin = context->OffsetWindowOrg(POINT{shift.cx, shift.cy});
+      child->PaintWithClip(context, childArea);
+      context->SetWindowOrg(origin);
+    };
+    if (child->IsFloat()) {  // Over the content: neither clipped to the view nor skipped with it.
+      paintShifted(area);
       continue;
     }
+    RECT content = shown;
+    ::OffsetRect(&content, renderOffset.x, renderOffset.y);
     // A child outside what shows would paint nothing: skip it before setting up the clip.
-    RECT overlap;
+    RECT overlap = content;
+    ::OffsetRect(&overlap, shift.cx, shift.cy);
     const RECT pos = child->GetPos();
-    if (!contentShows || !::IntersectRect(&overlap, &content, &pos)) continue;
+    if (!contentShows || !::IntersectRect(&overlap, &overlap, &pos)) continue;
     AutoClip clip(context, view, IsClipToPosition());
-    const POINT origin = context->OffsetWindowOrg(POINT{scroll.cx, scroll.cy});
-    child->PaintWithClip(context, content);
-    context->SetWindowOrg(origin);
+    paintShifted(content);
   }
   if (hbar_ && hbar_->IsVisible()) hbar_->PaintWithClip(context, area);
   if (vbar_ && vbar_->IsVisible()) vbar_->PaintWithClip(context, area);
@@ -220,12 +224,10 @@ bool ScrollableBox::MouseLeave(const EventArgs& args) {
   return true;
 }
 
-bool ScrollableBox::GetChildScrollOffset(SIZE* offset, bool* vertical) const {
-  const bool scrollsVertically = HasVRange();
-  if (!scrollsVertically && !HasHRange()) return false;
-  *offset = GetScrollPos();
-  *vertical = scrollsVertically;
-  return true;
+SIZE ScrollableBox::GetChildScrollOffset(const PlaceHolder* child) const {
+  if (!child || child->IsFloat() || child == vbar_.get() || child == hbar_.get())
+    return SIZE{0, 0};
+  return GetScrollPos();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -328,23 +330,9 @@ void ScrollableBox::LineRight(int delta) {
   SetScrollPos(position);
 }
 
-void ScrollableBox::PageUp() {
-  const RECT padding = GetLayout()->GetPadding();
-  const int page = ScrollPageLength(rect_.bottom - rect_.top, padding.top, padding.bottom,
-                                    HasHRange() ? hbar_->GetFixedHeight() : 0);
-  SIZE position = GetScrollPos();
-  position.cy = ClampToInt(static_cast<int64_t>(position.cy) - page);
-  SetScrollPos(position);
-}
+void ScrollableBox::PageUp() { ScrollPage(ScrollAxis::kVertical, -1); }
 
-void ScrollableBox::PageDown() {
-  const RECT padding = GetLayout()->GetPadding();
-  const int page = ScrollPageLength(rect_.bottom - rect_.top, padding.top, padding.bottom,
-                                    HasHRange() ? hbar_->GetFixedHeight() : 0);
-  SIZE position = GetScrollPos();
-  position.cy = ClampToInt(static_cast<int64_t>(position.cy) + page);
-  SetScrollPos(position);
-}
+void ScrollableBox::PageDown() { ScrollPage(ScrollAxis::kVertical, 1); }
 
 void ScrollableBox::HomeUp() {
   SIZE position = GetScrollPos();
@@ -385,21 +373,9 @@ void ScrollableBox::EndDown(bool arrange, bool animated) {
   SetScrollPos(position);
 }
 
-void ScrollableBox::PageLeft() {
-  const RECT padding = GetLayout()->GetPadding();
-  const int page = ScrollPageLength(rect_.right - rect_.left, padding.left, padding.right, 0);
-  SIZE position = GetScrollPos();
-  position.cx = ClampToInt(static_cast<int64_t>(position.cx) - page);
-  SetScrollPos(position);
-}
+void ScrollableBox::PageLeft() { ScrollPage(ScrollAxis::kHorizontal, -1); }
 
-void ScrollableBox::PageRight() {
-  const RECT padding = GetLayout()->GetPadding();
-  const int page = ScrollPageLength(rect_.right - rect_.left, padding.left, padding.right, 0);
-  SIZE position = GetScrollPos();
-  position.cx = ClampToInt(static_cast<int64_t>(position.cx) + page);
-  SetScrollPos(position);
-}
+void ScrollableBox::PageRight() { ScrollPage(ScrollAxis::kHorizontal, 1); }
 
 void ScrollableBox::HomeLeft() {
   SIZE position = GetScrollPos();
@@ -440,68 +416,11 @@ void ScrollableBox::EnableScrollBar(bool vertical, bool horizontal) {
 }
 
 void ScrollableBox::ProcessVScrollBar(RECT rect, int requiredHeight) {
-  if (!vbar_) return;
-  const RECT padding = GetLayout()->GetPadding();
-  const int view = (rect.bottom - rect.top) - padding.top - padding.bottom;
-  const ScrollBarFit fit =
-      FitScrollBar(requiredHeight, view, ClampToInt(vbar_->GetScrollRange()), relayout_);
-  switch (fit.action) {
-    case ScrollBarFit::kNone:
-      return;
-    case ScrollBarFit::kShow:
-      vbar_->SetScrollRange(fit.range);
-      vbar_->SetScrollPos(0);
-      // Lay out again with the bar present (it takes room unless it floats).
-      relayout_ = true;
-      RelayOut();
-      relayout_ = false;
-      return;
-    case ScrollBarFit::kPlace: {
-      vbar_->SetPos(VScrollBarRect(rect, scroll_bar_padding_, vbar_->GetFixedWidth()));
-      if (vbar_->GetScrollRange() == fit.range) return;
-      const int64_t old = vbar_->GetScrollPos();
-      vbar_->SetScrollRange(fit.range);  // Clamps the position.
-      if (vbar_->GetScrollPos() < old) RelayOut();
-      return;
-    }
-    case ScrollBarFit::kHide:
-      vbar_->SetScrollPos(0);
-      vbar_->SetScrollRange(0);
-      RelayOut();
-      return;
-  }
+  FitBarAndLayOut(ScrollAxis::kVertical, rect, requiredHeight);
 }
 
 void ScrollableBox::ProcessHScrollBar(RECT rect, int requiredWidth) {
-  if (!hbar_) return;
-  const RECT padding = GetLayout()->GetPadding();
-  const int view = (rect.right - rect.left) - padding.left - padding.right;
-  const ScrollBarFit fit =
-      FitScrollBar(requiredWidth, view, ClampToInt(hbar_->GetScrollRange()), relayout_);
-  switch (fit.action) {
-    case ScrollBarFit::kNone:
-      return;
-    case ScrollBarFit::kShow:
-      hbar_->SetScrollRange(fit.range);
-      hbar_->SetScrollPos(0);
-      relayout_ = true;
-      RelayOut();
-      relayout_ = false;
-      return;
-    case ScrollBarFit::kPlace: {
-      hbar_->SetPos(HScrollBarRect(rect, scroll_bar_padding_, hbar_->GetFixedHeight()));
-      if (hbar_->GetScrollRange() == fit.range) return;
-      const int64_t old = hbar_->GetScrollPos();
-      hbar_->SetScrollRange(fit.range);
-      if (hbar_->GetScrollPos() < old) RelayOut();
-      return;
-    }
-    case ScrollBarFit::kHide:
-      hbar_->SetScrollPos(0);
-      hbar_->SetScrollRange(0);
-      RelayOut();
-      return;
-  }
+  FitBarAndLayOut(ScrollAxis::kHorizontal, rect, requiredWidth);
 }
 
 SIZE ScrollableBox::CalcRequiredSize(const RECT& rect) {
@@ -522,24 +441,85 @@ void ScrollableBox::StopScrollAnimation() { scroll_animation_.Reset(); }
 // ---------------------------------------------------------------------------------------------
 // Private
 
-void ScrollableBox::LayOutContent(const RECT& rect) {
+void ScrollableBox::LayOutContent(const RECT& rect, bool afterNewBar) {
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   const RECT padding = GetLayout()->GetPadding();
   const RECT content = {rect.left + padding.left, rect.top + padding.top,
                         rect.right - padding.right, rect.bottom - padding.bottom};
-  const SIZE required = CalcRequiredSize(content);
-  if (alive.expired()) return;
-  ProcessVScrollBar(rect, required.cy);
-  if (alive.expired()) return;
-  ProcessHScrollBar(rect, required.cx);
+  for (int pass = 0; pass < kMaxLayoutPasses; ++pass) {
+    const SIZE required = CalcRequiredSize(content);
+    if (alive.expired()) return;
+    BarChange change = FitBar(ScrollAxis::kVertical, rect, required.cy, afterNewBar);
+    if (alive.expired()) return;
+    // A changed vertical bar changes what the content needs across: measured again first.
+    if (change == BarChange::kNone) {
+      change = FitBar(ScrollAxis::kHorizontal, rect, required.cx, afterNewBar);
+      if (alive.expired()) return;
+    }
+    if (change == BarChange::kNone) return;
+    afterNewBar = afterNewBar || change == BarChange::kAppeared;
+  }
 }
 
-void ScrollableBox::RelayOut() {
-  if (relayout_depth_ >= kMaxRelayoutDepth) return;
-  ++relayout_depth_;
+ScrollableBox::BarChange ScrollableBox::FitBar(ScrollAxis axis, const RECT& rect, int required,
+                                               bool afterNewBar) {
+  ScrollBar* bar = GetBar(axis);
+  if (!bar) return BarChange::kNone;
+  const bool vertical = axis == ScrollAxis::kVertical;
+  const RECT padding = GetLayout()->GetPadding();
+  const int view = vertical ? (rect.bottom - rect.top) - padding.top - padding.bottom
+                            : (rect.right - rect.left) - padding.left - padding.right;
+  const ScrollBarFit fit =
+      FitScrollBar(required, view, ClampToInt(bar->GetScrollRange()), afterNewBar);
+  // Every change of the bar may run handlers that delete the box, and the bar with it.
   const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
-  SetPos(GetPos());
-  if (!alive.expired()) --relayout_depth_;
+  switch (fit.action) {
+    case ScrollBarFit::kNone:
+      return BarChange::kNone;
+    case ScrollBarFit::kShow:
+      // The content is laid out again with the bar present (it takes room unless it floats).
+      bar->SetScrollRange(fit.range);
+      if (!alive.expired()) bar->SetScrollPos(0);
+      return BarChange::kAppeared;
+    case ScrollBarFit::kPlace: {
+      bar->SetPos(vertical ? VScrollBarRect(rect, scroll_bar_padding_, bar->GetFixedWidth())
+                           : HScrollBarRect(rect, scroll_bar_padding_, bar->GetFixedHeight()));
+      if (alive.expired() || bar->GetScrollRange() == fit.range) return BarChange::kNone;
+      const int64_t old = bar->GetScrollPos();
+      bar->SetScrollRange(fit.range);  // Clamps the position.
+      if (alive.expired()) return BarChange::kNone;
+      return bar->GetScrollPos() < old ? BarChange::kChanged : BarChange::kNone;
+    }
+    case ScrollBarFit::kHide:
+      bar->SetScrollPos(0);
+      if (!alive.expired()) bar->SetScrollRange(0);
+      return BarChange::kChanged;
+  }
+  return BarChange::kNone;
+}
+
+void ScrollableBox::FitBarAndLayOut(ScrollAxis axis, const RECT& rect, int required) {
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
+  const BarChange change = FitBar(axis, rect, required, false);
+  if (!alive.expired() && change != BarChange::kNone)
+    LayOutContent(rect_, change == BarChange::kAppeared);
+}
+
+ScrollBar* ScrollableBox::GetBar(ScrollAxis axis) const {
+  return axis == ScrollAxis::kVertical ? vbar_.get() : hbar_.get();
+}
+
+void ScrollableBox::ScrollPage(ScrollAxis axis, int direction) {
+  const RECT padding = GetLayout()->GetPadding();
+  const bool vertical = axis == ScrollAxis::kVertical;
+  const int page =
+      vertical ? ScrollPageLength(rect_.bottom - rect_.top, padding.top, padding.bottom,
+                                  HasHRange() ? hbar_->GetFixedHeight() : 0)
+               : ScrollPageLength(rect_.right - rect_.left, padding.left, padding.right, 0);
+  SIZE position = GetScrollPos();
+  LONG& along = vertical ? position.cy : position.cx;
+  along = ClampToInt(static_cast<int64_t>(along) + int64_t{direction} * page);
+  SetScrollPos(position);
 }
 
 std::unique_ptr<ScrollBar> ScrollableBox::MakeBar(bool horizontal) {

@@ -56,8 +56,7 @@ class ScrollableBox : public Box {
   void SetPos(RECT rect) override;
   void SetMouseEnabled(bool enabled) override;
   // The bars first (they lie over the content), then the children at the scrolled point.
-  Control* FindControl(FindControlProc proc, void* data, UINT flags,
-                       POINT scrollOffset = POINT{0, 0}) override;
+  Control* FindControl(FindControlProc proc, void* data, UINT flags) override;
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
   // The children shifted by the scroll position (clipped to the padding when the box clips), then
   // the bars on top.
@@ -68,7 +67,9 @@ class ScrollableBox : public Box {
   bool MouseEnter(const EventArgs& args) override;
   // Hides them again once the pointer is outside the box (not when it moves onto a bar).
   bool MouseLeave(const EventArgs& args) override;
-  bool GetChildScrollOffset(SIZE* offset, bool* vertical) const override;
+  // The scroll position, except for float children and the bars, which stay in place over the
+  // content.
+  SIZE GetChildScrollOffset(const PlaceHolder* child) const override;
 
   // ----- Scrolling -----------------------------------------------------------------------------
   virtual SIZE GetScrollPos() const;
@@ -103,7 +104,8 @@ class ScrollableBox : public Box {
   virtual void EnableScrollBar(bool vertical, bool horizontal);
   virtual ScrollBar* GetVScrollBar() const { return vbar_.get(); }
   virtual ScrollBar* GetHScrollBar() const { return hbar_.get(); }
-  // Fits a bar to content of the required length in rect (the box's rectangle).
+  // Fits a bar to content of the required length in rect (the box's rectangle), and lays the
+  // content out again when that changed the bar.
   virtual void ProcessVScrollBar(RECT rect, int requiredHeight);
   virtual void ProcessHScrollBar(RECT rect, int requiredWidth);
   // The size the children take when laid out in rect (the box less its padding); (0, 0) without
@@ -131,11 +133,27 @@ class ScrollableBox : public Box {
   void SetScrollBarPadding(const RECT& padding) { scroll_bar_padding_ = padding; }
 
  private:
-  // Lays out the content in rect and fits the bars (SetPos's work after placing the box).
-  void LayOutContent(const RECT& rect);
-  // Runs SetPos again on the current rectangle while fitting the bars; refused beyond a few
-  // nested runs (a layout whose size changes every time it is asked would never settle).
-  void RelayOut();
+  // What fitting a bar did.
+  enum class BarChange {
+    kNone,      // Nothing that the layout depends on.
+    kAppeared,  // The content overflowed a bar without range: it has one now.
+    kChanged,   // Its range or position changed.
+  };
+
+  // Lays out the content in rect and fits the bars (SetPos's work after placing the box): as
+  // long as fitting changes a bar, the content is laid out and the bars fitted again, up to a
+  // few times (a layout whose size changes every time it is asked would never settle).
+  // afterNewBar: a bar has just appeared (its range then follows the content either way).
+  void LayOutContent(const RECT& rect, bool afterNewBar = false);
+  // Fits the bar of axis, if any, to content required pixels long in rect (the box's rectangle).
+  // The box may be gone when this returns (a handler of the bar's move).
+  BarChange FitBar(ScrollAxis axis, const RECT& rect, int required, bool afterNewBar);
+  // FitBar, then the layout again when the bar changed (ProcessVScrollBar, ProcessHScrollBar).
+  void FitBarAndLayOut(ScrollAxis axis, const RECT& rect, int required);
+  ScrollBar* GetBar(ScrollAxis axis) const;
+  // Scrolls one page (less the padding and a bar lying across) along axis, direction -1 toward
+  // the start or 1 toward the end.
+  void ScrollPage(ScrollAxis axis, int direction);
   std::unique_ptr<ScrollBar> MakeBar(bool horizontal);
   void DropBar(std::unique_ptr<ScrollBar>* bar);
   // Loads the background images of the children that show and lets the others go.
@@ -151,8 +169,6 @@ class ScrollableBox : public Box {
   std::unique_ptr<ScrollBar> hbar_;
   int ver_scroll_unit_ = kDefaultScrollUnit;
   int hor_scroll_unit_ = kDefaultScrollUnit;
-  bool relayout_ = false;
-  int relayout_depth_ = 0;
   bool hold_end_ = false;
   bool scroll_bar_float_ = true;
   bool default_display_scroll_bar_ = true;

@@ -322,6 +322,12 @@ Control* Window::FindControl(const std::wstring& name) const {
   return it == names_.end() ? nullptr : it->second;
 }
 
+void Window::RenameControl(Control* control, const std::wstring& oldName) {
+  const auto it = names_.find(oldName);
+  if (it != names_.end() && it->second == control) names_.erase(it);
+  IndexControlName(control, this);
+}
+
 void Window::ReapControl(Control* control) {
   if (!control) return;
   for (Control** pointer :

@@ -157,6 +157,9 @@ class Window : public virtual nbase::SupportWeakCallback {
   void InitControls(Control* control);
   // The first control of the tree that took name; null when none.
   Control* FindControl(const std::wstring& name) const;
+  // A control of the tree that had oldName is known by its name now (unless another control has
+  // it already). Run by the control's SetName.
+  void RenameControl(Control* control, const std::wstring& oldName);
   // The control at point: the first answer of the root finders, else the topmost visible,
   // mouse-enabled control of the tree there; null when none.
   Control* FindControlAt(POINT point) const;

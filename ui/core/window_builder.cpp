@@ -107,6 +107,15 @@ void RegisterFont(MarkupNode& node) {
   if (isDefault) GlobalManager::SetDefaultFontId(id);
 }
 
+// Appends pairs (one or more name="value" pairs) to an attribute list, one blank apart, so that
+// the list reads as one wherever the pairs stand.
+void AppendPairs(std::wstring pairs, std::wstring* list) {
+  StringHelper::Trim(pairs);
+  if (pairs.empty()) return;
+  if (!list->empty()) *list += L' ';
+  *list += pairs;
+}
+
 // The attribute-list text of a "Class" element; false when it has no name.
 bool ReadClass(MarkupNode& node, std::wstring* name, std::wstring* list) {
   if (!node.GetAttributeValue(L"name")) return false;
@@ -117,13 +126,12 @@ bool ReadClass(MarkupNode& node, std::wstring* name, std::wstring* list) {
     const std::wstring value = node.GetAttributeValue(i);
     if (key == L"name") continue;
     if (key == L"value")
-      *list += value;
+      AppendPairs(value, list);
     else if (key == L"_value")
-      *list += StringHelper::Printf(L" value=\"%ls\"", value.c_str());
+      AppendPairs(StringHelper::Printf(L"value=\"%ls\"", value.c_str()), list);
     else
-      *list += StringHelper::Printf(L" %ls=\"%ls\"", key.c_str(), value.c_str());
+      AppendPairs(StringHelper::Printf(L"%ls=\"%ls\"", key.c_str(), value.c_str()), list);
   }
-  StringHelper::TrimLeft(*list);
   return true;
 }
 

@@ -87,8 +87,10 @@ HWND WindowImplBase::Create(HWND parent, const std::wstring& windowName, DWORD s
 }
 
 void WindowImplBase::OnLastMessage(HWND hwnd) {
+  // A close listener may have deleted the window already.
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   Window::OnLastMessage(hwnd);
-  delete this;  // The tree goes with the window.
+  if (!alive.expired()) delete this;  // The tree goes with the window.
 }
 
 LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -69,7 +69,7 @@ class WindowImplBase : public Window, public virtual nbase::SupportWeakCallback,
   // As ui::Window::Create; a null result means the object has been deleted.
   HWND Create(HWND parent, const std::wstring& windowName, DWORD style, DWORD exStyle,
               bool layered = false, const RECT& rect = RECT{0, 0, 0, 0}) override;
-  // ui::Window's handling, then the object deletes itself.
+  // ui::Window's handling, then the object deletes itself (unless a close listener did).
   void OnLastMessage(HWND hwnd) override;
   // WM_CREATE builds the skin; the messages with a handler below go to it first, and what it
   // leaves unhandled (and every other message) goes to ui::Window's routing and then the saved

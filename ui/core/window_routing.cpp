@@ -85,6 +85,14 @@ LRESULT Window::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* h
         ReleasePressedControls();
       }
       return 0;
+    case WM_CAPTURECHANGED:
+      // Taken away (a menu or a message box opened from a press), not let go by the routing
+      // itself, which clears the flag first: the pressed control no longer gets the moves.
+      if (mouse_captured_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
+        mouse_captured_ = false;
+        captured_ = nullptr;
+      }
+      return 0;
     case WM_PAINT:
       Paint();
       *handled = true;
@@ -256,14 +264,19 @@ void Window::SetFocus(Control* control) {
   if (hwnd_ && control && control != focus_ && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
   // 2. The same control again: nothing more.
   if (control == focus_) return;
-  // Kill-focus handlers may delete the control that is to get the focus.
+  // Kill-focus handling may delete the control that is to get the focus, the old focus control
+  // or the window itself.
   const std::weak_ptr<nbase::WeakFlag> target =
       control ? control->GetWeakFlag() : std::weak_ptr<nbase::WeakFlag>();
+  const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
   // 3. The old focus loses it.
   if (Control* old = focus_) {
+    const std::weak_ptr<nbase::WeakFlag> oldAlive = old->GetWeakFlag();
     SendEvent(old, kEventInternalKillFocus);
+    if (alive.expired()) return;
     focus_ = nullptr;
-    SendEvent(old, kEventKillFocus);
+    if (!oldAlive.expired()) SendEvent(old, kEventKillFocus);
+    if (alive.expired()) return;
   }
   // 4. Only a visible, enabled control of this window takes it.
   if (!control || target.expired()) return;
