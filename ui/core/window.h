@@ -55,6 +55,7 @@ namespace ui {
 
 class Control;
 class IRenderContext;
+class PaintRequest;
 class ShadowBox;
 
 // Sees every message of a window before the window routes it (ui::Window::AddMessageFilter).
@@ -213,8 +214,11 @@ class Window : public virtual nbase::SupportWeakCallback {
   // comes back needing arrangement after being placed ends the pass (no endless relayout).
   void ArrangeRoot(const RECT& clientRect);
   // Invalidates rect of the native window without erasing; a layered window is also posted
-  // WM_PAINT, since it gets no paint message of its own.
+  // WM_PAINT, since it gets no paint message of its own, unless one is on its way already.
   void Invalidate(const RECT& rect);
+  // How other threads ask this layered window for a paint after invalidating it themselves (see
+  // ui::PaintRequest); they may keep it past the window. Null before Init.
+  std::shared_ptr<PaintRequest> GetPaintRequest() const { return paint_request_; }
   // The constant alpha UpdateLayeredWindow applies (0 to 255); the show and close fades move it.
   int GetWindowAlpha() const { return window_alpha_; }
   // Where the tree is drawn relative to the surface (the whole tree slides by it).
@@ -381,6 +385,7 @@ class Window : public virtual nbase::SupportWeakCallback {
   WNDPROC saved_window_proc_ = ::DefWindowProcW;
   bool layered_ = false;
   std::unique_ptr<IRenderContext> render_context_;
+  std::shared_ptr<PaintRequest> paint_request_;  // Made by Init for the native window.
   int window_alpha_ = 255;
   POINT render_offset_ = {0, 0};
   EventMap window_events_;

@@ -9,6 +9,7 @@
 #include "ui/core/animation_player.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
+#include "ui/core/paint_request.h"
 #include "ui/core/shadow_box.h"
 #include "ui/core/win_version.h"
 #include "ui/core/window.h"
@@ -59,7 +60,7 @@ void Window::ArrangeRoot(const RECT& clientRect) {
 void Window::Invalidate(const RECT& rect) {
   if (!hwnd_) return;
   ::InvalidateRect(hwnd_, &rect, FALSE);
-  if (layered_) ::PostMessageW(hwnd_, WM_PAINT, 0, 0);
+  if (layered_ && paint_request_) paint_request_->Post();
 }
 
 void Window::SetRenderOffset(POINT offset) {
@@ -77,6 +78,8 @@ void Window::SetRenderOffset(POINT offset) {
 
 void Window::Paint() {
   HWND hwnd = hwnd_;
+  // What is invalidated from here on is not in this paint: its request may post again.
+  if (paint_request_) paint_request_->Began();
   // 1. Nothing to draw: the paint is only validated.
   if (!hwnd || ::IsIconic(hwnd) || !root_ || !render_context_) {
     PAINTSTRUCT paint = {};
