@@ -133,7 +133,7 @@ void Window::Paint() {
   // 8. To the screen.
   if (layered_) {
     RestoreOpaqueAlpha(update);
-    UpdateLayered();
+    UpdateLayered(update);
   } else {
     ::BitBlt(paintDc, update.left, update.top, update.right - update.left,
              update.bottom - update.top, render_context_->GetDC(), update.left, update.top,
@@ -159,15 +159,23 @@ void Window::ResizeToRoot() {
   ::MoveWindow(hwnd_, topLeft.x, topLeft.y, size.cx, size.cy, TRUE);
 }
 
-void Window::WidenOffscreenUpdate(RECT* update) const {
+RECT Window::VirtualScreen() {
+  if (!virtual_screen_known_) {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    virtual_screen_ = RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    virtual_screen_known_ = true;
+  }
+  return virtual_screen_;
+}
+
+void Window::WidenOffscreenUpdate(RECT* update) {
   RECT window = {};
   RECT client = {};
   ::GetWindowRect(hwnd_, &window);
   ::GetClientRect(hwnd_, &client);
-  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const RECT screen = {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                       top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const RECT screen = VirtualScreen();
   // The screen's edges in client coordinates.
   POINT edge = {screen.left, screen.top};
   POINT farEdge = {screen.right, screen.bottom};
@@ -206,7 +214,7 @@ void Window::RestoreOpaqueAlpha(const RECT& update) {
   render_context_->RestoreAlpha(opaque, keep, 0);
 }
 
-void Window::UpdateLayered() {
+void Window::UpdateLayered(const RECT& update) {
   RECT window = {};
   RECT client = {};
   ::GetWindowRect(hwnd_, &window);
@@ -215,8 +223,19 @@ void Window::UpdateLayered() {
   SIZE size = {client.right - client.left, client.bottom - client.top};
   POINT source = {0, 0};
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(window_alpha_), AC_SRC_ALPHA};
-  ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, render_context_->GetDC(), &source, 0,
-                        &blend, ULW_ALPHA);
+  // A video frame changes a small part of a large window: the rest, on the screen already, is
+  // not blended and copied again.
+  const bool whole = size.cx != pushed_size_.cx || size.cy != pushed_size_.cy ||
+                     window_alpha_ != pushed_alpha_;
+  UPDATELAYEREDWINDOWINFO info = {sizeof(info), nullptr, &destination, &size,
+                                  render_context_->GetDC(), &source, 0, &blend, ULW_ALPHA,
+                                  whole ? nullptr : &update};
+  if (::UpdateLayeredWindowIndirect(hwnd_, &info)) {
+    pushed_size_ = size;
+    pushed_alpha_ = window_alpha_;
+  } else {
+    pushed_alpha_ = -1;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
