@@ -215,6 +215,7 @@ void Window::Init(HWND hwnd) {
   if (IRenderFactory* factory = GlobalManager::GetRenderFactory())
     render_context_ = factory->CreateRenderContext();
   paint_request_ = hwnd ? std::make_shared<PaintRequest>(hwnd) : nullptr;
+  pushed_alpha_ = -1;  // A new native window shows nothing yet.
   if (hwnd) {
     if (auto registerTouch = GetTouchInputApi().registerTouchWindow) registerTouch(hwnd, 0);
   }
