@@ -31,6 +31,21 @@ bool HasPositiveSide(const RECT& rect) {
   return rect.left > 0 || rect.top > 0 || rect.right > 0 || rect.bottom > 0;
 }
 
+// What GetUpdateRect gives without erasing (the update region's bounding box, client
+// coordinates; false when it is empty), read from the region: GetUpdateRect takes a device
+// context of the window for its answer, a further round trip to the window system at every
+// paint.
+bool UpdateRectOf(HWND hwnd, RECT* rect) {
+  *rect = RECT{0, 0, 0, 0};
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  if (!region) return ::GetUpdateRect(hwnd, rect, FALSE) != FALSE;
+  const int kind = ::GetUpdateRgn(hwnd, region, FALSE);
+  const bool found = (kind == SIMPLEREGION || kind == COMPLEXREGION) &&
+                     ::GetRgnBox(region, rect) != NULLREGION;
+  ::DeleteObject(region);
+  return found;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -94,7 +109,7 @@ void Window::Paint() {
   }
   // 3. A posted WM_PAINT with nothing to update.
   RECT update = {};
-  if (!::GetUpdateRect(hwnd, &update, FALSE) && !first_layout_) return;
+  if (!UpdateRectOf(hwnd, &update) && !first_layout_) return;
   // 4.
   if (layered_) WidenOffscreenUpdate(&update);
 
