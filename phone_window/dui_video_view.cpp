@@ -173,7 +173,7 @@ void DuiVideoView::PublishRepaintTarget() {
     target.rect = GetPos();
     const SIZE scroll = GetScrollOffset();
     ::OffsetRect(&target.rect, -scroll.cx, -scroll.cy);
-    target.layered = window->IsLayeredWindow();
+    if (window->IsLayeredWindow()) target.paint = window->GetPaintRequest();
   }
   std::lock_guard<std::mutex> lock(target_mutex_);
   target_ = target;
@@ -202,9 +202,10 @@ void DuiVideoView::RequestRepaint() {
     target = target_;
   }
   if (!target.hwnd) return;
-  // Neither call waits for the window's thread: the paint happens there, later.
+  // Neither call waits for the window's thread: the paint happens there, later. Frames that
+  // come while a paint is on its way join it.
   ::InvalidateRect(target.hwnd, &target.rect, FALSE);
-  if (target.layered) ::PostMessageW(target.hwnd, WM_PAINT, 0, 0);
+  if (target.paint) target.paint->Post();
 }
 
 bool DuiVideoView::FollowControlSize(int width, int height) {

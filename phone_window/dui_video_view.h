@@ -37,12 +37,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "phone_window/touch_event_listener.h"
 #include "phone_window/video_frame_painter.h"
 #include "swplay/video_display.h"
 #include "ui/core/box.h"
+#include "ui/core/paint_request.h"
 
 namespace ui {
 
@@ -105,7 +107,8 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   struct RepaintTarget {
     HWND hwnd = nullptr;
     RECT rect = {0, 0, 0, 0};  // Client coordinates.
-    bool layered = false;      // A layered window gets no WM_PAINT of its own.
+    // Of a layered window, which gets no WM_PAINT of its own; null for another.
+    std::shared_ptr<PaintRequest> paint;
   };
 
   bool OnMouseMove(const EventArgs& args);

@@ -335,6 +335,36 @@ TEST(DuiVideoViewFrames, TheRenderThreadOnlyAsksTheWindowThreadPaints) {
   rig.player->setDisplay(nullptr);
 }
 
+// A layered window over ui::Window, attached at WM_CREATE as skinned windows are.
+class LayeredTestWindow : public ui::Window {
+ public:
+  std::wstring GetWindowClassName() const override { return L"FernholdVideoLayeredTest"; }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CREATE) Init(GetHWND());
+    return ui::Window::HandleMessage(message, wParam, lParam);
+  }
+};
+
+TEST(DuiVideoViewFrames, FramesWhileTheWindowThreadIsBusyPostOnePaintToALayeredWindow) {
+  LayeredTestWindow window;
+  HWND hwnd = window.Create(nullptr, L"", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, true,
+                            RECT{0, 0, 200, 200});
+  ASSERT_TRUE(hwnd);
+  ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  auto* view = new ProbeView();
+  window.AttachRoot(view);
+  view->SetPos(RECT{0, 0, 100, 100});
+  RecordingListener listener;
+  view->Connect(&listener);  // Every frame asks for a repaint.
+  {
+    StreamRig rig("connect=0;fps=120");
+    rig.Play(view);
+    // Nobody pumps this thread's messages, as when the window thread is held up.
+    ASSERT_TRUE(view->WaitFrames(20));
+  }
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1);
+}
+
 // The control's clock, blocking the render thread inside the control's frame handling until
 // released.
 nbase::WaitableEvent g_in_clock(nbase::WaitableEvent::ResetPolicy::kManual, false);

@@ -145,7 +145,7 @@ TEST(PluginWindowRobustness, TwoHundredWindowsComeAndGoWithoutLeaksOrHangs) {
       ASSERT_TRUE(session);
       const HWND window = SessionPeer::WindowHandle(*session);
       ASSERT_TRUE(window) << pads[i];
-      PostMessageW(window, WM_CLOSE, 0, 0);
+      ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0)) << pads[i] << " " << GetLastError();
     }
     for (int i = 0; i < kWindowsPerRound; i += 2) {
       ASSERT_TRUE(rig.WaitEvents(pads[i], "windowClosed")) << pads[i];

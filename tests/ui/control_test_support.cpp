@@ -63,6 +63,15 @@ bool TakeUpdateRegion(HWND hwnd) {
   return dirty;
 }
 
+int TakePostedPaints(HWND hwnd) {
+  // Without an update region no WM_PAINT is made up, so only posted ones are found.
+  ::ValidateRect(hwnd, nullptr);
+  int count = 0;
+  MSG message;
+  while (::PeekMessageW(&message, hwnd, WM_PAINT, WM_PAINT, PM_REMOVE)) ++count;
+  return count;
+}
+
 std::unique_ptr<ui::IRenderContext> MakeCanvas(int width, int height) {
   std::unique_ptr<ui::IRenderContext> canvas =
       ui::GlobalManager::GetRenderFactory()->CreateRenderContext();

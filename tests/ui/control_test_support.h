@@ -26,6 +26,9 @@ bool AdvanceClock(ui::ManualClock& clock, int ms, int stepMs = 16);
 HWND MakeTestWindow();
 // Whether hwnd has anything to repaint; clears it for the next look.
 bool TakeUpdateRegion(HWND hwnd);
+// The WM_PAINT messages posted to hwnd and still in this thread's queue, which are taken out
+// (undispatched); the update region is cleared too.
+int TakePostedPaints(HWND hwnd);
 
 // A top-down surface of width x height, all zero.
 std::unique_ptr<ui::IRenderContext> MakeCanvas(int width, int height);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "tests/ui/test_support.h"
 #include "ui/core/global_manager.h"
@@ -405,6 +406,67 @@ TEST_F(RenderContextTest, RightAlignedTextEndsNearTheRightEdge) {
     for (int x = 0; x < 200; ++x)
       if (PixelAt(ctx_.get(), x, y) >> 24) leftmost = std::min(leftmost, x);
   EXPECT_GT(leftmost, 120);
+}
+
+// A text drawn again is laid over the pixels from what it left the time before: the pixels must
+// be those GDI+ gives when it draws the text there, on translucent surfaces, under clips, at
+// another place and with the window origin moved.
+TEST_F(RenderContextTest, TextDrawnAgainGivesThePixelsOfDrawingItAfresh) {
+  struct Case {
+    const wchar_t* text;
+    UINT flags;
+    DWORD argb;
+    BYTE fade;
+    RECT layout;  // Drawn here first, then 13 right and 7 down.
+    RECT clip;
+    POINT origin;
+  };
+  const Case cases[] = {
+      {L"Hamburgefonstiv", DT_SINGLELINE | DT_VCENTER, 0xFF000000, 255, {4, 4, 190, 40},
+       {0, 0, 200, 150}, {0, 0}},
+      {L"Row 12 of the list, cut short", DT_END_ELLIPSIS | DT_NOCLIP | DT_SINGLELINE, 0x80204080,
+       200, {10, 30, 90, 44}, {0, 0, 200, 150}, {0, 0}},
+      {L"A longer text that wraps onto three lines", 0, 0xFFC02020, 255, {20, 20, 90, 60},
+       {30, 25, 80, 70}, {-5, 8}},
+      {L"Overflows its box", DT_NOCLIP | DT_CENTER | DT_VCENTER, 0xFF102030, 255,
+       {40, 60, 80, 66}, {0, 0, 200, 150}, {3, -2}},
+  };
+  auto background = [](ui::IRenderContext* context) {
+    BYTE* bits = context->GetBits();
+    for (int i = 0; i < 200 * 150; ++i) {
+      const BYTE alpha = static_cast<BYTE>(i % 200 + 40);  // premultiplied, mostly translucent
+      bits[i * 4] = alpha / 2;
+      bits[i * 4 + 1] = alpha / 3;
+      bits[i * 4 + 2] = static_cast<BYTE>(alpha * (i / 200) / 150);
+      bits[i * 4 + 3] = alpha;
+    }
+  };
+  auto draw = [&](ui::IRenderContext* context, const Case& c, int dx, int dy) {
+    background(context);
+    const POINT old = context->OffsetWindowOrg(c.origin);
+    {
+      ui::AutoClip clip(context, c.clip);
+      RECT at = c.layout;
+      ::OffsetRect(&at, dx, dy);
+      context->DrawText(at, c.text, c.argb, L"", c.flags, c.fade);
+    }
+    context->SetWindowOrg(old);
+    const BYTE* bits = context->GetBits();
+    return std::vector<BYTE>(bits, bits + 200 * 150 * 4);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.text);
+    auto fresh = factory_->CreateRenderContext();
+    ASSERT_TRUE(fresh->Resize(200, 150));
+    const std::vector<BYTE> drawn = draw(fresh.get(), c, 13, 7);
+    EXPECT_NE(drawn, draw(fresh.get(), c, 200, 200)) << "the text shows";
+
+    auto reused = factory_->CreateRenderContext();
+    ASSERT_TRUE(reused->Resize(200, 150));
+    draw(reused.get(), c, 0, 0);
+    EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the second time";
+    EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the third time";
+  }
 }
 
 TEST_F(RenderContextTest, MeasureTextGrowsWithTheTextAndKeepsOneLineHeight) {

@@ -192,6 +192,18 @@ TEST(WindowPaintTest, MaximisingDropsTheShadowAndItsRoundCornerAndRestoringBring
   EXPECT_EQ(skin->GetPos().left, 14);
 }
 
+// Invalidations of a layered window while its thread is busy post one paint between them, not
+// one each: posted paints would pile up towards the queue's limit, where posts start to fail.
+TEST(WindowPaintTest, LayeredWindowHasAtMostOnePostedPaintOnItsWay) {
+  TestWindow window(new RootBox());
+  HWND hwnd = window.CreateShown(RECT{100, 100, 300, 200}, true);
+  ASSERT_TRUE(hwnd);
+  uitest::TakePostedPaints(hwnd);
+  ::SendMessageW(hwnd, WM_PAINT, 0, 0);  // Whatever was on its way, this paint covers it.
+  for (int i = 0; i < 100; ++i) window.Invalidate(RECT{0, 0, 10 + i, 10});
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1);
+}
+
 TEST(WindowPaintTest, MinimisedWindowValidatesItsPaintWithoutDrawing) {
   auto* root = new ui::Control();
   ui::GlobalManager::AddTextColor(L"window_test_before", 0xFF102030);

@@ -7,6 +7,7 @@
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/paint_request.h"
 #include "ui/core/shadow_box.h"
 #include "ui/core/timer_manager.h"
 #include "ui/core/touch_input_api.h"
@@ -213,6 +214,8 @@ void Window::Init(HWND hwnd) {
   render_context_.reset();
   if (IRenderFactory* factory = GlobalManager::GetRenderFactory())
     render_context_ = factory->CreateRenderContext();
+  paint_request_ = hwnd ? std::make_shared<PaintRequest>(hwnd) : nullptr;
+  pushed_alpha_ = -1;  // A new native window shows nothing yet.
   if (hwnd) {
     if (auto registerTouch = GetTouchInputApi().registerTouchWindow) registerTouch(hwnd, 0);
   }

@@ -55,6 +55,7 @@ namespace ui {
 
 class Control;
 class IRenderContext;
+class PaintRequest;
 class ShadowBox;
 
 // Sees every message of a window before the window routes it (ui::Window::AddMessageFilter).
@@ -223,8 +224,11 @@ class Window : public virtual nbase::SupportWeakCallback {
   // comes back needing arrangement after being placed ends the pass (no endless relayout).
   void ArrangeRoot(const RECT& clientRect);
   // Invalidates rect of the native window without erasing; a layered window is also posted
-  // WM_PAINT, since it gets no paint message of its own.
+  // WM_PAINT, since it gets no paint message of its own, unless one is on its way already.
   void Invalidate(const RECT& rect);
+  // How other threads ask this layered window for a paint after invalidating it themselves (see
+  // ui::PaintRequest); they may keep it past the window. Null before Init.
+  std::shared_ptr<PaintRequest> GetPaintRequest() const { return paint_request_; }
   // The constant alpha UpdateLayeredWindow applies (0 to 255); the show and close fades move it.
   int GetWindowAlpha() const { return window_alpha_; }
   // Where the tree is drawn relative to the surface (the whole tree slides by it).
@@ -365,10 +369,15 @@ class Window : public virtual nbase::SupportWeakCallback {
   void ResizeToRoot();
   // For a layered window partly off the virtual screen: an update rectangle ending at the
   // screen's edge is widened to the client's edge, so the hidden part is painted too.
-  void WidenOffscreenUpdate(RECT* update) const;
+  void WidenOffscreenUpdate(RECT* update);
+  // The virtual screen (screen pixels), read once and again after a display change: the query
+  // is slow on some systems (a round trip per side), and a layered window needs it every paint.
+  RECT VirtualScreen();
   // Makes the opaque part of a layered window's surface opaque again after painting.
   void RestoreOpaqueAlpha(const RECT& update);
-  void UpdateLayered();
+  // Hands the surface to UpdateLayeredWindow: the update rectangle alone when the screen holds
+  // the rest already (the same size and constant alpha as the last push), else all of it.
+  void UpdateLayered(const RECT& update);
   // The shadow collapses while the window is maximised and comes back when it is restored.
   void MaximizedOrRestored(bool maximized);
 
@@ -389,7 +398,14 @@ class Window : public virtual nbase::SupportWeakCallback {
   WNDPROC saved_window_proc_ = ::DefWindowProcW;
   bool layered_ = false;
   std::unique_ptr<IRenderContext> render_context_;
+  std::shared_ptr<PaintRequest> paint_request_;  // Made by Init for the native window.
   int window_alpha_ = 255;
+  // What the last UpdateLayeredWindow left on the screen: its size and constant alpha (-1 when
+  // nothing, or when the push failed).
+  SIZE pushed_size_ = {0, 0};
+  int pushed_alpha_ = -1;
+  RECT virtual_screen_ = {0, 0, 0, 0};
+  bool virtual_screen_known_ = false;  // Cleared by WM_DISPLAYCHANGE.
   POINT render_offset_ = {0, 0};
   EventMap window_events_;
 

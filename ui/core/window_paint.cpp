@@ -9,6 +9,7 @@
 #include "ui/core/animation_player.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_manager.h"
+#include "ui/core/paint_request.h"
 #include "ui/core/shadow_box.h"
 #include "ui/core/win_version.h"
 #include "ui/core/window.h"
@@ -28,6 +29,21 @@ Control* IsNeedArrange(Control* control, void*) {
 
 bool HasPositiveSide(const RECT& rect) {
   return rect.left > 0 || rect.top > 0 || rect.right > 0 || rect.bottom > 0;
+}
+
+// What GetUpdateRect gives without erasing (the update region's bounding box, client
+// coordinates; false when it is empty), read from the region: GetUpdateRect takes a device
+// context of the window for its answer, a further round trip to the window system at every
+// paint.
+bool UpdateRectOf(HWND hwnd, RECT* rect) {
+  *rect = RECT{0, 0, 0, 0};
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  if (!region) return ::GetUpdateRect(hwnd, rect, FALSE) != FALSE;
+  const int kind = ::GetUpdateRgn(hwnd, region, FALSE);
+  const bool found = (kind == SIMPLEREGION || kind == COMPLEXREGION) &&
+                     ::GetRgnBox(region, rect) != NULLREGION;
+  ::DeleteObject(region);
+  return found;
 }
 
 }  // namespace
@@ -59,7 +75,7 @@ void Window::ArrangeRoot(const RECT& clientRect) {
 void Window::Invalidate(const RECT& rect) {
   if (!hwnd_) return;
   ::InvalidateRect(hwnd_, &rect, FALSE);
-  if (layered_) ::PostMessageW(hwnd_, WM_PAINT, 0, 0);
+  if (layered_ && paint_request_) paint_request_->Post();
 }
 
 void Window::SetRenderOffset(POINT offset) {
@@ -77,6 +93,8 @@ void Window::SetRenderOffset(POINT offset) {
 
 void Window::Paint() {
   HWND hwnd = hwnd_;
+  // What is invalidated from here on is not in this paint: its request may post again.
+  if (paint_request_) paint_request_->Began();
   // 1. Nothing to draw: the paint is only validated.
   if (!hwnd || ::IsIconic(hwnd) || !root_ || !render_context_) {
     PAINTSTRUCT paint = {};
@@ -91,7 +109,7 @@ void Window::Paint() {
   }
   // 3. A posted WM_PAINT with nothing to update.
   RECT update = {};
-  if (!::GetUpdateRect(hwnd, &update, FALSE) && !first_layout_) return;
+  if (!UpdateRectOf(hwnd, &update) && !first_layout_) return;
   // 4.
   if (layered_) WidenOffscreenUpdate(&update);
 
@@ -130,7 +148,7 @@ void Window::Paint() {
   // 8. To the screen.
   if (layered_) {
     RestoreOpaqueAlpha(update);
-    UpdateLayered();
+    UpdateLayered(update);
   } else {
     ::BitBlt(paintDc, update.left, update.top, update.right - update.left,
              update.bottom - update.top, render_context_->GetDC(), update.left, update.top,
@@ -156,15 +174,23 @@ void Window::ResizeToRoot() {
   ::MoveWindow(hwnd_, topLeft.x, topLeft.y, size.cx, size.cy, TRUE);
 }
 
-void Window::WidenOffscreenUpdate(RECT* update) const {
+RECT Window::VirtualScreen() {
+  if (!virtual_screen_known_) {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    virtual_screen_ = RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    virtual_screen_known_ = true;
+  }
+  return virtual_screen_;
+}
+
+void Window::WidenOffscreenUpdate(RECT* update) {
   RECT window = {};
   RECT client = {};
   ::GetWindowRect(hwnd_, &window);
   ::GetClientRect(hwnd_, &client);
-  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const RECT screen = {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                       top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const RECT screen = VirtualScreen();
   // The screen's edges in client coordinates.
   POINT edge = {screen.left, screen.top};
   POINT farEdge = {screen.right, screen.bottom};
@@ -203,7 +229,7 @@ void Window::RestoreOpaqueAlpha(const RECT& update) {
   render_context_->RestoreAlpha(opaque, keep, 0);
 }
 
-void Window::UpdateLayered() {
+void Window::UpdateLayered(const RECT& update) {
   RECT window = {};
   RECT client = {};
   ::GetWindowRect(hwnd_, &window);
@@ -212,8 +238,19 @@ void Window::UpdateLayered() {
   SIZE size = {client.right - client.left, client.bottom - client.top};
   POINT source = {0, 0};
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(window_alpha_), AC_SRC_ALPHA};
-  ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, render_context_->GetDC(), &source, 0,
-                        &blend, ULW_ALPHA);
+  // A video frame changes a small part of a large window: the rest, on the screen already, is
+  // not blended and copied again.
+  const bool whole = size.cx != pushed_size_.cx || size.cy != pushed_size_.cy ||
+                     window_alpha_ != pushed_alpha_;
+  UPDATELAYEREDWINDOWINFO info = {sizeof(info), nullptr, &destination, &size,
+                                  render_context_->GetDC(), &source, 0, &blend, ULW_ALPHA,
+                                  whole ? nullptr : &update};
+  if (::UpdateLayeredWindowIndirect(hwnd_, &info)) {
+    pushed_size_ = size;
+    pushed_alpha_ = window_alpha_;
+  } else {
+    pushed_alpha_ = -1;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

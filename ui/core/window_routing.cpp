@@ -50,6 +50,7 @@ POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(l
 
 LRESULT Window::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
   *handled = false;
+  if (message == WM_DISPLAYCHANGE) virtual_screen_known_ = false;
   // Filters may add or remove filters: the list is walked by index, as it stands.
   for (size_t i = 0; i < message_filters_.size(); ++i) {
     bool filtered = false;

@@ -77,13 +77,22 @@ void GdiBitmap::RestoreAlpha(const RECT& rect, const RECT& padding, int alpha) {
   const LONG innerRight = width_ - padding.right;
   const LONG innerTop = padding.top;
   const LONG innerBottom = height_ - padding.bottom;
+  // Alpha 0 (or one no pixel can have) matches nothing: every alpha byte becomes 255.
+  const bool matches = alpha > 0 && alpha <= 255;
+  const DWORD match = static_cast<DWORD>(alpha) << 24;
   for (LONG y = area.top; y < area.bottom; ++y) {
+    // The padding's four corner squares keep what painting left there (rounded shadow corners).
     const bool innerRow = y >= innerTop && y < innerBottom;
-    BYTE* pixel = bits_ + (static_cast<size_t>(y) * width_ + area.left) * 4;
-    for (LONG x = area.left; x < area.right; ++x, pixel += 4) {
-      // The padding's four corner squares keep what painting left there (rounded shadow corners).
-      if (!innerRow && !(x >= innerLeft && x < innerRight)) continue;
-      pixel[3] = (alpha != 0 && pixel[3] == alpha) ? 0 : 255;
+    const LONG from = innerRow ? area.left : std::max(area.left, innerLeft);
+    const LONG to = innerRow ? area.right : std::min(area.right, innerRight);
+    DWORD* row = reinterpret_cast<DWORD*>(bits_) + static_cast<size_t>(y) * width_;
+    if (!matches) {
+      for (LONG x = from; x < to; ++x) row[x] |= 0xFF000000;
+      continue;
+    }
+    for (LONG x = from; x < to; ++x) {
+      const DWORD pixel = row[x];
+      row[x] = (pixel & 0x00FFFFFF) | ((pixel & 0xFF000000) == match ? 0 : 0xFF000000);
     }
   }
 }

@@ -1,6 +1,8 @@
 #include "ui/render/render_context_gdiplus.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "ui/core/dpi_manager.h"
 #include "ui/core/global_manager.h"
@@ -63,6 +65,96 @@ StringFormatPtr MakeGenericTypographicFormat() {
   GpStringFormat* format = nullptr;
   if (GdipCloneStringFormat(generic, &format) != Ok) return nullptr;
   return StringFormatPtr(format);
+}
+
+// The LOGFONT MakeFont makes the GDI+ font from: the registered font's, or the DC's own.
+bool TextFont(HDC dc, const FontInfo* info, LOGFONTW* font) {
+  if (info && info->font && ::GetObjectW(info->font, sizeof(*font), font) == sizeof(*font))
+    return true;
+  HGDIOBJ current = ::GetCurrentObject(dc, OBJ_FONT);
+  return current && ::GetObjectW(current, sizeof(*font), font) == sizeof(*font);
+}
+
+// One text as DrawText has laid it out for GDI+.
+struct TextDrawing {
+  RECT rect;  // The layout rectangle as the caller gave it.
+  const std::wstring& text;
+  GpFont* font;
+  GpStringFormat* format;
+  GpBrush* brush;
+  RectF layout;  // What GDI+ is given (a pixel lower for one face).
+};
+
+// The image of a text: the pixels GDI+ leaves on a clear surface, where they show. Null when it
+// cannot be made, or when the text may reach past the surface it was drawn on.
+std::unique_ptr<TextImages::Image> MakeTextImage(HDC compatible, GpGraphics* graphics,
+                                                 const TextDrawing& drawing,
+                                                 const LOGFONTW& font) {
+  // Where the text can show: its layout rectangle and the box GDI+ measures for it (text that is
+  // not clipped may leave the rectangle), with room around for glyphs that reach past the box.
+  RectF box;
+  const INT length = static_cast<INT>(drawing.text.size());
+  if (GdipMeasureString(graphics, drawing.text.c_str(), length, drawing.font, &drawing.layout,
+                        drawing.format, &box, nullptr, nullptr) != Ok)
+    return nullptr;
+  const RectF& layout = drawing.layout;
+  const int margin = 8 + std::abs(static_cast<int>(font.lfHeight));
+  const RECT area = {
+      static_cast<LONG>(std::floor(std::min(layout.X, box.X))) - margin,
+      static_cast<LONG>(std::floor(std::min(layout.Y, box.Y))) - margin,
+      static_cast<LONG>(std::ceil(std::max(layout.X + layout.Width, box.X + box.Width))) + margin,
+      static_cast<LONG>(std::ceil(std::max(layout.Y + layout.Height, box.Y + box.Height))) +
+          margin};
+  const int width = Width(area), height = Height(area);
+  if (width <= 0 || height <= 0 ||
+      static_cast<size_t>(width) * height > TextImages::kMaxPixels / 4)
+    return nullptr;
+
+  // The text on a clear surface of that size, at the same place relative to it.
+  MemoryDcPtr dc(::CreateCompatibleDC(compatible));
+  GdiBitmap surface;
+  if (!dc || !surface.Init(dc.get(), width, height, true)) return nullptr;
+  ScopedSelectObject select(dc.get(), surface.GetBitmap());
+  if (!select.ok()) return nullptr;
+  surface.Clear();
+  {
+    GraphicsPtr onSurface = MakeGraphics(dc.get(), false);
+    if (!onSurface) return nullptr;
+    const RectF placed(layout.X - area.left, layout.Y - area.top, layout.Width, layout.Height);
+    if (GdipDrawString(onSurface.get(), drawing.text.c_str(), length, drawing.font, &placed,
+                       drawing.format, drawing.brush) != Ok)
+      return nullptr;
+  }
+  ::GdiFlush();
+
+  // The pixels that show. One on the surface's edge may belong to text going on past it: such a
+  // text is not kept.
+  const DWORD* pixels = reinterpret_cast<const DWORD*>(surface.GetBits());
+  RECT shown = {width, height, 0, 0};
+  for (int y = 0; y < height; ++y) {
+    const DWORD* row = pixels + static_cast<size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      if (!row[x]) continue;
+      if (x == 0 || y == 0 || x == width - 1 || y == height - 1) return nullptr;
+      shown.left = std::min<LONG>(shown.left, x);
+      shown.top = std::min<LONG>(shown.top, y);
+      shown.right = std::max<LONG>(shown.right, x + 1);
+      shown.bottom = std::max<LONG>(shown.bottom, y + 1);
+    }
+  }
+  auto image = std::make_unique<TextImages::Image>();
+  if (shown.right <= shown.left) return image;  // Nothing shows.
+  image->width = Width(shown);
+  image->height = Height(shown);
+  // Relative to the layout rectangle as the caller gave it, before any shift of its own.
+  image->offset = POINT{area.left + shown.left - static_cast<LONG>(drawing.rect.left),
+                        area.top + shown.top - static_cast<LONG>(drawing.rect.top)};
+  image->pixels.resize(static_cast<size_t>(image->width) * image->height);
+  for (int y = 0; y < image->height; ++y) {
+    const DWORD* row = pixels + static_cast<size_t>(shown.top + y) * width + shown.left;
+    std::copy(row, row + image->width, image->pixels.begin() + static_cast<size_t>(y) * image->width);
+  }
+  return image;
 }
 
 const Pen_GdiPlus* AsPen(const IPen* pen) { return dynamic_cast<const Pen_GdiPlus*>(pen); }
@@ -422,23 +514,47 @@ void RenderContext_GdiPlus::DrawText(const RECT& rect, const std::wstring& text,
                                      const std::wstring& fontId, UINT flags, BYTE fade,
                                      bool lineLimit) {
   if (text.empty()) return;
+  FontInfo info;
+  const bool registered = GlobalManager::GetFontInfo(fontId, &info);
+
+  // Full opacity is drawn at 254: with an opaque brush GDI+ may choose sub-pixel text rendering,
+  // which leaves no usable alpha in a 32-bit surface; a translucent brush keeps the blended path.
+  BYTE alpha = static_cast<BYTE>((((argb >> 24) & 0xFF) / 255.0) * fade);
+  if (alpha == 255) alpha = 254;
+  const DWORD color = (static_cast<DWORD>(alpha) << 24) | (argb & 0x00FFFFFF);
+  // One face is placed a pixel too high by GDI+ when centred vertically: it goes a pixel lower.
+  const bool lowered = (flags & DT_VCENTER) && registered && info.faceName == kNewSongTypeface &&
+                       Height(rect) >= info.size + 2;
+
+  // A text drawn before is laid over the pixels from its image, when the surface has pixels.
+  TextImages::Key key;
+  TextImages::Sight sight = TextImages::Sight::kDraw;
+  if (GetBits() && TextFont(dc_, registered ? &info : nullptr, &key.font)) {
+    key.text = text;
+    key.argb = color;
+    key.flags = flags;
+    key.lineLimit = lineLimit;
+    key.lowered = lowered;
+    key.width = Width(rect);
+    key.height = Height(rect);
+    const TextImages::Image* image = nullptr;
+    sight = text_images_.Look(key, &image);
+    if (sight == TextImages::Sight::kKept) {
+      BlendTextImage(rect, *image);
+      return;
+    }
+  }
+
   ApplyClips();
   GraphicsPtr graphics = MakeGraphics(dc_, false);
   if (!graphics) return;
-  FontInfo info;
-  const bool registered = GlobalManager::GetFontInfo(fontId, &info);
   FontPtr font = MakeFont(dc_, registered ? &info : nullptr);
   StringFormatPtr format = MakeGenericTypographicFormat();
   if (!font || !format) return;
 
   RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top),
                static_cast<REAL>(Width(rect)), static_cast<REAL>(Height(rect)));
-
-  // Full opacity is drawn at 254: with an opaque brush GDI+ may choose sub-pixel text rendering,
-  // which leaves no usable alpha in a 32-bit surface; a translucent brush keeps the blended path.
-  BYTE alpha = static_cast<BYTE>((((argb >> 24) & 0xFF) / 255.0) * fade);
-  if (alpha == 255) alpha = 254;
-  BrushPtr brush = MakeSolidBrush((static_cast<DWORD>(alpha) << 24) | (argb & 0x00FFFFFF));
+  BrushPtr brush = MakeSolidBrush(color);
   if (!brush) return;
 
   if (flags & DT_END_ELLIPSIS)
@@ -463,13 +579,34 @@ void RenderContext_GdiPlus::DrawText(const RECT& rect, const std::wstring& text,
     vertical = StringAlignmentFar;
   GdipSetStringFormatLineAlign(format.get(), vertical);
 
-  if ((flags & DT_VCENTER) && registered && info.faceName == kNewSongTypeface &&
-      layout.Height >= static_cast<REAL>(info.size + 2)) {
-    layout.Y += 1;
-  }
+  if (lowered) layout.Y += 1;
 
+  const TextDrawing drawing{rect, text, font.get(), format.get(), brush.get(), layout};
+  if (sight == TextImages::Sight::kAgain) {
+    std::unique_ptr<TextImages::Image> image = MakeTextImage(dc_, graphics.get(), drawing, key.font);
+    const TextImages::Image* kept = image.get();
+    text_images_.Keep(key, std::move(image));
+    if (kept) {
+      graphics.reset();
+      BlendTextImage(rect, *kept);
+      return;
+    }
+  }
   GdipDrawString(graphics.get(), text.c_str(), static_cast<INT>(text.size()), font.get(), &layout,
                  format.get(), brush.get());
+}
+
+void RenderContext_GdiPlus::BlendTextImage(const RECT& rect, const TextImages::Image& image) {
+  if (image.pixels.empty()) return;
+  DibSource source;
+  source.bits = reinterpret_cast<const BYTE*>(image.pixels.data());
+  source.width = image.width;
+  source.height = image.height;
+  source.stride = image.width * 4;
+  const RECT dest = {rect.left + image.offset.x, rect.top + image.offset.y,
+                     rect.left + image.offset.x + image.width,
+                     rect.top + image.offset.y + image.height};
+  MakePainter().Blend(dest, source, RECT{0, 0, image.width, image.height}, 255);
 }
 
 void RenderContext_GdiPlus::DrawEllipse(const RECT& rect, int width, DWORD argb) {

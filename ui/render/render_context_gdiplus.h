@@ -5,7 +5,8 @@
 // memory DC for that one call and deletes it afterwards, with its temporary pen, brush, font and
 // format, so no GDI+ state outlives a call and the DC's clip and origin always apply. Solid fills,
 // straight lines, rectangle outlines and the blended pieces of images are written into the
-// surface's pixels instead (ui::DibPainter), with the same results and without the per-call cost.
+// surface's pixels instead (ui::DibPainter), with the same results and without the per-call cost,
+// and so are texts drawn before (ui::TextImages): their pixels are kept from the second drawing.
 //
 // Clips and Save/Restore nest together: a Restore drops the clips set after its Save.
 //
@@ -22,6 +23,7 @@
 #include "ui/render/gdi_bitmap.h"
 #include "ui/render/gdi_clip.h"
 #include "ui/render/render_interfaces.h"
+#include "ui/render/text_images.h"
 
 namespace ui {
 
@@ -105,6 +107,8 @@ class RenderContext_GdiPlus : public IRenderContext {
   // The pixels of an image bitmap with their row order, probed once per bitmap; false when it is
   // not a 32-bit DIB section.
   bool ImagePixels(HBITMAP bitmap, DibSource* source);
+  // Lays a kept text image over the pixels, its offset taken from rect's top-left corner.
+  void BlendTextImage(const RECT& rect, const TextImages::Image& image);
 
   // Row order of the image bitmaps drawn so far, checked against the bitmap's pixels and size on
   // each use (a handle may be reused for another bitmap).
@@ -115,6 +119,7 @@ class RenderContext_GdiPlus : public IRenderContext {
     bool topDown;
   };
   std::unordered_map<HBITMAP, KnownImage> known_images_;
+  TextImages text_images_;  // Texts drawn before, as pixels.
 
   HDC dc_ = nullptr;                  // Owned memory DC.
   HRGN scratch_region_ = nullptr;     // Owned; the clip-region reads of direct painting.
