@@ -176,7 +176,7 @@ LRESULT ZuvorIvadoWindow::HandleOwnMessage(UINT message, WPARAM wParam, LPARAM l
       }
       break;
     case WM_DESTROY:
-      // Destroyed without a close (by its thread ending, say): the session hears of it all the
+      // Destroyed without a close (DestroyWindow alone, say): the session hears of it all the
       // same, while the window and its video control still exist.
       if (handle_.load()) CloseOnce();
       handle_.store(nullptr);
