@@ -166,6 +166,13 @@ LRESULT ZuvorIvadoWindow::HandleOwnMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_SIZING:
       if (KeepAspectWhileSizing(wParam, reinterpret_cast<RECT*>(lParam))) return 1;
       break;
+    case WM_SIZE:
+      // A rotation that came while minimised, now that the window has its own size again.
+      if (wParam != SIZE_MINIMIZED && turn_on_restore_) {
+        turn_on_restore_ = false;
+        ::PostMessageW(GetHWND(), kRotationMessage, static_cast<WPARAM>(rotation_.load()), 0);
+      }
+      break;
     case WM_ENTERSIZEMOVE:
       if (video_) video_->SetResizing(true);
       break;

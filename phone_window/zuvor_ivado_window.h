@@ -177,6 +177,8 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   // Window width / height, read by the session's thread for tiling.
   std::atomic<double> aspect_{1.0};
   std::atomic<int> rotation_{1};
+  // A rotation came while the window was minimised: it is applied when the window is restored.
+  bool turn_on_restore_ = false;
   int cascade_slot_ = -1;
   // The native window while it exists; read from any thread.
   std::atomic<HWND> handle_{nullptr};

@@ -53,6 +53,11 @@ void ZuvorIvadoWindow::ResizeForRotation(int rotation) {
   HWND hwnd = GetHWND();
   if (!hwnd) return;
   rotation_.store(rotation);
+  // Minimised, the window's rectangles are its icon's: the turn waits for the restore.
+  if (::IsIconic(hwnd)) {
+    turn_on_restore_ = true;
+    return;
+  }
   // From the window as it is now: the user's scale stays, and the frame added is the real one.
   window_geometry::WindowFrame frame;
   if (!window_geometry::ReadWindowFrame(hwnd, &frame)) return;

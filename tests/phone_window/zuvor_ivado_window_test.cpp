@@ -260,6 +260,22 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   EXPECT_EQ(window_->ClientSize().cy, before.cy);
 }
 
+TEST_F(ZuvorIvadoWindowTest, RotationWhileMinimisedTurnsTheRestoredWindow) {
+  Open();
+  const SIZE before = window_->ClientSize();
+  window_->RunOnWindowThread([&] { ::ShowWindow(window_->hwnd(), SW_MINIMIZE); });
+  ASSERT_TRUE(::IsIconic(window_->hwnd()));
+  window_->RunOnWindowThread([&] { window_->window()->ApplyRotation(2); });
+  window_->RunOnWindowThread([&] { ::ShowWindow(window_->hwnd(), SW_RESTORE); });
+  // Turned as a window that was not minimised turns: the portrait client on its side, the chrome
+  // kept.
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cx > before.cx; }));
+  const SIZE turned = window_->ClientSize();
+  EXPECT_GT(turned.cx, turned.cy);
+  EXPECT_LT(turned.cy, before.cy);
+  EXPECT_NEAR(window_->window()->GetAspectRatio(), double(turned.cx) / turned.cy, 1e-9);
+}
+
 TEST_F(ZuvorIvadoWindowTest, PinFromTheSessionSetsTopmost) {
   Open();
   window_->window()->SetPinned(true);
