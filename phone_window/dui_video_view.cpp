@@ -88,8 +88,15 @@ bool DuiVideoView::Connect(TouchEventListener* listener) {
   return true;
 }
 
+RECT DuiVideoView::GetPictureRect() const {
+  const int phoneWidth = phone_width_.load(std::memory_order_relaxed);
+  const int phoneHeight = phone_height_.load(std::memory_order_relaxed);
+  if (rotation_ & 1) return FitPicture(GetPos(), phoneWidth, phoneHeight);
+  return FitPicture(GetPos(), phoneHeight, phoneWidth);
+}
+
 bool DuiVideoView::toTouchPercent(int x, int y, float& fx, float& fy) const {
-  const RECT pos = GetPos();
+  const RECT pos = GetPictureRect();
   const int width = pos.right - pos.left;
   const int height = pos.bottom - pos.top;
   if (width < 1 || height < 1) return false;
@@ -117,6 +124,8 @@ void DuiVideoView::SendTouch(int action, float fx, float fy) {
 bool DuiVideoView::OnButtonDown(const EventArgs& args) {
   float fx = 0, fy = 0;
   if (!toTouchPercent(args.mousePos.x, args.mousePos.y, fx, fy)) return true;
+  // A press on the band beside the picture touches nothing.
+  if (fx < 0.0f || fx > 1.0f || fy < 0.0f || fy > 1.0f) return true;
   SendTouch(kTouchDown, fx, fy);
   button_state_ = 0;
   return true;
@@ -207,7 +216,7 @@ void DuiVideoView::RequestRepaint() {
   if (target.layered) ::PostMessageW(target.hwnd, WM_PAINT, 0, 0);
 }
 
-bool DuiVideoView::FollowControlSize(int width, int height) {
+bool DuiVideoView::FollowPictureSize(int width, int height) {
   if (width == last_width_ && height == last_height_) return false;
   // During an interactive resize the SDK keeps the old size; the new one is asked for at the
   // first paint after the resize ended.
@@ -227,7 +236,9 @@ void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
   RECT paint;
   if (!context || !::IntersectRect(&paint, &area, &pos)) return;
   PublishRepaintTarget();
-  const bool sizeChanged = FollowControlSize(pos.right - pos.left, pos.bottom - pos.top);
+  RECT picture = GetPictureRect();
+  const bool sizeChanged =
+      FollowPictureSize(picture.right - picture.left, picture.bottom - picture.top);
   if (phone_width_.load(std::memory_order_relaxed) <= 0 ||
       phone_height_.load(std::memory_order_relaxed) <= 0)
     return;
@@ -237,8 +248,7 @@ void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
   const PixelSurface surface{reinterpret_cast<uint32_t*>(bits), context->GetWidth(),
                              context->GetHeight()};
   const POINT origin = context->GetWindowOrg();
-  RECT control = pos;
-  ::OffsetRect(&control, -origin.x, -origin.y);
+  ::OffsetRect(&picture, -origin.x, -origin.y);
   ::OffsetRect(&paint, -origin.x, -origin.y);
   ::GdiFlush();  // GDI work still batched for this surface lands before the pixels are written.
 
@@ -247,7 +257,7 @@ void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
                              frameHeight()};
   if (!frame.pixels || frame.width <= 0 || frame.height <= 0) return;
   // A turned frame that does not fit the rotation buffer is skipped; the last one stays.
-  PaintVideoFrame(frame, (rotation_ & 1) == 0, resizing_ && sizeChanged, control, paint,
+  PaintVideoFrame(frame, (rotation_ & 1) == 0, resizing_ && sizeChanged, picture, paint,
                   &rotation_buffer_, surface);
 }
 
