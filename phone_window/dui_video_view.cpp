@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "swplay/sw_mutex.h"
+#include "ui/core/global_manager.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
@@ -231,6 +232,21 @@ bool DuiVideoView::FollowPictureSize(int width, int height) {
   return true;
 }
 
+void DuiVideoView::PaintBands(IRenderContext* context, const RECT& control, const RECT& picture,
+                              const RECT& area) {
+  if (GetBkColor().empty() || ::EqualRect(&control, &picture)) return;
+  const DWORD color = GlobalManager::GetTextColor(GetBkColor());
+  if (color == 0) return;
+  const RECT bands[] = {{control.left, control.top, control.right, picture.top},
+                        {control.left, picture.bottom, control.right, control.bottom},
+                        {control.left, picture.top, picture.left, picture.bottom},
+                        {picture.right, picture.top, control.right, picture.bottom}};
+  for (const RECT& band : bands) {
+    RECT part;
+    if (::IntersectRect(&part, &band, &area)) context->FillRect(part, color, 255);
+  }
+}
+
 void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
   const RECT pos = GetPos();
   RECT paint;
@@ -242,6 +258,8 @@ void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
   if (phone_width_.load(std::memory_order_relaxed) <= 0 ||
       phone_height_.load(std::memory_order_relaxed) <= 0)
     return;
+
+  PaintBands(context, pos, picture, paint);
 
   BYTE* bits = context->GetBits();
   if (!bits) return;

@@ -12,9 +12,9 @@
 //   player->setDisplay(nullptr);          // waits out a frame in flight; then it may go
 //
 // Picture: the phone's screen keeps its aspect. It is shown as the largest rectangle of the
-// phone's shape (turned for rotation 2) centred in the control; the bands beside it are left to
-// the control's parent. Until the first frame tells the phone's size the picture is the whole
-// control.
+// phone's shape (turned for rotation 2) centred in the control; the bands beside it take the
+// control's background colour ("bkcolor"; none: they are left to the parent). Until the first
+// frame tells the phone's size the picture is the whole control.
 //
 // Frames: the control asks the SDK for frames of the picture's size (setDstFormat at the first
 // paint after a size change, the sides swapped for rotation 2), so a paint is a row copy of the
@@ -100,7 +100,7 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   void SetPos(RECT rect) override;
   void SetVisible(bool visible) override;
   void SetInternVisible(bool visible) override;
-  // The latest frame, scaled as described above. Paints nothing but the frame.
+  // The latest frame as described above, and the bands beside it.
   void Paint(IRenderContext* context, const RECT& area) override;
 
   // ----- VideoDisplayWinBase (render thread) -----------------------------------------------------
@@ -124,6 +124,10 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   void PublishRepaintTarget();
   // Render thread: invalidates the published rectangle.
   void RequestRepaint();
+  // Fills the parts of `area` beside the picture with the control's background colour (all in
+  // window client coordinates); nothing without one.
+  void PaintBands(IRenderContext* context, const RECT& control, const RECT& picture,
+                  const RECT& area);
   // Asks the SDK for frames of the picture's size when it changed; true when it changed.
   bool FollowPictureSize(int width, int height);
 

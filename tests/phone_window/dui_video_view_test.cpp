@@ -15,6 +15,7 @@
 #include "tests/phone_window/video_test_support.h"
 #include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
+#include "ui/core/global_manager.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
@@ -316,6 +317,8 @@ TEST_F(PaintTest, DuringAResizeTheOldFrameIsStretchedAndTheNewSizeIsAskedForAfte
 }
 
 TEST_F(PaintTest, ThePictureKeepsThePhonesAspectAndTheSdkIsAskedForItsSize) {
+  ui::GlobalManager::AddTextColor(L"test_video_band", 0xFF102030);
+  view_.SetBkColor(L"test_video_band");
   Place(360, 400);
   PaintAll();
   rig_ = std::make_unique<StreamRig>("connect=0;fps=60");  // a 432 x 768 phone
@@ -324,9 +327,9 @@ TEST_F(PaintTest, ThePictureKeepsThePhonesAspectAndTheSdkIsAskedForItsSize) {
   PaintAll();
   ASSERT_TRUE(view_.WaitFrameSize(225, 400));
   PaintAll();
-  // 225 x 400 in the middle (from x 67); the bands beside it are not painted.
-  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{10, 20, 77, 420}, 0), 67 * 400);
-  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{302, 20, 370, 420}, 0), 68 * 400);
+  // 225 x 400 in the middle (from x 67); the bands beside it take the control's colour.
+  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{10, 20, 77, 420}, 0x102030), 67 * 400);
+  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{302, 20, 370, 420}, 0x102030), 68 * 400);
   auto at = [this](int x, int y) { return At(67 + x, y); };
   EXPECT_TRUE(ShowsColour(at, 2, 60, videotest::kRed));
   EXPECT_TRUE(ShowsColour(at, 222, 340, videotest::kYellow));
