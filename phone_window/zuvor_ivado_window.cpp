@@ -167,8 +167,10 @@ LRESULT ZuvorIvadoWindow::HandleOwnMessage(UINT message, WPARAM wParam, LPARAM l
       if (KeepAspectWhileSizing(wParam, reinterpret_cast<RECT*>(lParam))) return 1;
       break;
     case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED) break;
+      FitToolbarTo(ToolbarHeightAt(RECT{0, 0, LOWORD(lParam), HIWORD(lParam)}));
       // A rotation that came while minimised, now that the window has its own size again.
-      if (wParam != SIZE_MINIMIZED && turn_on_restore_) {
+      if (turn_on_restore_) {
         turn_on_restore_ = false;
         ::PostMessageW(GetHWND(), kRotationMessage, static_cast<WPARAM>(rotation_.load()), 0);
       }

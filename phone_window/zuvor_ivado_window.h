@@ -33,6 +33,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "phone_window/clipboard_text.h"
 #include "phone_window/phone_keyboard.h"
@@ -40,11 +41,13 @@
 #include "phone_window/pooled_window.h"
 #include "phone_window/scroll_gesture.h"
 #include "phone_window/touch_event_listener.h"
+#include "phone_window/window_geometry.h"
 #include "plugin/phone_window_port.h"
 #include "swplay/sw_mutex.h"
 #include "ui/core/window_impl_base.h"
 
 namespace ui {
+class Box;
 class Combo;
 class Control;
 class DuiVideoView;
@@ -149,6 +152,15 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   void ClickQualityButton();
   void ShowKeyboardImages();
   void ShowPinImages();
+  // The toolbar (a tile box named "toolbar") holds its buttons in as many columns as its height
+  // needs (window_geometry::FitToolbar). The width it takes for `available` pixels of height, 0
+  // without a toolbar; and the height it has as the window is laid out for `client`.
+  void FindToolbar();
+  window_geometry::ToolbarGrid ToolbarGridFor(int available) const;
+  int ToolbarWidthFor(int available) const;
+  int ToolbarHeightAt(const RECT& client);
+  // Lays the toolbar out for `available` pixels of height.
+  void FitToolbarTo(int available);
 
   // ----- zuvor_ivado_window_input.cpp -----
   // WM_KEYDOWN and WM_CHAR; true when the message was consumed.
@@ -200,6 +212,14 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   Button* restart_ = nullptr;
   Button* quality_ = nullptr;
   ui::Combo* quality_combo_ = nullptr;
+  // The toolbar: its buttons and dividers as the skin gives them; its cell width and the full
+  // height of a button, read when the skin was built.
+  ui::Box* toolbar_ = nullptr;
+  std::vector<ui::Control*> toolbar_buttons_;
+  std::vector<ui::Control*> toolbar_dividers_;
+  int toolbar_cell_width_ = 0;
+  int toolbar_button_height_ = 0;
+  int toolbar_dividers_height_ = 0;
 
   std::atomic<bool> pinned_{false};
   bool dpi_warning_given_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cwchar>
 #include <future>
 #include <thread>
 #include <memory>
@@ -148,6 +149,75 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   }));
   EXPECT_TRUE(ClickAndWait(L"btn_rotation", "rotation 1"));
   EXPECT_EQ(window_->window()->GetRotation(), 1);
+}
+
+// Every toolbar button lies inside the window where the user sees it, and a click on it reaches
+// its callback; the rotation button is clicked last.
+void ClickEveryToolbarButton(OpenWindow& window) {
+  FixedPictureDialog none(L"");
+  window.window()->SetInputSources(nullptr, &none);
+  RECT visible = {0, 0, 0, 0};
+  window.RunOnWindowThread([&] {
+    const RECT shadow = window.window()->GetShadowCorner();
+    ::GetClientRect(window.hwnd(), &visible);
+    visible = RECT{visible.left + shadow.left, visible.top + shadow.top,
+                   visible.right - shadow.right, visible.bottom - shadow.bottom};
+  });
+  POINT origin = {0, 0};
+  ::ClientToScreen(window.hwnd(), &origin);
+  ::OffsetRect(&visible, origin.x, origin.y);
+  const struct {
+    const wchar_t* name;
+    const char* line;
+  } buttons[] = {{L"btn_back", "back"},       {L"btn_home", "home"},
+                 {L"btn_menu", "menu"},       {L"btn_volume_up", "volume up"},
+                 {L"btn_volume_down", "volume down"}, {L"btn_keyboard", "keyboard"},
+                 {L"btn_screenshot", "screenshot"},   {L"btn_camera", "camera"},
+                 {L"btn_qrcode", nullptr},    {L"btn_quality", nullptr},
+                 {L"btn_restart", "restart"}, {L"btn_rotation", nullptr}};
+  for (const auto& button : buttons) {
+    const std::string name(button.name, button.name + std::wcslen(button.name));
+    // Once the window has laid itself out for its size.
+    ASSERT_TRUE(phonetest::WaitUntil([&] {
+      const RECT rect = window.ScreenRectOf(button.name);
+      RECT inside = {0, 0, 0, 0};
+      return ::IntersectRect(&inside, &rect, &visible) && ::EqualRect(&inside, &rect);
+    })) << name << " lies outside the window";
+    const size_t lines = window.log().Size();
+    const int asked = none.asked.load();
+    phonetest::ClickControl(window.window(), button.name);
+    if (button.line) {
+      EXPECT_TRUE(window.log().WaitFor(button.line, window.log().Count(button.line) + 1))
+          << button.line;
+    } else if (std::wstring(button.name) == L"btn_qrcode") {
+      EXPECT_TRUE(phonetest::WaitUntil([&] { return none.asked.load() == asked + 1; }));
+    } else {
+      EXPECT_TRUE(phonetest::WaitUntil([&] { return window.log().Size() > lines; })) << name;
+    }
+  }
+}
+
+TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonIsReachableInATiledAndInALandscapeWindow) {
+  Open();
+  // Tiled: the smallest window.
+  int width = 0, height = 0;
+  ASSERT_TRUE(window_->window()->GetTileSize(&width, &height));
+  window_->RunOnWindowThread([&] {
+    ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, width, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+  ClickEveryToolbarButton(*window_);
+  // The rotation button turned it: a landscape window (and the turned tiled one of the same
+  // size). Then the landscape window of the usual size.
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->window()->GetRotation() == 2; }));
+  ClickEveryToolbarButton(*window_);
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->window()->GetRotation() == 1; }));
+  window_->RunOnWindowThread([&] {
+    ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, 450, 720,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    window_->window()->ApplyRotation(2);
+  });
+  ClickEveryToolbarButton(*window_);
 }
 
 TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
