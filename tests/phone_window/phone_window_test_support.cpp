@@ -46,14 +46,16 @@ INPUT KeyInput(WORD virtualKey, bool up) {
   return input;
 }
 
-// A mouse event at `screen`: the pointer moves there with it, then `flags` (buttons) apply.
+// A mouse event at `screen`: the pointer moves there with it, then `flags` (buttons) apply. The
+// absolute coordinates (0 to 65535 across the screen) are rounded up, so that the system's
+// conversion back, which truncates, gives the very pixel.
 INPUT MouseAt(POINT screen, DWORD flags) {
-  const int width = ::GetSystemMetrics(SM_CXSCREEN);
-  const int height = ::GetSystemMetrics(SM_CYSCREEN);
+  const LONG width = ::GetSystemMetrics(SM_CXSCREEN);
+  const LONG height = ::GetSystemMetrics(SM_CYSCREEN);
   INPUT input = {};
   input.type = INPUT_MOUSE;
-  input.mi.dx = ::MulDiv(screen.x, 65535, width - 1);
-  input.mi.dy = ::MulDiv(screen.y, 65535, height - 1);
+  input.mi.dx = (screen.x * 65536 + width - 1) / width;
+  input.mi.dy = (screen.y * 65536 + height - 1) / height;
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
   return input;
 }
