@@ -136,6 +136,12 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   LRESULT HandleOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
   // WM_MOUSEMOVE: takes the focus unless a pop-up of the window is open.
   void FocusOnHover();
+  // WM_NCMOUSEMOVE, WM_NCMOUSEHOVER, WM_NCMOUSELEAVE: the caption is no client area, so the
+  // library would see no pointer over the controls there; they get their hover (and with it the
+  // title its tooltip) from these.
+  void RouteCaptionHover(UINT message, WPARAM hitTest, LPARAM lParam);
+  // Asks for the caption's hover and leave messages while the pointer is over the caption.
+  void TrackCaptionUnderPointer();
   // Calls the close callback the first time; empties the callbacks but touch.
   void CloseOnce();
 

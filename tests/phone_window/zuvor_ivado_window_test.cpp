@@ -3,6 +3,9 @@
 // wheel becomes a swipe, and the window keeps its shape when turned, pinned and sized.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <atomic>
 #include <cwchar>
 #include <future>
@@ -218,6 +221,27 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonIsReachableInATiledAndInALandscap
     window_->window()->ApplyRotation(2);
   });
   ClickEveryToolbarButton(*window_);
+}
+
+TEST_F(ZuvorIvadoWindowTest, TheWholeTitleShowsAsTheTooltipOfTheCaption) {
+  Open();
+  const RECT title = window_->ScreenRectOf(L"lb_title");
+  const POINT at = {title.left + 10, (title.top + title.bottom) / 2};
+  // The caption still drags the window; resting on the title shows it whole.
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), HTCAPTION);
+  phonetest::MovePointer(at);
+  EXPECT_TRUE(phonetest::WaitUntil([&] {
+    HWND tip = ::FindWindowW(L"tooltips_class32", nullptr);
+    wchar_t text[64] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_->hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(window_->hwnd());
+    tool.lpszText = text;
+    if (tip) ::SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&tool));
+    return tip && ::IsWindowVisible(tip) && std::wstring(text) == L"Phone under test";
+  }));
+  phonetest::ParkPointer();
 }
 
 TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
