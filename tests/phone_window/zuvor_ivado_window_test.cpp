@@ -8,10 +8,12 @@
 
 #include <atomic>
 #include <cwchar>
+#include <fstream>
 #include <future>
-#include <thread>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "phone_window/dui_video_view.h"
@@ -448,6 +450,68 @@ TEST_F(ZuvorIvadoWindowTest, DraggingTheRightEdgeWithTheMouseKeepsTheAspect) {
   EXPECT_EQ(end.top, start.top);
 }
 
+TEST_F(ZuvorIvadoWindowTest, HitTestZones) {
+  Open();
+  const SIZE client = window_->ClientSize();
+  POINT origin = {0, 0};
+  ::ClientToScreen(window_->hwnd(), &origin);
+  auto hit = [&](int x, int y) {
+    return ::SendMessageW(window_->hwnd(), WM_NCHITTEST, 0,
+                          MAKELPARAM(origin.x + x, origin.y + y));
+  };
+  const int w = client.cx, h = client.cy;
+  // A 16-pixel resize band around the client: corners first, then the sides.
+  EXPECT_EQ(hit(2, 2), HTTOPLEFT);
+  EXPECT_EQ(hit(w - 3, 2), HTTOPRIGHT);
+  EXPECT_EQ(hit(2, h - 3), HTBOTTOMLEFT);
+  EXPECT_EQ(hit(w - 3, h - 3), HTBOTTOMRIGHT);
+  EXPECT_EQ(hit(2, h / 2), HTLEFT);
+  EXPECT_EQ(hit(w - 3, h / 2), HTRIGHT);
+  EXPECT_EQ(hit(w / 2, 2), HTTOP);
+  EXPECT_EQ(hit(w / 2, h - 3), HTBOTTOM);
+  // The video is touched, the title drags the window, the caption's right end (quality combo,
+  // pin, minimise, close) and the toolbar are clicked.
+  auto centreOf = [&](const wchar_t* name) {
+    RECT rect = window_->ScreenRectOf(name);
+    return POINT{(rect.left + rect.right) / 2 - origin.x, (rect.top + rect.bottom) / 2 - origin.y};
+  };
+  const POINT video = centreOf(L"video_view");
+  EXPECT_EQ(hit(video.x, video.y), HTCLIENT);
+  const POINT title = centreOf(L"lb_title");
+  EXPECT_EQ(hit(title.x, title.y), HTCAPTION);
+  const POINT combo = centreOf(L"combo_pic_quality");
+  EXPECT_EQ(hit(combo.x, 30), HTCLIENT);
+  EXPECT_EQ(hit(w - 30, 30), HTCLIENT);
+  const POINT back = centreOf(L"btn_back");
+  EXPECT_EQ(hit(back.x, back.y), HTCLIENT);
+}
+
+TEST_F(ZuvorIvadoWindowTest, AnInteractiveMoveOrSizeMarksTheVideoAsResizing) {
+  Open();
+  bool resizing = false;
+  auto read = [&] {
+    window_->RunOnWindowThread([&] { resizing = window_->window()->GetVideoView()->IsResizing(); });
+    return resizing;
+  };
+  ::SendMessageW(window_->hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+  EXPECT_TRUE(read());
+  ::SendMessageW(window_->hwnd(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_FALSE(read());
+}
+
+TEST_F(ZuvorIvadoWindowTest, ThePointerOverTheWindowGivesItTheFocus) {
+  Open();
+  phonetest::ParkPointer();
+  HWND focus = nullptr;
+  window_->RunOnWindowThread([&] { ::SetFocus(nullptr); });
+  const RECT video = window_->VideoScreenRect();
+  phonetest::MovePointer(POINT{(video.left + video.right) / 2, video.top + 40});
+  EXPECT_TRUE(phonetest::WaitUntil([&] {
+    window_->RunOnWindowThread([&] { focus = ::GetFocus(); });
+    return focus == window_->hwnd();
+  }));
+}
+
 TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   Open();
   HWND hwnd = window_->hwnd();
@@ -456,6 +520,81 @@ TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   ASSERT_TRUE(window_->log().WaitFor("close"));
   ASSERT_TRUE(phonetest::WaitUntil([&] { return !::IsWindow(hwnd); }));
   EXPECT_EQ(window_->log().Count("close"), 1);
+}
+
+TEST(ZuvorIvadoWindowFactoryTest, TheQualityButtonsOfTwoWindowsStepOneSharedLevel) {
+  OpenWindow first(1, "First");
+  OpenWindow second(2, "Second");
+  ASSERT_TRUE(first.window() && second.window());
+  // Side by side, so that neither covers the other's button.
+  for (OpenWindow* window : {&first, &second}) {
+    const int x = window == &first ? 0 : 600;
+    window->RunOnWindowThread([&] {
+      ::SetWindowPos(window->hwnd(), nullptr, x, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+  }
+  auto level = [](OpenWindow& window) {
+    const size_t before = window.log().Size();
+    phonetest::ClickControl(window.window(), L"btn_quality");
+    EXPECT_TRUE(phonetest::WaitUntil([&] { return window.log().Size() > before; }));
+    const std::vector<std::string> lines = window.log().Lines();
+    return lines.empty() ? -1 : std::stoi(lines.back().substr(sizeof("quality")));
+  };
+  const int one = level(first);
+  EXPECT_EQ(level(second), (one + 1) % 4);
+  EXPECT_EQ(level(first), (one + 2) % 4);
+}
+
+// The program's light skin with `from` replaced by `to`, in a resource folder of its own.
+class ChangedSkin {
+ public:
+  ChangedSkin(const std::string& from, const std::string& to) {
+    wchar_t program[MAX_PATH] = {};
+    std::wstring skin(program, ::GetModuleFileNameW(nullptr, program, MAX_PATH));
+    skin = skin.substr(0, skin.find_last_of(L"\\/") + 1) +
+           L"resources\\themes\\default\\fernhold\\cloud_phone_light.xml";
+    std::ifstream in(skin.c_str(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    ::CreateDirectoryW(folder_.File(L"fernhold").c_str(), nullptr);
+    EXPECT_TRUE(uitest::WriteFileBytes(folder_.File(L"fernhold\\cloud_phone_light.xml"), text));
+    phonetest::StartUiOnce();
+    resources_ = ui::GlobalManager::GetResourcePath();
+    ui::GlobalManager::SetResourcePath(folder_.path());
+  }
+  ~ChangedSkin() { ui::GlobalManager::SetResourcePath(resources_); }
+
+ private:
+  uitest::TempDir folder_;
+  std::wstring resources_;
+};
+
+TEST(ZuvorIvadoWindowFactoryTest, ASkinWithoutTheVideoWiresNothingAndAMissingButtonOnlyItself) {
+  {
+    ChangedSkin skin("<DuiVideoView name=\"video_view\"", "<Control name=\"no_video\"");
+    OpenWindow window(1, "No video");
+    ASSERT_NE(window.window(), nullptr);
+    int rows = -1;
+    window.RunOnWindowThread([&] {
+      rows = dynamic_cast<ui::Combo*>(window.window()->FindControl(L"combo_pic_quality"))
+                 ->GetCount();
+    });
+    EXPECT_EQ(rows, 0);
+    // The back button does nothing; the close button (the window's own) still closes, and by
+    // then the back button's click has been handled.
+    phonetest::ClickControl(window.window(), L"btn_back");
+    phonetest::ClickControl(window.window(), L"closebtn");
+    EXPECT_TRUE(window.log().WaitFor("close"));
+    EXPECT_EQ(window.log().Count("back"), 0);
+  }
+  ChangedSkin skin("<Button name=\"btn_home\"", "<Button name=\"no_home\"");
+  OpenWindow window(1, "No home");
+  ASSERT_NE(window.window(), nullptr);
+  phonetest::ClickControl(window.window(), L"btn_back");
+  EXPECT_TRUE(window.log().WaitFor("back"));
 }
 
 TEST(ZuvorIvadoWindowFactoryTest, SessionCallsNeverWaitForABusyWindowThread) {
