@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "swplay/sw_mutex.h"
+#include "ui/core/global_manager.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
@@ -88,8 +89,15 @@ bool DuiVideoView::Connect(TouchEventListener* listener) {
   return true;
 }
 
+RECT DuiVideoView::GetPictureRect() const {
+  const int phoneWidth = phone_width_.load(std::memory_order_relaxed);
+  const int phoneHeight = phone_height_.load(std::memory_order_relaxed);
+  if (rotation_ & 1) return FitPicture(GetPos(), phoneWidth, phoneHeight);
+  return FitPicture(GetPos(), phoneHeight, phoneWidth);
+}
+
 bool DuiVideoView::toTouchPercent(int x, int y, float& fx, float& fy) const {
-  const RECT pos = GetPos();
+  const RECT pos = GetPictureRect();
   const int width = pos.right - pos.left;
   const int height = pos.bottom - pos.top;
   if (width < 1 || height < 1) return false;
@@ -117,6 +125,8 @@ void DuiVideoView::SendTouch(int action, float fx, float fy) {
 bool DuiVideoView::OnButtonDown(const EventArgs& args) {
   float fx = 0, fy = 0;
   if (!toTouchPercent(args.mousePos.x, args.mousePos.y, fx, fy)) return true;
+  // A press on the band beside the picture touches nothing.
+  if (fx < 0.0f || fx > 1.0f || fy < 0.0f || fy > 1.0f) return true;
   SendTouch(kTouchDown, fx, fy);
   button_state_ = 0;
   return true;
@@ -208,7 +218,7 @@ void DuiVideoView::RequestRepaint() {
   if (target.paint) target.paint->Post();
 }
 
-bool DuiVideoView::FollowControlSize(int width, int height) {
+bool DuiVideoView::FollowPictureSize(int width, int height) {
   if (width == last_width_ && height == last_height_) return false;
   // During an interactive resize the SDK keeps the old size; the new one is asked for at the
   // first paint after the resize ended.
@@ -223,23 +233,41 @@ bool DuiVideoView::FollowControlSize(int width, int height) {
   return true;
 }
 
+void DuiVideoView::PaintBands(IRenderContext* context, const RECT& control, const RECT& picture,
+                              const RECT& area) {
+  if (GetBkColor().empty() || ::EqualRect(&control, &picture)) return;
+  const DWORD color = GlobalManager::GetTextColor(GetBkColor());
+  if (color == 0) return;
+  const RECT bands[] = {{control.left, control.top, control.right, picture.top},
+                        {control.left, picture.bottom, control.right, control.bottom},
+                        {control.left, picture.top, picture.left, picture.bottom},
+                        {picture.right, picture.top, control.right, picture.bottom}};
+  for (const RECT& band : bands) {
+    RECT part;
+    if (::IntersectRect(&part, &band, &area)) context->FillRect(part, color, 255);
+  }
+}
+
 void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
   const RECT pos = GetPos();
   RECT paint;
   if (!context || !::IntersectRect(&paint, &area, &pos)) return;
   PublishRepaintTarget();
-  const bool sizeChanged = FollowControlSize(pos.right - pos.left, pos.bottom - pos.top);
+  RECT picture = GetPictureRect();
+  const bool sizeChanged =
+      FollowPictureSize(picture.right - picture.left, picture.bottom - picture.top);
   if (phone_width_.load(std::memory_order_relaxed) <= 0 ||
       phone_height_.load(std::memory_order_relaxed) <= 0)
     return;
+
+  PaintBands(context, pos, picture, paint);
 
   BYTE* bits = context->GetBits();
   if (!bits) return;
   const PixelSurface surface{reinterpret_cast<uint32_t*>(bits), context->GetWidth(),
                              context->GetHeight()};
   const POINT origin = context->GetWindowOrg();
-  RECT control = pos;
-  ::OffsetRect(&control, -origin.x, -origin.y);
+  ::OffsetRect(&picture, -origin.x, -origin.y);
   ::OffsetRect(&paint, -origin.x, -origin.y);
   ::GdiFlush();  // GDI work still batched for this surface lands before the pixels are written.
 
@@ -248,7 +276,7 @@ void DuiVideoView::Paint(IRenderContext* context, const RECT& area) {
                              frameHeight()};
   if (!frame.pixels || frame.width <= 0 || frame.height <= 0) return;
   // A turned frame that does not fit the rotation buffer is skipped; the last one stays.
-  PaintVideoFrame(frame, (rotation_ & 1) == 0, resizing_ && sizeChanged, control, paint,
+  PaintVideoFrame(frame, (rotation_ & 1) == 0, resizing_ && sizeChanged, picture, paint,
                   &rotation_buffer_, surface);
 }
 

@@ -11,15 +11,20 @@
 //   ...
 //   player->setDisplay(nullptr);          // waits out a frame in flight; then it may go
 //
-// Frames: the control asks the SDK for frames of its own size (setDstFormat at the first paint
-// after a size change, the sides swapped for rotation 2), so a paint is a row copy of the frame
-// centred in the control. With rotation 2 the frame is shown turned a quarter turn
-// counter-clockwise. While the window is in an interactive resize the old frame size is stretched
-// over the control by nearest pixel, and the new size is asked for once the resize ends.
+// Picture: the phone's screen keeps its aspect. It is shown as the largest rectangle of the
+// phone's shape (turned for rotation 2) centred in the control; the bands beside it take the
+// control's background colour ("bkcolor"; none: they are left to the parent). Until the first
+// frame tells the phone's size the picture is the whole control.
 //
-// Touches: a button-down, the moves while the button is down (at most one per 20 ms) and the
-// button-up become touches sent to the SDK in the phone's pixels (the stream's own frame size),
-// and the listener is told each as fractions of the video.
+// Frames: the control asks the SDK for frames of the picture's size (setDstFormat at the first
+// paint after a size change, the sides swapped for rotation 2), so a paint is a row copy of the
+// frame centred in the control. With rotation 2 the frame is shown turned a quarter turn
+// counter-clockwise. While the window is in an interactive resize the old frame size is stretched
+// over the picture by nearest pixel, and the new size is asked for once the resize ends.
+//
+// Touches: a button-down on the picture, the moves while the button is down (at most one per
+// 20 ms) and the button-up become touches sent to the SDK in the phone's pixels (the stream's own
+// frame size), and the listener is told each as fractions of the picture.
 //
 // Thread-safety:
 //   - The render thread only enters render() and onFrameReady(). It records the frame's size and
@@ -67,9 +72,12 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   // touch from now on. Returns true.
   bool Connect(TouchEventListener* listener);
 
-  // The point (window client coordinates) as fractions of the control: rotation odd
+  // Where the phone's picture is shown (window client coordinates; see above). Window thread.
+  RECT GetPictureRect() const;
+
+  // The point (window client coordinates) as fractions of the picture: rotation odd
   // fx = (x - left) / w, fy = (y - top) / h; rotation even fx = (bottom - y) / h,
-  // fy = (x - left) / w. False, leaving fx and fy alone, when the control is less than one pixel
+  // fy = (x - left) / w. False, leaving fx and fy alone, when the picture is less than one pixel
   // wide or high.
   bool toTouchPercent(int x, int y, float& fx, float& fy) const;
 
@@ -94,7 +102,7 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   void SetPos(RECT rect) override;
   void SetVisible(bool visible) override;
   void SetInternVisible(bool visible) override;
-  // The latest frame, scaled as described above. Paints nothing but the frame.
+  // The latest frame as described above, and the bands beside it.
   void Paint(IRenderContext* context, const RECT& area) override;
 
   // ----- VideoDisplayWinBase (render thread) -----------------------------------------------------
@@ -119,13 +127,17 @@ class DuiVideoView : public Box, public VideoDisplayWinBase {
   void PublishRepaintTarget();
   // Render thread: invalidates the published rectangle.
   void RequestRepaint();
-  // Asks the SDK for frames of the control's size when it changed; true when it changed.
-  bool FollowControlSize(int width, int height);
+  // Fills the parts of `area` beside the picture with the control's background colour (all in
+  // window client coordinates); nothing without one.
+  void PaintBands(IRenderContext* context, const RECT& control, const RECT& picture,
+                  const RECT& area);
+  // Asks the SDK for frames of the picture's size when it changed; true when it changed.
+  bool FollowPictureSize(int width, int height);
 
   // ----- Window thread -----
   bool resizing_ = false;
   TouchEventListener* listener_ = nullptr;
-  int last_width_ = 0;
+  int last_width_ = 0;  // The picture's size last asked for.
   int last_height_ = 0;
   int rotation_ = 1;
   int button_state_ = -1;  // 0 while the left button is down, 1 after it went up.

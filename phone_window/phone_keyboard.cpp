@@ -91,6 +91,14 @@ KeyboardOutput PhoneKeyboard::OnKeyDown(WPARAM virtualKey, LPARAM lParam,
 
   if (!keyboard_mode_) return out;
   out.consumed = true;
+  // Ctrl+V pastes by its key, whatever scan code the layout gives V and however long it is held
+  // (each repeat pastes again); the control character it makes is swallowed.
+  if (virtualKey == 'V' && modifiers.ctrl && !modifiers.alt) {
+    high_surrogate_ = 0;
+    suppressed_char_ = kCtrlV;
+    out.paste = true;
+    return out;
+  }
   if (virtualKey >= kFirstCharacterKey && virtualKey <= kLastCharacterKey) return out;
   const int code = KeyCodeFor(virtualKey);
   if (code != 0) {

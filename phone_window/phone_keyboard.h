@@ -16,8 +16,10 @@
 //     character the press makes (1 or 3) is swallowed when it arrives as WM_CHAR.
 //   - Keyboard mode on: every WM_KEYDOWN and WM_CHAR is consumed. Keys with virtual-key codes 48 to
 //     122 come as their characters; Backspace, Enter, Space and the arrows go as key presses; other
-//     keys send nothing. Characters go as UTF-8 text, except Backspace (sent by its key) and
-//     Ctrl+V (lParam 0x002F0001), which asks for a paste.
+//     keys send nothing. Characters go as UTF-8 text, except Backspace (sent by its key).
+//   - Ctrl+V (Ctrl down, Alt up) in keyboard mode asks for a paste at its key-down, on every
+//     keyboard layout and for every auto-repeat; its control character (22) is swallowed. A 22
+//     that comes alone with the lParam 0x002F0001 asks for a paste as well.
 //   - Keyboard mode off: only the Ctrl+A / Ctrl+C rule applies; the rest goes to the base handling.
 //   - Enter and Space are sent once: the character that their key-down makes is swallowed.
 //   - A character outside the Basic Multilingual Plane arrives as two WM_CHARs (high, then low
@@ -106,7 +108,8 @@ class PhoneKeyboard {
   std::string TypedText(wchar_t unit);
 
   bool keyboard_mode_ = true;
-  // The control character (1 or 3) whose next WM_CHAR is swallowed after Ctrl+A / Ctrl+C; 0 none.
+  // The control character (1, 3 or 22) whose next WM_CHAR is swallowed after Ctrl+A, Ctrl+C or
+  // Ctrl+V; 0 none.
   wchar_t suppressed_char_ = 0;
   // The key-down of Enter or Space sent; the character it makes next is not sent again.
   WPARAM echo_key_ = 0;

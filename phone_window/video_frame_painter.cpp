@@ -58,6 +58,23 @@ void StretchNearest(const VideoFrameView& image, const RECT& control, const RECT
 
 }  // namespace
 
+RECT FitPicture(const RECT& box, int pictureWidth, int pictureHeight) {
+  const int64_t width = box.right - box.left;
+  const int64_t height = box.bottom - box.top;
+  if (pictureWidth <= 0 || pictureHeight <= 0 || width <= 0 || height <= 0) return box;
+  int64_t fitWidth = width;
+  int64_t fitHeight = height;
+  // Compared as products, so no side is rounded before the other is known.
+  if (width * pictureHeight > height * pictureWidth) {
+    fitWidth = (height * pictureWidth * 2 + pictureHeight) / (pictureHeight * 2);
+  } else {
+    fitHeight = (width * pictureHeight * 2 + pictureWidth) / (pictureWidth * 2);
+  }
+  const LONG left = box.left + static_cast<LONG>((width - fitWidth) / 2);
+  const LONG top = box.top + static_cast<LONG>((height - fitHeight) / 2);
+  return RECT{left, top, left + static_cast<LONG>(fitWidth), top + static_cast<LONG>(fitHeight)};
+}
+
 uint32_t* RotationBuffer::Reserve(size_t pixelCount) {
   if (pixelCount <= capacity_) return pixels_.get();
   if (pixelCount > max_pixels_) return nullptr;

@@ -60,6 +60,12 @@ class RotationBuffer {
   size_t capacity_ = 0;
 };
 
+// Where a picture of pictureWidth x pictureHeight (any unit: only its aspect counts) is shown in
+// `box`: the largest rectangle of that aspect inside the box, centred, its sides rounded to whole
+// pixels (so the aspect holds within a pixel). The whole box when either picture side or box side
+// is not positive.
+RECT FitPicture(const RECT& box, int pictureWidth, int pictureHeight);
+
 // Turns src (width x height) a quarter turn counter-clockwise into dst, which becomes height
 // pixels wide and width high: the pixel at row i, column j goes to row width - 1 - j, column i.
 void TurnCounterClockwise(const uint32_t* src, int width, int height, uint32_t* dst);

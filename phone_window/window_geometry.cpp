@@ -138,6 +138,19 @@ SIZE ClientSizeForRotation(SIZE client, const RECT& video, int rotation) {
   return {videoWidth + chromeWidth, videoHeight + chromeHeight};
 }
 
+ToolbarGrid FitToolbar(int available, int buttons, int buttonHeight, int minButtonHeight,
+                       int dividersHeight) {
+  if (buttons <= 0 || buttons * buttonHeight + dividersHeight <= available) {
+    return {1, buttonHeight, true};
+  }
+  for (int columns = 1; columns < buttons; ++columns) {
+    const int rows = (buttons + columns - 1) / columns;
+    const int rowHeight = std::min(buttonHeight, available / rows);
+    if (rowHeight >= minButtonHeight) return {columns, rowHeight, false};
+  }
+  return {buttons, std::max(std::min(buttonHeight, available), 1), false};
+}
+
 SIZE WindowSizeForClient(SIZE client, const WindowFrame& frame) {
   const SIZE frameSize = FrameSize(frame);
   return {client.cx + frameSize.cx, client.cy + frameSize.cy};

@@ -84,6 +84,20 @@ SIZE ClientSizeForRotation(SIZE client, const RECT& video, int rotation);
 // The window size that gives `client` with the window's real frame.
 SIZE WindowSizeForClient(SIZE client, const WindowFrame& frame);
 
+// How the toolbar column holds its buttons in a given height: in one column at their full height
+// with the dividers between groups while they fit; else in the fewest columns whose rows fit
+// with buttons no lower than the least height (shrunk to share the height evenly, never above
+// their full height), without dividers.
+struct ToolbarGrid {
+  int columns = 1;
+  int rowHeight = 0;
+  bool dividers = true;
+};
+// available: the toolbar's height; dividersHeight: the dividers' height with their margins.
+// Sizes are physical pixels. With no room at all, one row of every button.
+ToolbarGrid FitToolbar(int available, int buttons, int buttonHeight, int minButtonHeight,
+                       int dividersHeight);
+
 // Sizes the window so that its client is `client`, without moving, activating or reordering it.
 // False without a native window or when a call fails.
 bool ResizeClient(HWND window, SIZE client);

@@ -1,5 +1,7 @@
 #include "phone_window/window_thread_pool.h"
 
+#include <cwchar>
+
 #include "base/synchronization/waitable_event.h"
 #include "base/thread/thread_registry.h"
 #include "phone_window/cascade.h"
@@ -9,25 +11,28 @@ const wchar_t kPhoneWindowClassName[] = L"FernholdZuvorIvadoControl";
 
 namespace {
 
+std::shared_ptr<nbase::WaitableEvent> MakeDoneEvent() {
+  return std::make_shared<nbase::WaitableEvent>(nbase::WaitableEvent::ResetPolicy::kManual, false);
+}
+
 // One hand-over of a window to a pool thread, shared by the waiting caller and the task.
 struct CreationRequest {
-  nbase::WaitableEvent done{nbase::WaitableEvent::ResetPolicy::kManual, false};
+  std::shared_ptr<nbase::WaitableEvent> done = MakeDoneEvent();
   bool ran = false;      // Written by the task before done is signalled.
   bool created = false;  // Likewise.
 };
 
-// Signals the request when the last copy of the task goes, whether it ran or a stopping loop
-// deleted it unrun: the caller never waits for a task that will not run.
+// Signals `done` when the last copy of a task goes, whether it ran or a stopping loop deleted it
+// unrun: the caller never waits for a task that will not run.
 class SignalOnRelease {
  public:
-  explicit SignalOnRelease(std::shared_ptr<CreationRequest> request)
-      : request_(std::move(request)) {}
-  ~SignalOnRelease() { request_->done.Signal(); }
+  explicit SignalOnRelease(std::shared_ptr<nbase::WaitableEvent> done) : done_(std::move(done)) {}
+  ~SignalOnRelease() { done_->Signal(); }
   SignalOnRelease(const SignalOnRelease&) = delete;
   SignalOnRelease& operator=(const SignalOnRelease&) = delete;
 
  private:
-  std::shared_ptr<CreationRequest> request_;
+  std::shared_ptr<nbase::WaitableEvent> done_;
 };
 
 // Makes the window's DPI awareness the thread's for one scope (creation steps that measure and
@@ -94,8 +99,41 @@ void WindowThreadPool::Shutdown() {
     shut_down_ = true;
     threads.swap(threads_);
   }
+  // The windows close on their threads, with their close handling, while those still run: a
+  // thread that ends with a window open takes it along without a message.
+  for (const auto& thread : threads) CloseWindowsOf(thread->id());
   // Each waits for its thread; a creation queued there is dropped, which releases its caller.
   threads.clear();
+}
+
+void WindowThreadPool::CloseWindowsOf(int threadId) {
+  const std::shared_ptr<nbase::WaitableEvent> done = MakeDoneEvent();
+  auto signal = std::make_shared<SignalOnRelease>(done);
+  nbase::ThreadRegistry::PostTask(threadId, [signal] { CloseWindowsOnThisThread(); });
+  signal.reset();
+  done->Wait();
+}
+
+void WindowThreadPool::CloseWindowsOnThisThread() {
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        // The pool's windows carry the name it gave them (other windows of the thread, such as
+        // its input method window, are not the pool's to close).
+        wchar_t name[64] = {};
+        ::GetWindowTextW(hwnd, name, 64);
+        if (std::wcscmp(name, kPhoneWindowClassName) == 0) {
+          reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  for (HWND hwnd : windows) {
+    if (::IsWindow(hwnd)) ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    // One that stays open after its close handling goes all the same.
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  }
 }
 
 int WindowThreadPool::AcquireCascadeSlot() {
@@ -129,16 +167,16 @@ bool WindowThreadPool::CreateWindowOnUiThread(PooledWindow* window,
   const std::weak_ptr<nbase::WeakFlag> alive = window->GetWeakFlag();
 
   auto request = std::make_shared<CreationRequest>();
-  auto signal = std::make_shared<SignalOnRelease>(request);
+  auto signal = std::make_shared<SignalOnRelease>(request->done);
   // A refused post (no thread holds the id any more) destroys the task at once; then the
   // reset below drops the last holder of the signal, and the wait returns at once.
   nbase::ThreadRegistry::PostTask(threadId, [this, window, titleUtf8, alive, request, signal] {
     CreateOnThisThread(window, titleUtf8, alive, &request->created);
     request->ran = true;
-    request->done.Signal();
+    request->done->Signal();
   });
   signal.reset();
-  request->done.Wait();
+  request->done->Wait();
 
   if (request->created) return true;
   // Never handed over (no thread took the task): the window is still the caller's to delete.

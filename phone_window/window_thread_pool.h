@@ -9,7 +9,8 @@
 //   auto* window = new PhoneWindow(theme);                     // a PooledWindow
 //   if (!CreateWindowOnUiThread(window, "Phone 7")) window = nullptr;   // gone: forget it
 //   ...
-//   ShutdownWindowThreads();   // at exit, before the UI library is shut down
+//   ShutdownWindowThreads();   // at exit, before the UI library is shut down: open windows
+//                              // close first (their close callbacks run), then the threads end
 //
 // Each window also gets a cascade slot (0 to 9, freed slots first, smallest first) that places
 // it 28 pixels per slot below and right of the centre; its final message gives the slot back
@@ -86,7 +87,8 @@ class WindowThreadPool {
   // (deleted by the pool, or by its own final message) and must be forgotten.
   bool CreateWindowOnUiThread(PooledWindow* window, const std::string& titleUtf8);
 
-  // Stops and deletes the threads, waiting for each. Later creations fail at once.
+  // Closes the windows still open (WM_CLOSE on their own thread, so their close handling runs),
+  // then stops and deletes the threads, waiting for each. Later creations fail at once.
   void Shutdown();
 
   // The smallest freed slot, else the next of 0 .. 9 in turn.
@@ -102,6 +104,10 @@ class WindowThreadPool {
                           const std::weak_ptr<nbase::WeakFlag>& alive, bool* created);
   // Frees the window's slot and deletes it (a window that was never shown).
   void Discard(PooledWindow* window);
+  // Runs CloseWindowsOnThisThread on the pool thread threadId and waits for it (not at all when
+  // that thread no longer runs).
+  void CloseWindowsOf(int threadId);
+  static void CloseWindowsOnThisThread();
 
   std::mutex pool_mutex_;  // Guards the two below.
   std::vector<std::unique_ptr<ControlWindowUiThread>> threads_;

@@ -2,6 +2,8 @@
 // rules and the operations the session calls from its own thread.
 #include "phone_window/zuvor_ivado_window.h"
 
+#include <windowsx.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -105,7 +107,10 @@ HWND ZuvorIvadoWindow::CreateNativeWindow(const std::wstring& name, DWORD style,
 
 void ZuvorIvadoWindow::SetTitle(const std::string& titleUtf8) {
   title_ = titleUtf8;
-  if (title_label_) title_label_->SetUTF8Text(titleUtf8);
+  if (!title_label_) return;
+  title_label_->SetUTF8Text(titleUtf8);
+  // A narrow window cuts the title with an ellipsis; the whole of it shows as the tooltip.
+  title_label_->SetToolTipTextUtf8(titleUtf8);
 }
 
 void ZuvorIvadoWindow::CenterNativeWindow() { CenterWindow(); }
@@ -159,12 +164,34 @@ LRESULT ZuvorIvadoWindow::HandleOwnMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_MOUSEMOVE:
       FocusOnHover();
       break;
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSEHOVER:
+    case WM_NCMOUSELEAVE:
+      RouteCaptionHover(message, wParam, lParam);
+      break;
+    case WM_MOUSELEAVE: {
+      // The library's handling tracks the client area again, which ends the caption's tracking
+      // when the pointer left the client for the caption.
+      const std::weak_ptr<nbase::WeakFlag> alive = GetWeakFlag();
+      const LRESULT result = ui::WindowImplBase::HandleMessage(message, wParam, lParam);
+      if (!alive.expired()) TrackCaptionUnderPointer();
+      return result;
+    }
     case WM_MOUSEWHEEL:
       if (!GetHWND()) break;
       ScrollWheel(wParam, lParam);
       return 1;
     case WM_SIZING:
       if (KeepAspectWhileSizing(wParam, reinterpret_cast<RECT*>(lParam))) return 1;
+      break;
+    case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED) break;
+      FitToolbarTo(ToolbarHeightAt(RECT{0, 0, LOWORD(lParam), HIWORD(lParam)}));
+      // A rotation that came while minimised, now that the window has its own size again.
+      if (turn_on_restore_) {
+        turn_on_restore_ = false;
+        ::PostMessageW(GetHWND(), kRotationMessage, static_cast<WPARAM>(rotation_.load()), 0);
+      }
       break;
     case WM_ENTERSIZEMOVE:
       if (video_) video_->SetResizing(true);
@@ -176,7 +203,7 @@ LRESULT ZuvorIvadoWindow::HandleOwnMessage(UINT message, WPARAM wParam, LPARAM l
       }
       break;
     case WM_DESTROY:
-      // Destroyed without a close (by its thread ending, say): the session hears of it all the
+      // Destroyed without a close (DestroyWindow alone, say): the session hears of it all the
       // same, while the window and its video control still exist.
       if (handle_.load()) CloseOnce();
       handle_.store(nullptr);
@@ -205,6 +232,38 @@ void ZuvorIvadoWindow::CloseOnce() {
   PhoneWindowCallbacks emptied;
   emptied.touch = std::move(callbacks_.touch);
   callbacks_ = std::move(emptied);
+}
+
+void ZuvorIvadoWindow::RouteCaptionHover(UINT message, WPARAM hitTest, LPARAM lParam) {
+  HWND hwnd = GetHWND();
+  if (!hwnd) return;
+  POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ::ScreenToClient(hwnd, &point);
+  const LPARAM clientPoint = MAKELPARAM(point.x, point.y);
+  bool handled = false;
+  if (message == WM_NCMOUSELEAVE) {
+    RouteMessage(WM_MOUSELEAVE, 0, 0, &handled);
+    return;
+  }
+  if (hitTest != HTCAPTION) return;
+  HandleMouseEnterLeave(point, 0, clientPoint);
+  if (message == WM_NCMOUSEMOVE) {
+    TrackCaptionUnderPointer();
+  } else {
+    RouteMessage(WM_MOUSEHOVER, 0, clientPoint, &handled);  // may show the tooltip
+  }
+}
+
+void ZuvorIvadoWindow::TrackCaptionUnderPointer() {
+  HWND hwnd = GetHWND();
+  POINT cursor = {0, 0};
+  if (!hwnd || !::GetCursorPos(&cursor) ||
+      HitTest(MAKELPARAM(cursor.x, cursor.y)) != HTCAPTION) {
+    return;
+  }
+  TRACKMOUSEEVENT track = {sizeof(track), TME_HOVER | TME_LEAVE | TME_NONCLIENT, hwnd,
+                           HOVER_DEFAULT};
+  ::TrackMouseEvent(&track);
 }
 
 void ZuvorIvadoWindow::FocusOnHover() {

@@ -33,6 +33,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "phone_window/clipboard_text.h"
 #include "phone_window/phone_keyboard.h"
@@ -40,11 +41,13 @@
 #include "phone_window/pooled_window.h"
 #include "phone_window/scroll_gesture.h"
 #include "phone_window/touch_event_listener.h"
+#include "phone_window/window_geometry.h"
 #include "plugin/phone_window_port.h"
 #include "swplay/sw_mutex.h"
 #include "ui/core/window_impl_base.h"
 
 namespace ui {
+class Box;
 class Combo;
 class Control;
 class DuiVideoView;
@@ -133,6 +136,12 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   LRESULT HandleOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
   // WM_MOUSEMOVE: takes the focus unless a pop-up of the window is open.
   void FocusOnHover();
+  // WM_NCMOUSEMOVE, WM_NCMOUSEHOVER, WM_NCMOUSELEAVE: the caption is no client area, so the
+  // library would see no pointer over the controls there; they get their hover (and with it the
+  // title its tooltip) from these.
+  void RouteCaptionHover(UINT message, WPARAM hitTest, LPARAM lParam);
+  // Asks for the caption's hover and leave messages while the pointer is over the caption.
+  void TrackCaptionUnderPointer();
   // Calls the close callback the first time; empties the callbacks but touch.
   void CloseOnce();
 
@@ -149,6 +158,15 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   void ClickQualityButton();
   void ShowKeyboardImages();
   void ShowPinImages();
+  // The toolbar (a tile box named "toolbar") holds its buttons in as many columns as its height
+  // needs (window_geometry::FitToolbar). The width it takes for `available` pixels of height, 0
+  // without a toolbar; and the height it has as the window is laid out for `client`.
+  void FindToolbar();
+  window_geometry::ToolbarGrid ToolbarGridFor(int available) const;
+  int ToolbarWidthFor(int available) const;
+  int ToolbarHeightAt(const RECT& client);
+  // Lays the toolbar out for `available` pixels of height.
+  void FitToolbarTo(int available);
 
   // ----- zuvor_ivado_window_input.cpp -----
   // WM_KEYDOWN and WM_CHAR; true when the message was consumed.
@@ -177,6 +195,8 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   // Window width / height, read by the session's thread for tiling.
   std::atomic<double> aspect_{1.0};
   std::atomic<int> rotation_{1};
+  // A rotation came while the window was minimised: it is applied when the window is restored.
+  bool turn_on_restore_ = false;
   int cascade_slot_ = -1;
   // The native window while it exists; read from any thread.
   std::atomic<HWND> handle_{nullptr};
@@ -198,6 +218,14 @@ class ZuvorIvadoWindow : public ui::WindowImplBase,
   Button* restart_ = nullptr;
   Button* quality_ = nullptr;
   ui::Combo* quality_combo_ = nullptr;
+  // The toolbar: its buttons and dividers as the skin gives them; its cell width and the full
+  // height of a button, read when the skin was built.
+  ui::Box* toolbar_ = nullptr;
+  std::vector<ui::Control*> toolbar_buttons_;
+  std::vector<ui::Control*> toolbar_dividers_;
+  int toolbar_cell_width_ = 0;
+  int toolbar_button_height_ = 0;
+  int toolbar_dividers_height_ = 0;
 
   std::atomic<bool> pinned_{false};
   bool dpi_warning_given_ = false;

@@ -6,6 +6,7 @@
 #include "phone_window/dui_video_view.h"
 #include "phone_window/window_geometry.h"
 #include "phone_window/zuvor_ivado_window.h"
+#include "ui/core/box.h"
 
 LRESULT ZuvorIvadoWindow::HitTest(LPARAM lParam) {
   HWND hwnd = GetHWND();
@@ -53,15 +54,27 @@ void ZuvorIvadoWindow::ResizeForRotation(int rotation) {
   HWND hwnd = GetHWND();
   if (!hwnd) return;
   rotation_.store(rotation);
+  // Minimised, the window's rectangles are its icon's: the turn waits for the restore.
+  if (::IsIconic(hwnd)) {
+    turn_on_restore_ = true;
+    return;
+  }
   // From the window as it is now: the user's scale stays, and the frame added is the real one.
   window_geometry::WindowFrame frame;
   if (!window_geometry::ReadWindowFrame(hwnd, &frame)) return;
   // The video's place as of the window's size now: a resize (an earlier rotation's) is laid out
   // only at the next paint, which may not have come yet.
+  const int toolbarHeight = ToolbarHeightAt(frame.client);
   ArrangeRoot(frame.client);
   const RECT video = video_ ? video_->GetPos() : RECT{0, 0, 0, 0};
-  const SIZE client =
+  SIZE client =
       window_geometry::ClientSizeForRotation(window_geometry::ClientSize(frame), video, rotation);
+  // The toolbar takes the columns the turned window's height asks for; the window grows or
+  // shrinks by the difference, so that the video keeps the turned size.
+  if (toolbar_) {
+    const int turnedToolbarHeight = toolbarHeight + client.cy - frame.client.bottom;
+    client.cx += ToolbarWidthFor(turnedToolbarHeight) - toolbar_->GetFixedWidth();
+  }
   if (client.cy > 0) aspect_.store(static_cast<double>(client.cx) / client.cy);
   if (!window_geometry::ResizeClient(hwnd, client)) return;
   CenterWindow();

@@ -1,5 +1,6 @@
 // The window's controls: found by name once the skin is built, the quality combo filled, and the
 // toolbar's clicks wired to the callbacks.
+#include <algorithm>
 #include <atomic>
 
 #include "phone_window/dui_video_view.h"
@@ -10,6 +11,7 @@
 #include "ui/controls/label.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/core/dpi_manager.h"
+#include "ui/core/tile_layout.h"
 
 namespace {
 
@@ -20,6 +22,9 @@ const wchar_t* const kQualityLabels[] = {L"\u81EA\u52A8", L"\u9AD8\u6E05", L"\u6
 constexpr int kQualityCount = 4;
 constexpr int kQualityRowHeight = 28;
 constexpr int kQualityTextPadding = 8;
+// The least height a toolbar button shrinks to before the toolbar takes another column (the
+// icons, 12 to 34 pixels down the button, still fit).
+constexpr int kToolbarLeastButtonHeight = 36;
 
 // The next quality of the quality button, shared by every window of the process.
 std::atomic<int> g_shared_quality{0};
@@ -41,6 +46,7 @@ int ZuvorIvadoWindow::NextSharedQuality() {
 void ZuvorIvadoWindow::OnSkinLoaded() {
   FindControls();
   if (!video_) return;
+  FindToolbar();
   if (quality_combo_) FillQualityCombo();
   ReadAspectFromWindow();
   WireToolbar();
@@ -65,6 +71,53 @@ void ZuvorIvadoWindow::FindControls() {
   restart_ = FindAs<Button>(this, L"btn_restart");
   quality_ = FindAs<Button>(this, L"btn_quality");
   quality_combo_ = FindAs<ui::Combo>(this, L"combo_pic_quality");
+}
+
+void ZuvorIvadoWindow::FindToolbar() {
+  auto* toolbar = FindAs<ui::Box>(this, L"toolbar");
+  auto* tiles = toolbar ? dynamic_cast<ui::TileLayout*>(toolbar->GetLayout()) : nullptr;
+  if (!tiles) return;
+  for (int i = 0; i < toolbar->GetCount(); ++i) {
+    ui::Control* item = toolbar->GetItemAt(i);
+    if (dynamic_cast<Button*>(item)) {
+      toolbar_buttons_.push_back(item);
+      toolbar_button_height_ = std::max(toolbar_button_height_, item->GetFixedHeight());
+    } else {
+      toolbar_dividers_.push_back(item);
+      const RECT margin = item->GetMargin();
+      toolbar_dividers_height_ += item->GetFixedHeight() + margin.top + margin.bottom;
+    }
+  }
+  toolbar_cell_width_ = tiles->GetItemSize().cx;
+  if (toolbar_cell_width_ > 0 && toolbar_button_height_ > 0) toolbar_ = toolbar;
+}
+
+window_geometry::ToolbarGrid ZuvorIvadoWindow::ToolbarGridFor(int available) const {
+  const int least = ui::DpiManager::GetInstance()->ScaleInt(kToolbarLeastButtonHeight);
+  return window_geometry::FitToolbar(available, static_cast<int>(toolbar_buttons_.size()),
+                                     toolbar_button_height_, least, toolbar_dividers_height_);
+}
+
+int ZuvorIvadoWindow::ToolbarWidthFor(int available) const {
+  return toolbar_ ? ToolbarGridFor(available).columns * toolbar_cell_width_ : 0;
+}
+
+int ZuvorIvadoWindow::ToolbarHeightAt(const RECT& client) {
+  if (!toolbar_) return 0;
+  // Laid out for `client` now (a new size is otherwise laid out at the next paint).
+  if (ui::Control* root = GetRoot()) root->Arrange();
+  ArrangeRoot(client);
+  const RECT pos = toolbar_->GetPos();
+  return pos.bottom - pos.top;
+}
+
+void ZuvorIvadoWindow::FitToolbarTo(int available) {
+  if (!toolbar_) return;
+  const window_geometry::ToolbarGrid grid = ToolbarGridFor(available);
+  // Each setter re-arranges only when its value changes.
+  toolbar_->SetFixedWidth(grid.columns * toolbar_cell_width_, true, false);
+  for (ui::Control* button : toolbar_buttons_) button->SetFixedHeight(grid.rowHeight, false);
+  for (ui::Control* divider : toolbar_dividers_) divider->SetVisible(grid.dividers);
 }
 
 void ZuvorIvadoWindow::FillQualityCombo() {

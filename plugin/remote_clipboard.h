@@ -1,8 +1,10 @@
 // The phone's clipboard into the PC's.
 //
-// The phone reports its clipboard as a small JSON message such as {"content":"text"}. The text is
-// taken from the "content" string with JSON's escapes decoded, stripped of control bytes other
-// than tab, line feed and carriage return, and put on the Windows clipboard as Unicode text.
+// The phone reports its clipboard as a small JSON object such as {"type":"text","content":"x"}.
+// Its members are read in turn (other members' values, nested ones included, are skipped whole);
+// the text is the first "content" member's string with JSON's escapes decoded, stripped of
+// control bytes other than tab, line feed and carriage return, and put on the Windows clipboard
+// as Unicode text.
 //
 //   std::string text = remote_clipboard::ExtractContent(data, length);
 //   if (!text.empty() && writer.Offer(nbase::UTF8ToUTF16(text))) {
@@ -11,8 +13,9 @@
 //
 // Malformed input never reads past `length`: a truncated or invalid escape (with the hex digits
 // it has; what follows them is text again), and a surrogate without its partner, give nothing for
-// that escape; a message without the quoted key "content", its colon or the opening quote of its
-// value gives empty text. Valid UTF-8 in gives valid UTF-8 out.
+// that escape; a message that is no object, whose members cannot be read up to "content", or whose
+// "content" is no string gives empty text; a "content" string cut short by the end of the message
+// gives what it holds. Valid UTF-8 in gives valid UTF-8 out.
 //
 // Thread-safety: ExtractContent is pure; TryPutText may be called from any thread (it opens the
 // clipboard without an owner window); a Writer's members may be called from any thread.

@@ -10,7 +10,8 @@ as "../public/...", so they lie in the theme folder's "public" folder:
 - button/toolbar/: the 22x22 toolbar glyphs, each as "_normal" (neutral grey, readable on both
   themes) and "_hover" (the accent colour). The keyboard's "on" look ("_hovered", and
   "_hovered_light" for the light theme) and the pin images are the ones the window code names;
-  the pin images cover the whole 44x46 button, since the window sets them without a dest.
+  the pin images cover the whole 32x32 pin button of the caption bar, since the window sets them
+  without a dest.
 - button/caption/: the 12x12 minimise and close glyphs of the caption bar.
 - combo/: the quality combo's nine-grid frames (corner 4) for both themes, and its arrow.
 - bk/bk_shadow.png: the window shadow, a nine-grid (corner 30) around content inset by 14.
@@ -319,10 +320,10 @@ TOOLBAR = "public/button/toolbar/"
 CAPTION = "public/button/caption/"
 COMBO = "public/combo/"
 
-# Size of a toolbar button; the pin images cover it, with the glyph where the keyboard's
-# dest='11,12,33,34' puts the other glyphs.
-BUTTON_W, BUTTON_H = 44, 46
-GLYPH_X, GLYPH_Y = 11, 12
+# Size of the pin button in the caption bar, as of the minimise and close buttons beside it; the
+# pin images cover it, with the glyph in the middle.
+PIN_BUTTON = 32
+PIN_GLYPH_AT = (PIN_BUTTON - GLYPH) // 2
 
 
 def glyph_image(shape, colour, size=GLYPH):
@@ -330,8 +331,8 @@ def glyph_image(shape, colour, size=GLYPH):
 
 
 def pin_image(filled, colour):
-    shape = translate(glyph_pin(filled), GLYPH_X, GLYPH_Y)
-    return lambda: render(BUTTON_W, BUTTON_H, [(shape, colour)])
+    shape = translate(glyph_pin(filled), PIN_GLYPH_AT, PIN_GLYPH_AT)
+    return lambda: render(PIN_BUTTON, PIN_BUTTON, [(shape, colour)])
 
 
 def combo_frame(fill, border):

@@ -15,6 +15,7 @@
 #include "tests/phone_window/video_test_support.h"
 #include "tests/ui/control_test_support.h"
 #include "tests/ui/test_support.h"
+#include "ui/core/global_manager.h"
 #include "ui/core/window.h"
 #include "ui/render/render_interfaces.h"
 
@@ -153,6 +154,23 @@ TEST(DuiVideoViewTouch, AMovePastTheRightOrBottomEdgeIsLeftToOthers) {
   EXPECT_EQ(passedOn, 1);
   ASSERT_EQ(listener.touches.size(), 2u);
   EXPECT_EQ(listener.touches[1], (Touch{2, 1.0f, 1.0f}));
+}
+
+TEST(DuiVideoViewTouch, TouchesAreFractionsOfThePictureAndThePressBesideItIsNone) {
+  TestClock clock;
+  ProbeView view;
+  view.SetPos(RECT{0, 0, 300, 400});  // A 1:2 phone shows at x 50 to 250.
+  RecordingListener listener;
+  ASSERT_TRUE(view.Connect(&listener));
+  StreamRig rig("connect=0;fps=60;native=400x800");
+  rig.Play(&view);
+  ASSERT_TRUE(view.WaitFrames(1));
+
+  Mouse(view, ui::kEventButtonDown, 40, 100);
+  Mouse(view, ui::kEventButtonUp, 40, 100);
+  Mouse(view, ui::kEventButtonDown, 100, 100);
+  const std::vector<Touch> expected = {{1, 0.0f, 0.0f}, {0, 0.25f, 0.25f}};
+  EXPECT_EQ(listener.touches, expected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -296,6 +314,25 @@ TEST_F(PaintTest, DuringAResizeTheOldFrameIsStretchedAndTheNewSizeIsAskedForAfte
   view_.SetResizing(false);
   PaintAll();
   EXPECT_TRUE(view_.WaitFrameSize(360, 640));
+}
+
+TEST_F(PaintTest, ThePictureKeepsThePhonesAspectAndTheSdkIsAskedForItsSize) {
+  ui::GlobalManager::AddTextColor(L"test_video_band", 0xFF102030);
+  view_.SetBkColor(L"test_video_band");
+  Place(360, 400);
+  PaintAll();
+  rig_ = std::make_unique<StreamRig>("connect=0;fps=60");  // a 432 x 768 phone
+  rig_->Play(&view_);
+  ASSERT_TRUE(view_.WaitFrames(1));
+  PaintAll();
+  ASSERT_TRUE(view_.WaitFrameSize(225, 400));
+  PaintAll();
+  // 225 x 400 in the middle (from x 67); the bands beside it take the control's colour.
+  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{10, 20, 77, 420}, 0x102030), 67 * 400);
+  EXPECT_EQ(uitest::CountRgb(canvas_.get(), RECT{302, 20, 370, 420}, 0x102030), 68 * 400);
+  auto at = [this](int x, int y) { return At(67 + x, y); };
+  EXPECT_TRUE(ShowsColour(at, 2, 60, videotest::kRed));
+  EXPECT_TRUE(ShowsColour(at, 222, 340, videotest::kYellow));
 }
 
 TEST_F(PaintTest, AFrameOfAnotherSizeIsCentredAndCropped) {

@@ -46,6 +46,20 @@ INPUT KeyInput(WORD virtualKey, bool up) {
   return input;
 }
 
+// A mouse event at `screen`: the pointer moves there with it, then `flags` (buttons) apply. The
+// absolute coordinates (0 to 65535 across the screen) are rounded up, so that the system's
+// conversion back, which truncates, gives the very pixel.
+INPUT MouseAt(POINT screen, DWORD flags) {
+  const LONG width = ::GetSystemMetrics(SM_CXSCREEN);
+  const LONG height = ::GetSystemMetrics(SM_CYSCREEN);
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = (screen.x * 65536 + width - 1) / width;
+  input.mi.dy = (screen.y * 65536 + height - 1) / height;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+  return input;
+}
+
 }  // namespace
 
 void StartUiOnce() {
@@ -265,13 +279,7 @@ void TypeUnicode(const std::wstring& text) {
 }
 
 void MovePointer(POINT screen) {
-  const int width = ::GetSystemMetrics(SM_CXSCREEN);
-  const int height = ::GetSystemMetrics(SM_CYSCREEN);
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = ::MulDiv(screen.x, 65535, width - 1);
-  input.mi.dy = ::MulDiv(screen.y, 65535, height - 1);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  INPUT input = MouseAt(screen, 0);
   ::SendInput(1, &input, sizeof(input));
   WaitUntil([&] {
     POINT at = {};
@@ -284,12 +292,12 @@ void ParkPointer() { MovePointer(POINT{2, 2}); }
 
 namespace {
 
-// A left click where the pointer is.
-void PressLeftButton() {
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+// A left click at `screen`. The press and the release carry the position themselves: on a busy
+// machine the display server's motion event of an earlier move can arrive late and put the
+// pointer back where it was a moment before, and a bare press would land there (on the previous
+// control, or as a double click on it).
+void PressLeftButton(POINT screen) {
+  INPUT inputs[2] = {MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP)};
   ::SendInput(2, inputs, sizeof(INPUT));
 }
 
@@ -309,13 +317,14 @@ void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name) {
     });
     return over;
   });
-  PressLeftButton();
+  PressLeftButton(at);
 }
 
 void ClickCentre(const RECT& screenRect) {
-  MovePointer(POINT{(screenRect.left + screenRect.right) / 2,
-                    (screenRect.top + screenRect.bottom) / 2});
-  PressLeftButton();
+  const POINT centre = {(screenRect.left + screenRect.right) / 2,
+                        (screenRect.top + screenRect.bottom) / 2};
+  MovePointer(centre);
+  PressLeftButton(centre);
 }
 
 void Wheel(POINT screen, bool up) {

@@ -49,6 +49,20 @@ std::vector<uint32_t> Numbered(int width, int height) {
   return pixels;
 }
 
+TEST(VideoFramePainter, APictureFitsItsBoxWithItsAspectCentred) {
+  auto fit = [](RECT box, int w, int h, RECT expected) {
+    const RECT got = ui::FitPicture(box, w, h);
+    return got.left == expected.left && got.top == expected.top && got.right == expected.right &&
+           got.bottom == expected.bottom;
+  };
+  // 9:16 in boxes too wide, too high and exact; the free side is split evenly.
+  EXPECT_TRUE(fit({10, 20, 370, 420}, 432, 768, {77, 20, 302, 420}));  // 225 x 400
+  EXPECT_TRUE(fit({0, 0, 164, 326}, 9, 16, {0, 17, 164, 309}));        // 164 x 292 (291.6)
+  EXPECT_TRUE(fit({0, 0, 640, 360}, 16, 9, {0, 0, 640, 360}));
+  // Nothing to keep: the whole box.
+  EXPECT_TRUE(fit({0, 0, 50, 60}, 0, 16, {0, 0, 50, 60}));
+}
+
 TEST(VideoFramePainter, TurnsCounterClockwise) {
   // 3 wide, 2 high:   0   1   2        turned, 2 wide, 3 high:   2 102
   //                 100 101 102                                  1 101

@@ -172,4 +172,25 @@ TEST(WindowGeometry, TurningARealWindowBackAndForthNeverGrowsIt) {
   }
 }
 
+TEST(WindowGeometry, TheToolbarTakesAColumnMoreOnlyWhenItsButtonsCannotShrinkEnough) {
+  // Twelve 46-pixel buttons and 26 pixels of dividers, no button lower than 36.
+  auto grid = [](int available) { return FitToolbar(available, 12, 46, 36, 26); };
+  const ToolbarGrid roomy = grid(640);
+  EXPECT_EQ(roomy.columns, 1);
+  EXPECT_EQ(roomy.rowHeight, 46);
+  EXPECT_TRUE(roomy.dividers);
+  const ToolbarGrid shrunk = grid(500);  // 578 needed
+  EXPECT_EQ(shrunk.columns, 1);
+  EXPECT_EQ(shrunk.rowHeight, 41);
+  EXPECT_FALSE(shrunk.dividers);
+  const ToolbarGrid tiled = grid(326);  // the smallest portrait window
+  EXPECT_EQ(tiled.columns, 2);
+  EXPECT_EQ(tiled.rowHeight, 46);
+  const ToolbarGrid landscape = grid(218);  // the lowest landscape window
+  EXPECT_EQ(landscape.columns, 2);
+  EXPECT_EQ(landscape.rowHeight, 36);
+  EXPECT_EQ(grid(100).columns, 6);  // three rows of 33 would be too low
+  EXPECT_EQ(grid(0).columns, 12);
+}
+
 }  // namespace

@@ -46,6 +46,20 @@ TEST(WindowPin, PinSetsTopmostAndTellsTheWindow) {
   EXPECT_FALSE(window_pin::SetPinned(nullptr, true));
 }
 
+// A window with an owned pop-up above it (a tooltip, shown once and hidden again) is pinned too.
+TEST(WindowPin, AWindowWithAnOwnedPopupIsPinnedToo) {
+  HWND window = MakeWindow();
+  HWND popup = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, window, nullptr,
+                                 nullptr, nullptr);
+  ASSERT_TRUE(window && popup);
+  EXPECT_TRUE(window_pin::SetPinned(window, true));
+  EXPECT_TRUE(window_pin::IsTopmost(window));
+  EXPECT_EQ(::GetWindow(popup, GW_OWNER), window);
+  EXPECT_TRUE(window_pin::SetPinned(window, false));
+  EXPECT_FALSE(window_pin::IsTopmost(window));
+  ::DestroyWindow(window);
+}
+
 // The session pins its window from its own thread while the window's thread may be busy (here:
 // waiting for the session). The call must come back without the window's thread.
 TEST(WindowPin, PinningFromAnotherThreadDoesNotWaitForTheWindowsThread) {

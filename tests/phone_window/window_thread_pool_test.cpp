@@ -30,6 +30,14 @@ class Tracker {
     std::lock_guard<std::mutex> lock(mutex_);
     return destroyed_;
   }
+  void OnClose() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++closes_;
+  }
+  int closes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return closes_;
+  }
   bool WaitDestroyed(int count) {
     std::unique_lock<std::mutex> lock(mutex_);
     return cv_.wait_for(lock, std::chrono::seconds(30), [&] { return destroyed_ >= count; });
@@ -39,6 +47,7 @@ class Tracker {
   std::mutex mutex_;
   std::condition_variable cv_;
   int destroyed_ = 0;
+  int closes_ = 0;
 };
 
 // A pooled window over a plain native window. Its final message frees its slot and deletes it,
@@ -121,6 +130,7 @@ class FakeWindow : public PooledWindow {
     }
     auto* self = reinterpret_cast<FakeWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self && message == WM_CREATE && self->fail_ == Fail::kCreateRefused) return -1;
+    if (self && message == WM_CLOSE) self->tracker_->OnClose();
     if (self && message == WM_NCDESTROY) {
       const LRESULT result = ::DefWindowProcW(hwnd, message, wParam, lParam);
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -288,6 +298,17 @@ TEST_F(WindowThreadPoolTest, AfterShutdownACreationFailsAtOnceAndDeletesTheWindo
   EXPECT_EQ(Create(), nullptr);  // Returns: no thread takes the task, nobody waits for one.
   EXPECT_EQ(tracker_.destroyed(), destroyed + 1);
   EXPECT_EQ(pool_.AcquireCascadeSlot(), 0);  // Its slot came back.
+}
+
+TEST_F(WindowThreadPoolTest, ShutdownClosesTheOpenWindowsBeforeItsThreadsEnd) {
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(pool_.CreateWindowOnUiThread(new FakeWindow(&pool_, &tracker_, {200, 150},
+                                                            FakeWindow::Fail::kNone),
+                                             "Left open"));
+  }
+  pool_.Shutdown();
+  EXPECT_EQ(tracker_.closes(), 2);
+  EXPECT_EQ(tracker_.destroyed(), 2);
 }
 
 TEST(CascadePosition, ShiftsBySlotWhileTheWindowStaysInTheWorkArea) {

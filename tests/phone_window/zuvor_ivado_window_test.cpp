@@ -3,11 +3,17 @@
 // wheel becomes a swipe, and the window keeps its shape when turned, pinned and sized.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <atomic>
+#include <cwchar>
+#include <fstream>
 #include <future>
-#include <thread>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "phone_window/dui_video_view.h"
@@ -150,6 +156,96 @@ TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonReachesItsCallback) {
   EXPECT_EQ(window_->window()->GetRotation(), 1);
 }
 
+// Every toolbar button lies inside the window where the user sees it, and a click on it reaches
+// its callback; the rotation button is clicked last.
+void ClickEveryToolbarButton(OpenWindow& window) {
+  FixedPictureDialog none(L"");
+  window.window()->SetInputSources(nullptr, &none);
+  RECT visible = {0, 0, 0, 0};
+  window.RunOnWindowThread([&] {
+    const RECT shadow = window.window()->GetShadowCorner();
+    ::GetClientRect(window.hwnd(), &visible);
+    visible = RECT{visible.left + shadow.left, visible.top + shadow.top,
+                   visible.right - shadow.right, visible.bottom - shadow.bottom};
+  });
+  POINT origin = {0, 0};
+  ::ClientToScreen(window.hwnd(), &origin);
+  ::OffsetRect(&visible, origin.x, origin.y);
+  const struct {
+    const wchar_t* name;
+    const char* line;
+  } buttons[] = {{L"btn_back", "back"},       {L"btn_home", "home"},
+                 {L"btn_menu", "menu"},       {L"btn_volume_up", "volume up"},
+                 {L"btn_volume_down", "volume down"}, {L"btn_keyboard", "keyboard"},
+                 {L"btn_screenshot", "screenshot"},   {L"btn_camera", "camera"},
+                 {L"btn_qrcode", nullptr},    {L"btn_quality", nullptr},
+                 {L"btn_restart", "restart"}, {L"btn_rotation", nullptr}};
+  for (const auto& button : buttons) {
+    const std::string name(button.name, button.name + std::wcslen(button.name));
+    // Once the window has laid itself out for its size.
+    ASSERT_TRUE(phonetest::WaitUntil([&] {
+      const RECT rect = window.ScreenRectOf(button.name);
+      RECT inside = {0, 0, 0, 0};
+      return ::IntersectRect(&inside, &rect, &visible) && ::EqualRect(&inside, &rect);
+    })) << name << " lies outside the window";
+    const size_t lines = window.log().Size();
+    const int asked = none.asked.load();
+    phonetest::ClickControl(window.window(), button.name);
+    if (button.line) {
+      EXPECT_TRUE(window.log().WaitFor(button.line, window.log().Count(button.line) + 1))
+          << button.line;
+    } else if (std::wstring(button.name) == L"btn_qrcode") {
+      EXPECT_TRUE(phonetest::WaitUntil([&] { return none.asked.load() == asked + 1; }));
+    } else {
+      EXPECT_TRUE(phonetest::WaitUntil([&] { return window.log().Size() > lines; })) << name;
+    }
+  }
+}
+
+TEST_F(ZuvorIvadoWindowTest, EveryToolbarButtonIsReachableInATiledAndInALandscapeWindow) {
+  Open();
+  // Tiled: the smallest window.
+  int width = 0, height = 0;
+  ASSERT_TRUE(window_->window()->GetTileSize(&width, &height));
+  window_->RunOnWindowThread([&] {
+    ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, width, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+  ClickEveryToolbarButton(*window_);
+  // The rotation button turned it: a landscape window (and the turned tiled one of the same
+  // size). Then the landscape window of the usual size.
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->window()->GetRotation() == 2; }));
+  ClickEveryToolbarButton(*window_);
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->window()->GetRotation() == 1; }));
+  window_->RunOnWindowThread([&] {
+    ::SetWindowPos(window_->hwnd(), nullptr, 0, 0, 450, 720,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    window_->window()->ApplyRotation(2);
+  });
+  ClickEveryToolbarButton(*window_);
+}
+
+TEST_F(ZuvorIvadoWindowTest, TheWholeTitleShowsAsTheTooltipOfTheCaption) {
+  Open();
+  const RECT title = window_->ScreenRectOf(L"lb_title");
+  const POINT at = {title.left + 10, (title.top + title.bottom) / 2};
+  // The caption still drags the window; resting on the title shows it whole.
+  EXPECT_EQ(::SendMessageW(window_->hwnd(), WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), HTCAPTION);
+  phonetest::MovePointer(at);
+  EXPECT_TRUE(phonetest::WaitUntil([&] {
+    HWND tip = ::FindWindowW(L"tooltips_class32", nullptr);
+    wchar_t text[64] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_->hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(window_->hwnd());
+    tool.lpszText = text;
+    if (tip) ::SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&tool));
+    return tip && ::IsWindowVisible(tip) && std::wstring(text) == L"Phone under test";
+  }));
+  phonetest::ParkPointer();
+}
+
 TEST_F(ZuvorIvadoWindowTest, KeysTextClipboardReachTheCallbacksOnce) {
   Open();
   Focus();
@@ -260,6 +356,22 @@ TEST_F(ZuvorIvadoWindowTest, RotationAndBackKeepsTheClientSize) {
   EXPECT_EQ(window_->ClientSize().cy, before.cy);
 }
 
+TEST_F(ZuvorIvadoWindowTest, RotationWhileMinimisedTurnsTheRestoredWindow) {
+  Open();
+  const SIZE before = window_->ClientSize();
+  window_->RunOnWindowThread([&] { ::ShowWindow(window_->hwnd(), SW_MINIMIZE); });
+  ASSERT_TRUE(::IsIconic(window_->hwnd()));
+  window_->RunOnWindowThread([&] { window_->window()->ApplyRotation(2); });
+  window_->RunOnWindowThread([&] { ::ShowWindow(window_->hwnd(), SW_RESTORE); });
+  // Turned as a window that was not minimised turns: the portrait client on its side, the chrome
+  // kept.
+  ASSERT_TRUE(phonetest::WaitUntil([&] { return window_->ClientSize().cx > before.cx; }));
+  const SIZE turned = window_->ClientSize();
+  EXPECT_GT(turned.cx, turned.cy);
+  EXPECT_LT(turned.cy, before.cy);
+  EXPECT_NEAR(window_->window()->GetAspectRatio(), double(turned.cx) / turned.cy, 1e-9);
+}
+
 TEST_F(ZuvorIvadoWindowTest, PinFromTheSessionSetsTopmost) {
   Open();
   window_->window()->SetPinned(true);
@@ -338,6 +450,68 @@ TEST_F(ZuvorIvadoWindowTest, DraggingTheRightEdgeWithTheMouseKeepsTheAspect) {
   EXPECT_EQ(end.top, start.top);
 }
 
+TEST_F(ZuvorIvadoWindowTest, HitTestZones) {
+  Open();
+  const SIZE client = window_->ClientSize();
+  POINT origin = {0, 0};
+  ::ClientToScreen(window_->hwnd(), &origin);
+  auto hit = [&](int x, int y) {
+    return ::SendMessageW(window_->hwnd(), WM_NCHITTEST, 0,
+                          MAKELPARAM(origin.x + x, origin.y + y));
+  };
+  const int w = client.cx, h = client.cy;
+  // A 16-pixel resize band around the client: corners first, then the sides.
+  EXPECT_EQ(hit(2, 2), HTTOPLEFT);
+  EXPECT_EQ(hit(w - 3, 2), HTTOPRIGHT);
+  EXPECT_EQ(hit(2, h - 3), HTBOTTOMLEFT);
+  EXPECT_EQ(hit(w - 3, h - 3), HTBOTTOMRIGHT);
+  EXPECT_EQ(hit(2, h / 2), HTLEFT);
+  EXPECT_EQ(hit(w - 3, h / 2), HTRIGHT);
+  EXPECT_EQ(hit(w / 2, 2), HTTOP);
+  EXPECT_EQ(hit(w / 2, h - 3), HTBOTTOM);
+  // The video is touched, the title drags the window, the caption's right end (quality combo,
+  // pin, minimise, close) and the toolbar are clicked.
+  auto centreOf = [&](const wchar_t* name) {
+    RECT rect = window_->ScreenRectOf(name);
+    return POINT{(rect.left + rect.right) / 2 - origin.x, (rect.top + rect.bottom) / 2 - origin.y};
+  };
+  const POINT video = centreOf(L"video_view");
+  EXPECT_EQ(hit(video.x, video.y), HTCLIENT);
+  const POINT title = centreOf(L"lb_title");
+  EXPECT_EQ(hit(title.x, title.y), HTCAPTION);
+  const POINT combo = centreOf(L"combo_pic_quality");
+  EXPECT_EQ(hit(combo.x, 30), HTCLIENT);
+  EXPECT_EQ(hit(w - 30, 30), HTCLIENT);
+  const POINT back = centreOf(L"btn_back");
+  EXPECT_EQ(hit(back.x, back.y), HTCLIENT);
+}
+
+TEST_F(ZuvorIvadoWindowTest, AnInteractiveMoveOrSizeMarksTheVideoAsResizing) {
+  Open();
+  bool resizing = false;
+  auto read = [&] {
+    window_->RunOnWindowThread([&] { resizing = window_->window()->GetVideoView()->IsResizing(); });
+    return resizing;
+  };
+  ::SendMessageW(window_->hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+  EXPECT_TRUE(read());
+  ::SendMessageW(window_->hwnd(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_FALSE(read());
+}
+
+TEST_F(ZuvorIvadoWindowTest, ThePointerOverTheWindowGivesItTheFocus) {
+  Open();
+  phonetest::ParkPointer();
+  HWND focus = nullptr;
+  window_->RunOnWindowThread([&] { ::SetFocus(nullptr); });
+  const RECT video = window_->VideoScreenRect();
+  phonetest::MovePointer(POINT{(video.left + video.right) / 2, video.top + 40});
+  EXPECT_TRUE(phonetest::WaitUntil([&] {
+    window_->RunOnWindowThread([&] { focus = ::GetFocus(); });
+    return focus == window_->hwnd();
+  }));
+}
+
 TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   Open();
   HWND hwnd = window_->hwnd();
@@ -346,6 +520,81 @@ TEST_F(ZuvorIvadoWindowTest, CloseCallsTheCloseCallbackOnce) {
   ASSERT_TRUE(window_->log().WaitFor("close"));
   ASSERT_TRUE(phonetest::WaitUntil([&] { return !::IsWindow(hwnd); }));
   EXPECT_EQ(window_->log().Count("close"), 1);
+}
+
+TEST(ZuvorIvadoWindowFactoryTest, TheQualityButtonsOfTwoWindowsStepOneSharedLevel) {
+  OpenWindow first(1, "First");
+  OpenWindow second(2, "Second");
+  ASSERT_TRUE(first.window() && second.window());
+  // Side by side, so that neither covers the other's button.
+  for (OpenWindow* window : {&first, &second}) {
+    const int x = window == &first ? 0 : 600;
+    window->RunOnWindowThread([&] {
+      ::SetWindowPos(window->hwnd(), nullptr, x, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+  }
+  auto level = [](OpenWindow& window) {
+    const size_t before = window.log().Size();
+    phonetest::ClickControl(window.window(), L"btn_quality");
+    EXPECT_TRUE(phonetest::WaitUntil([&] { return window.log().Size() > before; }));
+    const std::vector<std::string> lines = window.log().Lines();
+    return lines.empty() ? -1 : std::stoi(lines.back().substr(sizeof("quality")));
+  };
+  const int one = level(first);
+  EXPECT_EQ(level(second), (one + 1) % 4);
+  EXPECT_EQ(level(first), (one + 2) % 4);
+}
+
+// The program's light skin with `from` replaced by `to`, in a resource folder of its own.
+class ChangedSkin {
+ public:
+  ChangedSkin(const std::string& from, const std::string& to) {
+    wchar_t program[MAX_PATH] = {};
+    std::wstring skin(program, ::GetModuleFileNameW(nullptr, program, MAX_PATH));
+    skin = skin.substr(0, skin.find_last_of(L"\\/") + 1) +
+           L"resources\\themes\\default\\fernhold\\cloud_phone_light.xml";
+    std::ifstream in(skin.c_str(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    ::CreateDirectoryW(folder_.File(L"fernhold").c_str(), nullptr);
+    EXPECT_TRUE(uitest::WriteFileBytes(folder_.File(L"fernhold\\cloud_phone_light.xml"), text));
+    phonetest::StartUiOnce();
+    resources_ = ui::GlobalManager::GetResourcePath();
+    ui::GlobalManager::SetResourcePath(folder_.path());
+  }
+  ~ChangedSkin() { ui::GlobalManager::SetResourcePath(resources_); }
+
+ private:
+  uitest::TempDir folder_;
+  std::wstring resources_;
+};
+
+TEST(ZuvorIvadoWindowFactoryTest, ASkinWithoutTheVideoWiresNothingAndAMissingButtonOnlyItself) {
+  {
+    ChangedSkin skin("<DuiVideoView name=\"video_view\"", "<Control name=\"no_video\"");
+    OpenWindow window(1, "No video");
+    ASSERT_NE(window.window(), nullptr);
+    int rows = -1;
+    window.RunOnWindowThread([&] {
+      rows = dynamic_cast<ui::Combo*>(window.window()->FindControl(L"combo_pic_quality"))
+                 ->GetCount();
+    });
+    EXPECT_EQ(rows, 0);
+    // The back button does nothing; the close button (the window's own) still closes, and by
+    // then the back button's click has been handled.
+    phonetest::ClickControl(window.window(), L"btn_back");
+    phonetest::ClickControl(window.window(), L"closebtn");
+    EXPECT_TRUE(window.log().WaitFor("close"));
+    EXPECT_EQ(window.log().Count("back"), 0);
+  }
+  ChangedSkin skin("<Button name=\"btn_home\"", "<Button name=\"no_home\"");
+  OpenWindow window(1, "No home");
+  ASSERT_NE(window.window(), nullptr);
+  phonetest::ClickControl(window.window(), L"btn_back");
+  EXPECT_TRUE(window.log().WaitFor("back"));
 }
 
 TEST(ZuvorIvadoWindowFactoryTest, SessionCallsNeverWaitForABusyWindowThread) {

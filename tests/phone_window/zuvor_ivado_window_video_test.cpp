@@ -3,6 +3,8 @@
 // window, upright for rotation 1 and turned for rotation 2. Screenshots are kept beside the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -160,6 +162,80 @@ TEST(ZuvorIvadoWindowVideoTest, SkinnedWindowShowsThePictureUprightThenTurned) {
   }));
   ExpectMovingPicture(window, true, L"skinned_rotation2");
   phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()), L"skinned_rotation2_window.png");
+}
+
+// The picture's box on the screen: what is not the bands' black in the video control.
+RECT PictureOnScreen(const RECT& video) {
+  const Shot shot = CaptureRect(video);
+  RECT box = {Width(video), Height(video), 0, 0};
+  for (int y = 0; y < shot.capture.height; ++y) {
+    for (int x = 0; x < shot.capture.width; ++x) {
+      if (shot(x, y) == 0) continue;
+      box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                 std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
+    }
+  }
+  ::OffsetRect(&box, video.left, video.top);
+  return box;
+}
+
+TEST(ZuvorIvadoWindowVideoTest, ThePictureKeepsThePhonesAspectAtEverySizeAndRotation) {
+  OpenWindow window(2, "Phone aspect");
+  ASSERT_NE(window.window(), nullptr);
+  window.Play();  // a 432 x 768 phone
+  const double phone = 432.0 / 768.0;
+  ui::DuiVideoView* video = window.window()->GetVideoView();
+  auto resize = [&](SIZE size, int rotation) {
+    window.RunOnWindowThread([&] {
+      ::SetWindowPos(window.hwnd(), nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);  // all of it on the screen
+      if (rotation) window.window()->ApplyRotation(rotation);
+    });
+  };
+  for (int rotation : {1, 2}) {
+    resize(SIZE{450, 720}, rotation);  // the usual window, turned for rotation 2
+    const RECT usual = window.WindowRect();
+    int smallestWidth = 0, smallestHeight = 0;
+    ASSERT_TRUE(window.window()->GetTileSize(&smallestWidth, &smallestHeight));
+    const SIZE smallest = {smallestWidth, smallestHeight};
+    const SIZE large = {Width(usual) * 13 / 10, Height(usual) * 13 / 10};  // within the screen
+    for (const SIZE size : {SIZE{Width(usual), Height(usual)}, smallest, large}) {
+      resize(size, 0);
+      const std::string at = std::to_string(size.cx) + "x" + std::to_string(size.cy) +
+                             " rotation " + std::to_string(rotation);
+      // Settled: the SDK delivers the picture's size and the screen shows it there.
+      RECT picture = {}, shown = {};
+      SIZE asked = {};
+      const bool settled = phonetest::WaitUntil([&] {
+        window.RunOnWindowThread([&] {
+          picture = video->GetPictureRect();
+          video->lockFrameBuffer();
+          asked = SIZE{video->frameWidth(), video->frameHeight()};
+          video->unlockFrameBuffer();
+        });
+        POINT origin = {0, 0};
+        ::ClientToScreen(window.hwnd(), &origin);
+        ::OffsetRect(&picture, origin.x, origin.y);
+        const bool turned = rotation == 2;
+        if (asked.cx != (turned ? Height(picture) : Width(picture)) ||
+            asked.cy != (turned ? Width(picture) : Height(picture))) {
+          return false;
+        }
+        shown = PictureOnScreen(window.VideoScreenRect());
+        return std::abs(Width(shown) - Width(picture)) <= 1 &&
+               std::abs(Height(shown) - Height(picture)) <= 1;
+      });
+      phonetest::SavePng(test_support::CaptureScreen(window.WindowRect()),
+                         L"aspect_" + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy) +
+                             L"_" + std::to_wstring(rotation) + L".png");
+      ASSERT_TRUE(settled) << at;
+      // The frames asked for are the phone's shape, and so is the picture on the screen.
+      EXPECT_LE(std::abs(asked.cx - asked.cy * phone), 1.0) << at;
+      const double shownPhone = rotation == 2 ? double(Height(shown)) : double(Width(shown));
+      const double shownLong = rotation == 2 ? double(Width(shown)) : double(Height(shown));
+      EXPECT_LE(std::abs(shownPhone - shownLong * phone), 1.0) << at;
+    }
+  }
 }
 
 TEST(ZuvorIvadoWindowVideoTest, DarkWindowShowsThePicture) {

@@ -194,6 +194,14 @@ TEST(RemoteClipboard, ContentIsDecodedWithItsEscapes) {
   EXPECT_EQ(Extract(R"({"content":"open ended)"), "open ended");
 }
 
+TEST(RemoteClipboard, ContentIsReadAsAMemberNotAsText) {
+  EXPECT_EQ(Extract(R"({"x":"content","type":"text","content":"hello"})"), "hello");
+  EXPECT_EQ(Extract(R"({"a":{"content":"inner"},"b":[1,"content",{}],"content":"outer"})"),
+            "outer");
+  EXPECT_EQ(Extract(R"({"x":"content":"no"})"), "");   // not a member
+  EXPECT_EQ(Extract(R"(["content","no"])"), "");       // not an object
+}
+
 TEST(RemoteClipboard, MalformedInputGivesNothingForTheBadPartAndNeverReadsPastTheEnd) {
   EXPECT_EQ(Extract(R"({"content":"x\ud83d"})"), "x");       // high surrogate alone
   EXPECT_EQ(Extract(R"({"content":"x\ude00y"})"), "xy");     // low surrogate alone

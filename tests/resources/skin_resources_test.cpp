@@ -61,6 +61,7 @@ const NameSet kControlAttributes = {
     L"fadehot", L"fadewidth", L"fadeheight", L"fadeinoutxfromleft", L"fadeinoutxfromright",
     L"fadeinoutyfromtop", L"fadeinoutyfrombottom", L"receivepointer"};
 const NameSet kBoxAttributes = {L"padding", L"childmargin", L"mousechild"};
+const NameSet kTileAttributes = {L"itemsize", L"columns"};
 const NameSet kLabelAttributes = {
     L"align", L"endellipsis", L"linelimit", L"singleline", L"text", L"textid", L"font",
     L"normaltextcolor", L"hottextcolor", L"pushedtextcolor", L"disabledtextcolor", L"textpadding"};
@@ -89,6 +90,7 @@ NameSet AttributesOf(const std::wstring& element) {
   if (element == L"Control") return kControlAttributes;
   if (element == L"Box" || element == L"HBox" || element == L"VBox" || element == L"DuiVideoView")
     return Join({&kControlAttributes, &kBoxAttributes});
+  if (element == L"TileBox") return Join({&kControlAttributes, &kBoxAttributes, &kTileAttributes});
   if (element == L"Label" || element == L"Button")
     return Join({&kControlAttributes, &kLabelAttributes});
   if (element == L"Combo") return Join({&kControlAttributes, &kBoxAttributes, &kComboAttributes});
