@@ -193,10 +193,13 @@ class RepaintTest : public ::testing::Test {
     window_.reset();
   }
 
-  // Whether a frame that started after this call asked for a repaint. Frames are delivered one
-  // after another, so the second frame from now began after the region was taken.
-  bool NextFrameRepaints() {
+  // Whether a frame that started after this call asked for a repaint, with the test clock moved
+  // on by `advanceMs` once the region was taken: a frame that comes between the move and the
+  // taking would have its repaint taken with the region. Frames are delivered one after another,
+  // so the second frame from now began after the clock moved.
+  bool NextFrameRepaints(TestClock* clock = nullptr, int advanceMs = 0) {
     uitest::TakeUpdateRegion(hwnd_);
+    if (clock) clock->AdvanceMs(advanceMs);
     EXPECT_TRUE(view_->WaitFrames(view_->frames() + 2));
     return uitest::TakeUpdateRegion(hwnd_);
   }
@@ -214,10 +217,8 @@ TEST_F(RepaintTest, WithoutAListenerAtMostOneRepaintPer50Ms) {
   ASSERT_TRUE(view_->WaitFrames(1));
   EXPECT_TRUE(uitest::TakeUpdateRegion(hwnd_));  // The first frame is let through.
   EXPECT_FALSE(NextFrameRepaints());
-  clock.AdvanceMs(49);
-  EXPECT_FALSE(NextFrameRepaints());
-  clock.AdvanceMs(1);
-  EXPECT_TRUE(NextFrameRepaints());
+  EXPECT_FALSE(NextFrameRepaints(&clock, 49));
+  EXPECT_TRUE(NextFrameRepaints(&clock, 1));
   EXPECT_FALSE(NextFrameRepaints());
 }
 
