@@ -30,20 +30,41 @@ inline void TurnBlock(const uint8_t* s, size_t srcStride, uint8_t* d, size_t dst
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d - 3 * dstStride), swap(_mm_unpackhi_epi64(t2, t3)));
 }
 
-// The blocked turn of everything that fills 4 x 8 blocks (4 source columns, 8 source rows:
-// two blocks stacked, so each destination row gets 32 contiguous bytes per step). The blocks go
-// in bands of eight source rows, left to right: a band's source rows stay in the first-level
-// cache while it is read 16 bytes a row at a time.
+// The blocked turn of everything that fills 4 x 16 blocks: four 4 x 4 blocks stacked, so that a
+// step writes 64 contiguous bytes, a whole cache line, to each of four destination rows and never
+// comes back to a line for its second half. The frame goes in strips of 16 source columns, top to
+// bottom in bands of 16 rows: a strip's 16 destination rows are then written front to back, and
+// its source lines are used up before the next band. Turning a whole band of rows at a time
+// instead wrote each destination line in halves, a band apart, and with rows a multiple of 4096
+// bytes apart plus a little (1280 pixels: 5120 bytes) the lines of a band share a handful of
+// cache sets and were evicted between the halves. What is left under the last band goes in bands
+// of eight rows.
 template <typename Swap>
 inline void TurnBlocks(const uint8_t* src, int width, int height, uint8_t* dst, Swap swap) {
+  constexpr int kStripColumns = 16;
   const int width4 = width & ~3;
+  const int height16 = height & ~15;
   const int height8 = height & ~7;
   const size_t srcStride = size_t(width) * 4;
   const size_t dstStride = size_t(height) * 4;
-  for (int y = 0; y < height8; y += 8) {
+  for (int x0 = 0; x0 < width4; x0 += kStripColumns) {
+    const int x1 = x0 + kStripColumns < width4 ? x0 + kStripColumns : width4;
+    for (int y = 0; y < height16; y += 16) {
+      const uint8_t* row = src + size_t(y) * srcStride;
+      for (int x = x0; x < x1; x += 4) {
+        // Source column x lands on destination row width - 1 - x, from column y on.
+        uint8_t* d = dst + size_t(width - 1 - x) * dstStride + size_t(y) * 4;
+        const uint8_t* s = row + size_t(x) * 4;
+        TurnBlock(s, srcStride, d, dstStride, swap);
+        TurnBlock(s + 4 * srcStride, srcStride, d + 16, dstStride, swap);
+        TurnBlock(s + 8 * srcStride, srcStride, d + 32, dstStride, swap);
+        TurnBlock(s + 12 * srcStride, srcStride, d + 48, dstStride, swap);
+      }
+    }
+  }
+  for (int y = height16; y < height8; y += 8) {
     const uint8_t* row = src + size_t(y) * srcStride;
     for (int x = 0; x < width4; x += 4) {
-      // Source column x lands on destination row width - 1 - x, from column y on.
       uint8_t* d = dst + size_t(width - 1 - x) * dstStride + size_t(y) * 4;
       TurnBlock(row + size_t(x) * 4, srcStride, d, dstStride, swap);
       TurnBlock(row + 4 * srcStride + size_t(x) * 4, srcStride, d + 16, dstStride, swap);

@@ -73,7 +73,8 @@ TEST(FrameConvert, CopyMatchesThePlainLoopAtEveryCountAndAlignment) {
 
 TEST(FrameConvert, TurnMatchesThePlainLoopForOddSizesAtAnyAlignment) {
   for (auto size : std::vector<std::pair<int, int>>{
-           {1, 1}, {3, 5}, {5, 3}, {7, 9}, {17, 9}, {31, 15}, {33, 17}, {511, 287}, {287, 511}}) {
+           {1, 1}, {3, 5}, {5, 3}, {7, 9}, {17, 9}, {31, 15}, {33, 17}, {511, 287}, {287, 511},
+           {48, 32}}) {  // the last: whole strips of 16 columns and bands of 16 rows, no edge
     const int w = size.first, h = size.second;
     const size_t bytes = size_t(w) * h * 4;
     for (size_t offset : {0, 1, 4, 7}) {
