@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -29,6 +31,12 @@ double MillisecondsSinceProcessCreation() {
 
 void MarkStartup(const char* milestone) {
   if (!TimelineWanted()) return;
-  std::printf("[start-up] %.1f ms %s\n", MillisecondsSinceProcessCreation(), milestone);
+  // One write for the whole line: printf may write an unbuffered stream piece by piece, and other
+  // threads (the engine's) write to the same output meanwhile.
+  char line[160];
+  const int length = std::snprintf(line, sizeof(line), "[start-up] %.1f ms %s\n",
+                                   MillisecondsSinceProcessCreation(), milestone);
+  if (length <= 0) return;
+  std::fwrite(line, 1, std::min<size_t>(length, sizeof(line) - 1), stdout);
   std::fflush(stdout);
 }
