@@ -77,7 +77,9 @@ TEST(FrameConvert, TurnMatchesThePlainLoopForOddSizesAtAnyAlignment) {
            {48, 32}}) {  // the last: whole strips of 16 columns and bands of 16 rows, no edge
     const int w = size.first, h = size.second;
     const size_t bytes = size_t(w) * h * 4;
-    for (size_t offset : {0, 1, 4, 7}) {
+    // 0 and 16: a 16-byte aligned frame that starts inside a cache line (at most one of the two
+    // starts on one), which the blocks start from after a narrower first strip and band.
+    for (size_t offset : {0, 1, 4, 7, 16}) {
       SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + ", offset " + std::to_string(offset));
       const Buffer src(bytes, offset, static_cast<unsigned>(w * 31 + h + offset));
       Target reference(bytes, offset);
