@@ -80,7 +80,7 @@ bool SweepSizes() {
     sizes.emplace_back(size[1], size[0]);
   }
   const char* best = frame_convert::UsesSsse3() ? "SSSE3" : "SSE2";
-  std::printf("quarter turn by frame size, best of %d calls each, beside memcpy of the same bytes\n",
+  std::printf("quarter turn by frame size, best of %d calls each, beside memcpy of the bytes\n",
               kRounds);
   std::printf("  %-10s %11s %11s %7s %9s\n", "frame", "memcpy us", "turn us", "turn", "SSE2");
   double worst = 0;
