@@ -81,8 +81,8 @@ void RotateCcwSwapRedBlue(const uint8_t* src, int width, int height, uint8_t* ds
   }
   // Edges that do not fill a block: the rows under the blocks, then the last columns.
   const int width4 = width & ~3;
-  const int height8 = height & ~7;
-  for (int y = height8; y < height; ++y) {
+  const int height4 = height & ~3;
+  for (int y = height4; y < height; ++y) {
     for (int x = 0; x < width4; ++x) {
       Store(dst + (size_t(width - 1 - x) * height + y) * 4,
             SwapPixel(Load(src + (size_t(y) * width + x) * 4)));

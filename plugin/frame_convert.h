@@ -5,8 +5,9 @@
 // shuffle where the processor has it (checked once, at run time) or five SSE2 operations
 // otherwise (every x86-64 processor has SSE2). The straight copy runs at about the speed of
 // memcpy that way. The quarter turn transposes 4 x 4 pixel blocks in registers and swaps on the
-// way, two blocks high, so that each destination row is written 32 bytes at a time; the blocks
-// go in bands of eight source rows, which stay in the first-level cache while a band is done.
+// way, four blocks high, so that each destination row is written a whole 64-byte cache line at a
+// time; the blocks go in strips of 16 source columns, 16 rows at a time, at about twice the time
+// of memcpy from 360 x 640 to 1080 x 1920 either way round.
 //
 // Thread-safety: pure functions.
 #pragma once

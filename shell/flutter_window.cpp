@@ -5,6 +5,7 @@
 
 #include "phone_window/phone_window_factory.h"
 #include "shell/outside_plugins.h"
+#include "shell/startup_timeline.h"
 
 FlutterWindow::FlutterWindow(const flutter::DartProject& project,
                              std::chrono::milliseconds showFallbackDelay)
@@ -15,6 +16,7 @@ FlutterWindow::FlutterWindow(const flutter::DartProject& project,
 FlutterWindow::~FlutterWindow() { ReleaseEngine(); }
 
 bool FlutterWindow::Show() {
+  MarkStartup("window shown");
   if (HWND window = GetHandle()) {
     ::KillTimer(window, kShowFallbackTimerId);
   }
@@ -26,6 +28,7 @@ bool FlutterWindow::OnCreate() {
     return false;
   }
 
+  MarkStartup("top-level window created");
   const RECT frame = GetClientArea();
   ReleaseEngine();
   flutter_controller_ = std::make_unique<flutter::FlutterViewController>(
@@ -34,6 +37,7 @@ bool FlutterWindow::OnCreate() {
     return false;
   }
   flutter::FlutterEngine* engine = flutter_controller_->engine();
+  MarkStartup("engine and view started");
 
   RegisterOutsidePlugins(engine);
   SetContent(flutter_controller_->view()->GetNativeWindow());
@@ -42,6 +46,7 @@ bool FlutterWindow::OnCreate() {
   options.windowFactory = window_factory_.get();
   plugin_ = std::make_unique<ZuvorIvadoManager>(std::move(options));
   ZuvorIvadoManager::RegisterWithRegistrar(plugin_.get(), engine);
+  MarkStartup("plug-ins registered");
 
   app_channel_ = std::make_unique<AppChannel>(engine->messenger());
 

@@ -14,6 +14,7 @@
 #include "shell/flutter_window.h"
 #include "shell/main_thread.h"
 #include "shell/single_instance.h"
+#include "shell/startup_timeline.h"
 #include "shell/win32_window.h"
 
 namespace {
@@ -41,6 +42,7 @@ void RunMessageLoop() {
 
 int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE previous_instance, wchar_t* command_line,
                       int show_command) {
+  MarkStartup("entry");
   SingleInstanceMutex single_instance(kSingleInstanceMutexName);
   if (single_instance.another_instance_running()) {
     BringWindowOfClassToFront(kMainWindowClassName);
@@ -61,10 +63,12 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE previous_instance, wchar_t* 
     return kExitWindowFailed;
   }
   window->SetQuitWhenClosed(true);
+  MarkStartup("window and channels created");
 
   // The application threads start once the window and its channels exist; the start returns
   // after their initialisation ran, so the SDK runtime is up before any message is handled.
   g_main_thread.StartWithLoop(nbase::MessageLoopType::kUI);
+  MarkStartup("application threads started");
   RunMessageLoop();
   // The pop-out window threads end before the UI library they paint with is shut down.
   ShutdownWindowThreads();

@@ -5,6 +5,7 @@
 #include "base/module/module_win.h"
 #include "base/thread/thread_registry.h"
 #include "shell/app_control_factory.h"
+#include "shell/startup_timeline.h"
 #include "swplay/sw_runtime.h"
 #include "ui/core/global_manager.h"
 
@@ -61,6 +62,7 @@ void MainThread::Init() {
   misc_thread_->Start();
 
   services_->StartUi();
+  MarkStartup("UI library started");
   services_->InitSdkRuntime();
 }
 

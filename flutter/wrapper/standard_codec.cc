@@ -41,14 +41,15 @@ enum class Tag : uint8_t {
 constexpr uint8_t kEnvelopeSuccess = 0;
 constexpr uint8_t kEnvelopeError = 1;
 
-// First capacity of an encoded message: the messages the host sends most (events, replies, calls)
-// fit, so the buffer is allocated once instead of growing by doubling from empty.
-constexpr size_t kInitialEncodeCapacity = 256;
-
-std::unique_ptr<std::vector<uint8_t>> NewEncodeBuffer() {
-  auto buffer = std::make_unique<std::vector<uint8_t>>();
-  buffer->reserve(kInitialEncodeCapacity);
-  return buffer;
+// A new message of what |write| writes to the writer it is given.
+template <typename Write>
+std::unique_ptr<std::vector<uint8_t>> Encode(Write write) {
+  auto encoded = std::make_unique<std::vector<uint8_t>>();
+  {
+    ByteBufferStreamWriter writer(encoded.get());
+    write(&writer);
+  }  // The writer leaves the buffer holding exactly the message.
+  return encoded;
 }
 
 void WriteTag(Tag tag, ByteStreamWriter* stream) { stream->WriteByte(static_cast<uint8_t>(tag)); }
@@ -332,13 +333,24 @@ std::unique_ptr<EncodableValue> StandardMessageCodec::DecodeMessageInternal(
 
 std::unique_ptr<std::vector<uint8_t>> StandardMessageCodec::EncodeMessageInternal(
     const EncodableValue& message) const {
-  auto encoded = NewEncodeBuffer();
-  ByteBufferStreamWriter writer(encoded.get());
-  serializer_->WriteValue(message, &writer);
-  return encoded;
+  return Encode([&](ByteStreamWriter* writer) { serializer_->WriteValue(message, writer); });
 }
 
 // ----- StandardMethodCodec -----
+
+namespace {
+
+// Writes |value| itself (never a copy of it), or null when there is none.
+void WriteValueOrNull(const StandardCodecSerializer& serializer, const EncodableValue* value,
+                      ByteStreamWriter* writer) {
+  if (value) {
+    serializer.WriteValue(*value, writer);
+  } else {
+    serializer.WriteValue(EncodableValue(), writer);
+  }
+}
+
+}  // namespace
 
 StandardMethodCodec::StandardMethodCodec(const StandardCodecSerializer* serializer)
     : serializer_(serializer) {}
@@ -371,37 +383,30 @@ std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCal
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCallInternal(
     const MethodCall<EncodableValue>& method_call) const {
-  auto encoded = NewEncodeBuffer();
-  ByteBufferStreamWriter writer(encoded.get());
-  serializer_->WriteValue(EncodableValue(method_call.method_name()), &writer);
-  if (method_call.arguments()) {
-    serializer_->WriteValue(*method_call.arguments(), &writer);
-  } else {
-    serializer_->WriteValue(EncodableValue(), &writer);
-  }
-  return encoded;
+  return Encode([&](ByteStreamWriter* writer) {
+    serializer_->WriteValue(EncodableValue(method_call.method_name()), writer);
+    WriteValueOrNull(*serializer_, method_call.arguments(), writer);
+  });
 }
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelopeInternal(
     const EncodableValue* result) const {
-  auto encoded = NewEncodeBuffer();
-  ByteBufferStreamWriter writer(encoded.get());
-  writer.WriteByte(kEnvelopeSuccess);
-  serializer_->WriteValue(result ? *result : EncodableValue(), &writer);
-  return encoded;
+  return Encode([&](ByteStreamWriter* writer) {
+    writer->WriteByte(kEnvelopeSuccess);
+    WriteValueOrNull(*serializer_, result, writer);
+  });
 }
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelopeInternal(
     const std::string& error_code, const std::string& error_message,
     const EncodableValue* error_details) const {
-  auto encoded = NewEncodeBuffer();
-  ByteBufferStreamWriter writer(encoded.get());
-  writer.WriteByte(kEnvelopeError);
-  serializer_->WriteValue(EncodableValue(error_code), &writer);
-  serializer_->WriteValue(error_message.empty() ? EncodableValue() : EncodableValue(error_message),
-                          &writer);
-  serializer_->WriteValue(error_details ? *error_details : EncodableValue(), &writer);
-  return encoded;
+  return Encode([&](ByteStreamWriter* writer) {
+    writer->WriteByte(kEnvelopeError);
+    serializer_->WriteValue(EncodableValue(error_code), writer);
+    serializer_->WriteValue(
+        error_message.empty() ? EncodableValue() : EncodableValue(error_message), writer);
+    WriteValueOrNull(*serializer_, error_details, writer);
+  });
 }
 
 bool StandardMethodCodec::DecodeAndProcessResponseEnvelopeInternal(

@@ -193,12 +193,14 @@ TEST(StandardMessageCodecTest, AlignmentCountsFromTheMessageStartAfterOddPrefixe
       {EncodableValue(std::vector<float>{2.5f}), 4, 2},
   };
   for (const Aligned& a : aligned) {
-    for (size_t prefix = 0; prefix < 9; ++prefix) {
-      // [string of |prefix| chars, value]: the value starts at 4 + prefix.
+    // The long prefix is written in one piece, not into room made ahead.
+    for (size_t prefix : {0, 1, 2, 3, 4, 5, 6, 7, 8, 5001}) {
+      // [string of |prefix| chars, value]: the value starts after the list's tag and count, the
+      // string's tag and size (one byte, or three from 254 on) and its characters.
       const EncodableValue message(
           EncodableList{EncodableValue(std::string(prefix, 'p')), a.value});
       const Bytes encoded = Encode(message);
-      const size_t value_start = 4 + prefix;
+      const size_t value_start = 3 + (prefix < 254 ? 1 : 3) + prefix;
       const size_t unpadded = value_start + a.header;
       const size_t payload = (unpadded + a.alignment - 1) / a.alignment * a.alignment;
       ASSERT_EQ(encoded.size(), payload + a.alignment) << a.value.index() << "/" << prefix;

@@ -73,10 +73,13 @@ TEST(FrameConvert, CopyMatchesThePlainLoopAtEveryCountAndAlignment) {
 
 TEST(FrameConvert, TurnMatchesThePlainLoopForOddSizesAtAnyAlignment) {
   for (auto size : std::vector<std::pair<int, int>>{
-           {1, 1}, {3, 5}, {5, 3}, {7, 9}, {17, 9}, {31, 15}, {33, 17}, {511, 287}, {287, 511}}) {
+           {1, 1}, {3, 5}, {5, 3}, {7, 9}, {17, 9}, {31, 15}, {33, 17}, {511, 287}, {287, 511},
+           {48, 32}}) {  // the last: whole strips of 16 columns and bands of 16 rows, no edge
     const int w = size.first, h = size.second;
     const size_t bytes = size_t(w) * h * 4;
-    for (size_t offset : {0, 1, 4, 7}) {
+    // 0 and 16: a 16-byte aligned frame that starts inside a cache line (at most one of the two
+    // starts on one), which the blocks start from after a narrower first strip and band.
+    for (size_t offset : {0, 1, 4, 7, 16}) {
       SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + ", offset " + std::to_string(offset));
       const Buffer src(bytes, offset, static_cast<unsigned>(w * 31 + h + offset));
       Target reference(bytes, offset);

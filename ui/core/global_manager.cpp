@@ -105,7 +105,7 @@ void GlobalManager::Startup(const std::wstring& basePath, CreateControlCallback 
         state.gdiplusToken = 0;
     }
   }
-  ::InitCommonControls();
+  // The common controls are loaded with a window's first tooltip, not here (see Window).
 }
 
 void GlobalManager::Shutdown() {

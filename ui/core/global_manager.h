@@ -53,7 +53,8 @@ class GlobalManager {
 
   // Brings the library up: render factory, resource path (basePath + themePath, ending with a
   // separator), control factory, DPI awareness and scale (when adaptDpi), "global.xml", the
-  // language strings from basePath + languagePath + "\gdstrings.ini", GDI+, common controls.
+  // language strings from basePath + languagePath + "\gdstrings.ini", GDI+. The common controls
+  // are loaded with the first tooltip instead, off the program's path to its first frame.
   static void Startup(const std::wstring& basePath, CreateControlCallback callback, bool adaptDpi,
                       const std::wstring& themePath, const std::wstring& languagePath);
   // Deletes the render factory and every font, and stops GDI+. Colours, classes, images and

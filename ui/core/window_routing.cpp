@@ -46,6 +46,13 @@ Control* VisitTabStop(Control* control, void* data) {
 
 POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
+// The common controls are delay-loaded: the first tooltip of the process loads them (once, from
+// whichever window thread gets there first), so that a program's start-up does not.
+void LoadCommonControlsOnce() {
+  static const bool loaded = (::InitCommonControls(), true);
+  (void)loaded;
+}
+
 }  // namespace
 
 LRESULT Window::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
@@ -439,6 +446,7 @@ void Window::ShowToolTip(Control* control) {
   tool_info_.lpszText = const_cast<LPWSTR>(tooltip_text_.c_str());
   tool_info_.rect = control->GetPos();
   if (!tooltip_) {
+    LoadCommonControlsOnce();
     tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
