@@ -13,7 +13,6 @@ namespace engine {
 namespace {
 
 constexpr wchar_t kViewClass[] = L"FlutterDesktopView";
-constexpr wchar_t kParkingClass[] = L"FlutterDesktopViewParking";
 constexpr int kTileGap = 4;  // Pixels between tiles.
 
 void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
@@ -86,14 +85,14 @@ void DrawLabel(HDC dc, const RECT& tile, const std::wstring& text) {
 ViewWindow::ViewWindow(int width, int height, TextureRegistry* registry,
                        std::function<void()> on_resize)
     : registry_(registry), on_resize_(std::move(on_resize)) {
-  RegisterClassOnce(kParkingClass, DefWindowProcW);
   RegisterClassOnce(kViewClass, WindowProc);
-  parking_ = CreateWindowExW(WS_EX_TOOLWINDOW, kParkingClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
-                             nullptr, ThisModule(), nullptr);
-  if (!parking_) return;
-  hwnd_ = CreateWindowExW(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                          std::max(width, 0), std::max(height, 0), parking_, nullptr, ThisModule(),
-                          this);
+  // Parked below the message-only windows until the host takes it in: a real child window from
+  // the start, without a top-level window of its own for the window system to make and unmake.
+  // No parent notifications: the parent of the message-only windows belongs to the desktop's
+  // process, and each would be a wait for that process; the host has no use for them either.
+  hwnd_ = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kViewClass, L"",
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, std::max(width, 0),
+                          std::max(height, 0), HWND_MESSAGE, nullptr, ThisModule(), this);
 }
 
 ViewWindow::~ViewWindow() {
@@ -101,7 +100,6 @@ ViewWindow::~ViewWindow() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-  if (parking_) DestroyWindow(parking_);
 }
 
 void ViewWindow::Invalidate() {

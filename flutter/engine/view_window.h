@@ -2,8 +2,8 @@
 //
 // In place of a Dart UI it paints every registered texture's latest frame, tiled in id order over
 // the client area (a near-square grid), each scaled into its tile with its aspect ratio kept and
-// labelled with its id. The window is created as the child of a hidden parking window of its own,
-// so that it is a real child window from the start; the host re-parents it into its own window.
+// labelled with its id. The window is created as a child of the message-only windows' parent, so
+// that it is a real child window from the start; the host re-parents it into its own window.
 //
 // Thread affinity: the platform thread (create, destroy, paint).
 #ifndef FLUTTER_ENGINE_VIEW_WINDOW_H_
@@ -52,8 +52,7 @@ class ViewWindow {
 
   TextureRegistry* registry_;  // Not owned.
   std::function<void()> on_resize_;
-  HWND parking_ = nullptr;  // Owned; hidden top-level window that first holds the view.
-  HWND hwnd_ = nullptr;     // Owned.
+  HWND hwnd_ = nullptr;  // Owned.
 };
 
 }  // namespace engine
