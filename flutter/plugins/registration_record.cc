@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -28,8 +29,14 @@ void OutsidePluginsRecordRegistration(const char* plugin_name,
   Record& record = TheRecord();
   std::lock_guard<std::mutex> lock(record.mutex);
   record.registrations.push_back({plugin_name, registrar});
-  std::printf("[plugins] registered %s\n", plugin_name);
-  std::fflush(stdout);
+  // Left in the stream's buffer: the host registers its plug-ins one after another on the way to
+  // its first frame, and under Wine each write to a pipe is a round trip to the server. The lines
+  // go out with the next flush of standard output (the engine flushes each line it writes). One
+  // fwrite per line, which keeps it whole beside other threads' lines; Wine's C runtime writes
+  // each printf to standard output at once.
+  const std::string line =
+      std::string("[plugins] registered ") + (plugin_name ? plugin_name : "") + "\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 size_t OutsidePluginsRegistrationCount(void) {

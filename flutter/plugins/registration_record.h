@@ -19,7 +19,8 @@
 extern "C" {
 #endif
 
-// Appends one registration and prints "[plugins] registered <plugin_name>" to standard output.
+// Appends one registration and prints "[plugins] registered <plugin_name>" to standard output
+// (buffered: the line goes out with the next flush).
 // |plugin_name| must live until process exit (a string literal).
 OUTSIDE_PLUGIN_RECORD_EXPORT void OutsidePluginsRecordRegistration(
     const char* plugin_name, FlutterDesktopPluginRegistrarRef registrar);
