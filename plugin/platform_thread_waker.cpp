@@ -18,27 +18,33 @@ bool RegisterWindowClass() {
 }  // namespace
 
 PlatformThreadWaker::PlatformThreadWaker(std::function<void()> onWake)
-    : onWake_(std::move(onWake)) {
-  static const bool registered = RegisterWindowClass();
-  if (!registered) return;
-  window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  if (!window_) return;
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-}
+    : onWake_(std::move(onWake)) {}
 
 PlatformThreadWaker::~PlatformThreadWaker() {
-  if (!window_) return;
-  HWND window = window_;
+  HWND window = window_.exchange(nullptr);
+  if (!window) return;
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);  // drops a wake message still queued
 }
 
+void PlatformThreadWaker::Arm() {
+  if (armed_) return;
+  armed_ = true;
+  static const bool registered = RegisterWindowClass();
+  if (!registered) return;
+  HWND window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window) return;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+  window_ = window;  // published once it is ready for wakes
+}
+
 void PlatformThreadWaker::Wake() {
-  if (!window_) return;
+  HWND window = window_.load();
+  if (!window) return;
   if (pending_.exchange(true)) return;  // one is on its way
-  if (!PostMessageW(window_, kWakeMessage, 0, 0)) pending_ = false;
+  if (!PostMessageW(window, kWakeMessage, 0, 0)) pending_ = false;
 }
 
 LRESULT CALLBACK PlatformThreadWaker::WindowProc(HWND window, UINT message, WPARAM wparam,

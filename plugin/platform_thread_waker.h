@@ -1,17 +1,20 @@
 // PlatformThreadWaker: runs a callable on the thread that made it, when asked from any thread.
 //
-// It owns a message-only window on its owner thread. Wake posts one message to it (never more
-// than one pending: a flag stays set from the post until the owner thread takes the message), and
-// the owner thread's message loop then runs the callable. Nested message loops (modal dialogs,
-// window moves) dispatch it too; it never runs inside the caller of Wake.
+// It owns a message-only window on its owner thread, made by Arm. Wake posts one message to it
+// (never more than one pending: a flag stays set from the post until the owner thread takes the
+// message), and the owner thread's message loop then runs the callable. Nested message loops
+// (modal dialogs, window moves) dispatch it too; it never runs inside the caller of Wake. A wake
+// before the first Arm does nothing: the window is made only once something can ask for wakes, so
+// that an owner that never needs one (or not yet, during a program's start) does not pay for it.
 //
 //   PlatformThreadWaker waker([this] { FlushEvents(); });   // on the platform thread
+//   waker.Arm();                                            // ditto, before wakes matter
 //   ... on any thread:
 //   waker.Wake();
 //
-// Thread-safety: construct and destroy on the owner thread, which must run a message loop. Wake
-// may be called from any thread, also while the waker is being destroyed (the post then fails
-// quietly).
+// Thread-safety: construct, arm and destroy on the owner thread, which must run a message loop.
+// Wake may be called from any thread, also while the waker is being destroyed (the post then
+// fails quietly).
 #pragma once
 
 #include <windows.h>
@@ -26,7 +29,10 @@ class PlatformThreadWaker {
   PlatformThreadWaker(const PlatformThreadWaker&) = delete;
   PlatformThreadWaker& operator=(const PlatformThreadWaker&) = delete;
 
-  // Does nothing when the window could not be made.
+  // Makes the window, once; later calls do nothing. Owner thread only.
+  void Arm();
+
+  // Does nothing before Arm, or when the window could not be made.
   void Wake();
 
  private:
@@ -35,5 +41,6 @@ class PlatformThreadWaker {
 
   const std::function<void()> onWake_;
   std::atomic<bool> pending_{false};  // a wake message is posted and not yet taken
-  HWND window_ = nullptr;
+  bool armed_ = false;                // owner thread only
+  std::atomic<HWND> window_{nullptr};  // set once by Arm, read by Wake on any thread
 };

@@ -72,6 +72,7 @@ void ZuvorIvadoManager::Register(flutter::BinaryMessenger* messenger,
   codec_ = &flutter::StandardMethodCodec::GetInstance();
   events_.Attach(messenger_, codec_);
   platformThread_ = std::this_thread::get_id();
+  // Armed by the first message on either channel (ArmWaker).
   waker_ = std::make_unique<PlatformThreadWaker>([this] {
     FlushEvents();
     if (syncVoicePending_.exchange(false)) SyncVoice();
@@ -95,6 +96,7 @@ void ZuvorIvadoManager::Register(flutter::BinaryMessenger* messenger,
 
 void ZuvorIvadoManager::HandleMethodCall(const flutter::MethodCall<EncodableValue>& call,
                                          Result result) {
+  ArmWaker();
   FlushEvents();
   const auto* map = call.arguments() ? std::get_if<EncodableMap>(call.arguments()) : nullptr;
   const Args args = map ? *map : Args();
@@ -114,6 +116,14 @@ void ZuvorIvadoManager::HandleMethodCall(const flutter::MethodCall<EncodableValu
   if (method == "setVideoQuality") return OnSetVideoQuality(args, std::move(result));
   if (method == "setVoiceEnabled") return OnSetVoiceEnabled(args, std::move(result));
   result->NotImplemented();
+}
+
+void ZuvorIvadoManager::ArmWaker() {
+  // Until the Dart side's first message nothing can need a wake: events wait for "listen", which
+  // flushes them, and sessions, windows and the microphone (the other threads that raise events
+  // or ask for a voice check) come from method calls. So the waker's window is made here rather
+  // than at registration, off the way to the first frame.
+  if (waker_) waker_->Arm();
 }
 
 bool ZuvorIvadoManager::OnPlatformThread() const {

@@ -173,6 +173,8 @@ class ZuvorIvadoManager {
   void ForwardToGroup(const std::string& origin,
                       const std::function<void(ZuvorIvadoInstance&)>& send);
   void OnMicFailure();
+  // Makes the waker's window at the Dart side's first message (platform thread).
+  void ArmWaker();
   bool OnPlatformThread() const;
   // Starts a detached thread; false (logged) when none could start.
   static bool StartDetached(std::function<void()> body);

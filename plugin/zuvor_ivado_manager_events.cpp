@@ -14,6 +14,7 @@ using flutter::EncodableValue;
 
 void ZuvorIvadoManager::HandleEventChannelMessage(const uint8_t* message, size_t size,
                                                   flutter::BinaryReply reply) {
+  ArmWaker();
   events_.HandleChannelMessage(message, size, std::move(reply));
 }
 
