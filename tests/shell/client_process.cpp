@@ -63,9 +63,9 @@ std::wstring TestProgramFolder() {
 }
 
 ClientProcess::ClientProcess(const std::vector<std::wstring>& arguments,
-                             const Environment& extra_environment) {
+                             const Environment& extra_environment, const wchar_t* program_name) {
   const std::wstring folder = TestProgramFolder();
-  const std::wstring program = folder + L"fernhold_pc_client.exe";
+  const std::wstring program = folder + program_name;
   std::wstring command_line = QuoteArgument(program);
   for (const std::wstring& argument : arguments) {
     command_line += L" " + QuoteArgument(argument);

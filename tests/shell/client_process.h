@@ -1,5 +1,6 @@
 // Starts the real fernhold_pc_client.exe (from the folder of the running test program) and watches
-// it from outside: its standard output, its top-level window and its exit code.
+// it from outside: its standard output, its top-level window and its exit code. (Another program
+// of that folder can be watched the same way.)
 //
 //   ClientProcess client({L"--route=home"}, {{L"SOME_SWITCH", L"1"}});
 //   ASSERT_TRUE(client.WaitForOutput("[dart] started", 10s));
@@ -31,9 +32,11 @@ class ClientProcess {
   using Environment = std::map<std::wstring, std::wstring>;
 
   // Starts the client with `arguments` (each quoted as needed) and the test's environment plus
-  // `extra_environment`. `started()` is false when CreateProcess failed.
+  // `extra_environment`. `started()` is false when CreateProcess failed. `program` names another
+  // executable of the test program's folder to start instead.
   explicit ClientProcess(const std::vector<std::wstring>& arguments = {},
-                         const Environment& extra_environment = {});
+                         const Environment& extra_environment = {},
+                         const wchar_t* program = L"fernhold_pc_client.exe");
 
   // Kills the process when it still runs, and joins the reader.
   ~ClientProcess();

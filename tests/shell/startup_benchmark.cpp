@@ -1,8 +1,10 @@
 // Prints how long fernhold_pc_client.exe takes from process start to its window being shown, over
-// several runs: with frames (shown at the first frame) and without (shown by the fallback timer).
-// Then where the time goes with frames: the program's own start-up timeline (FERNHOLD_STARTUP_
-// TIMELINE, see shell/startup_timeline.h), the median moment of each milestone and the share of
-// each step, beside this program's view of the process start and of the window appearing.
+// several runs: with frames (shown at the first frame) and without (shown by the fallback timer),
+// and beside it the same for a window-only program (startup_reference.exe), what any program pays
+// here to show its first window. Then where the time goes with frames: the program's own start-up
+// timeline (FERNHOLD_STARTUP_TIMELINE, see shell/startup_timeline.h), the median moment of each
+// milestone and the share of each step, beside this program's view of the process start and of
+// the window appearing.
 //
 // Run from the folder of the program (`make bench` does). A run whose window does not appear
 // within 30 s is reported as failed.
@@ -23,7 +25,14 @@ namespace {
 using namespace std::chrono_literals;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
-constexpr wchar_t kClassName[] = L"FERNHOLD_PC_CLIENT_MAIN_WINDOW";
+// A program to start and the class of the window it shows.
+struct Program {
+  const wchar_t* file;
+  const wchar_t* window_class;
+  bool client;  // the client: its output is read for the timeline
+};
+constexpr Program kClient{L"fernhold_pc_client.exe", L"FERNHOLD_PC_CLIENT_MAIN_WINDOW", true};
+constexpr Program kReference{L"startup_reference.exe", L"FERNHOLD_STARTUP_REFERENCE", false};
 constexpr int kRuns = 7;
 constexpr double kGoalMs = 150;  // median, process start to shown with the first frame, idle
 
@@ -55,26 +64,28 @@ std::vector<std::pair<std::string, double>> Milestones(const std::string& output
   return milestones;
 }
 
-Run MeasureOnce(const ClientProcess::Environment& environment) {
+Run MeasureOnce(const Program& program, const ClientProcess::Environment& environment) {
   Run run;
   const auto before = std::chrono::steady_clock::now();
-  ClientProcess client({}, environment);
+  ClientProcess client({}, environment, program.file);
   if (!client.started()) return run;
   run.to_process_ms = Milliseconds(client.start_time() - before).count();
 
   HWND window = nullptr;
   const bool shown = PollUntil(
       [&] {
-        if (window == nullptr) window = client.WaitForWindow(kClassName, 0ms);
+        if (window == nullptr) window = client.WaitForWindow(program.window_class, 0ms);
         return window != nullptr && ::IsWindowVisible(window);
       },
       30s);
   const auto shown_at = std::chrono::steady_clock::now();
   if (!shown) return run;
   run.to_shown_ms = Milliseconds(shown_at - before).count();
-  client.WaitForOutput("[dart] entrypoint", 5s);
-  client.WaitForOutput("window shown", 5s);
-  run.milestones = Milestones(client.Output());
+  if (program.client) {
+    client.WaitForOutput("[dart] entrypoint", 5s);
+    client.WaitForOutput("window shown", 5s);
+    run.milestones = Milestones(client.Output());
+  }
   run.ok = true;
 
   ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -87,14 +98,16 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// Runs the client kRuns times (after one warm-up run) and prints the spread of start to shown.
+// Runs `program` kRuns times (after one warm-up run) and prints the spread of start to shown.
 // Returns the runs that succeeded.
-std::vector<Run> Report(const char* name, const ClientProcess::Environment& environment) {
+std::vector<Run> Report(const char* name, const Program& program,
+                        const ClientProcess::Environment& environment) {
   std::vector<Run> runs;
   int failures = 0;
-  MeasureOnce(environment);  // Warm-up: loads Wine's and the program's files into the cache.
+  // Warm-up: loads Wine's and the program's files into the cache.
+  MeasureOnce(program, environment);
   for (int i = 0; i < kRuns; ++i) {
-    Run run = MeasureOnce(environment);
+    Run run = MeasureOnce(program, environment);
     if (!run.ok) {
       ++failures;
       continue;
@@ -163,16 +176,24 @@ int main() {
   with_frames[L"FERNHOLD_STARTUP_TIMELINE"] = L"1";
 
   std::printf("fernhold_pc_client start-up (process start to top-level window shown):\n");
-  const std::vector<Run> runs = Report("first frame", with_frames);
+  const std::vector<Run> runs = Report("first frame", kClient, with_frames);
+  const std::vector<Run> reference = Report("window-only program (reference)", kReference, {});
   ClientProcess::Environment no_frame = with_frames;
   no_frame[L"FERNHOLD_FLUTTER_NO_FRAME"] = L"1";
-  Report("no frame (2000 ms fallback timer)", no_frame);
+  Report("no frame (2000 ms fallback timer)", kClient, no_frame);
   if (runs.empty()) return 1;
 
   PrintTimeline(runs);
-  std::vector<double> shown;
-  for (const Run& run : runs) shown.push_back(run.to_shown_ms);
-  const double median = Median(shown);
+  const auto median_shown = [](const std::vector<Run>& of) {
+    std::vector<double> shown;
+    for (const Run& run : of) shown.push_back(run.to_shown_ms);
+    return Median(shown);
+  };
+  const double median = median_shown(runs);
+  if (!reference.empty()) {
+    std::printf("the client's median start->shown is %.1f ms above the window-only program's\n",
+                median - median_shown(reference));
+  }
   std::printf("BENCH | start-up to window shown with the first frame, median | %.1f ms | "
               "<= %.0f ms (idle machine) | %s\n",
               median, kGoalMs, median <= kGoalMs ? "met" : "missed");
