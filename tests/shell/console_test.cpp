@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 
@@ -22,6 +24,13 @@ using console_probe::kHasConsole;
 using console_probe::kSeesOwnOutput;
 
 constexpr DWORD kLongWaitMs = 60000;  // only reached when something is broken
+
+// A console's text for a failure message (what the tests write there is ASCII).
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  return narrow;
+}
 
 bool Contains(const std::wstring& text, const wchar_t* part) {
   return text.find(part) != std::wstring::npos;
@@ -46,8 +55,15 @@ enum class Debugger { kNone, kThisProcess };
 
 struct ProbeRun {
   DWORD exitCode = ~0u;
-  std::string output;  // what came through the pipe
+  std::string output;    // what came through the pipe
+  DWORD startError = 0;  // GetLastError of a CreateProcess that failed
 };
+
+// For the checks of a run's exit code: a probe that could not start says why.
+std::ostream& operator<<(std::ostream& out, const ProbeRun& run) {
+  return out << "exit code " << run.exitCode << ", start error " << run.startError
+             << ", output \"" << run.output << "\"";
+}
 
 // Serves the debug events of the child until it exits; on the thread that started it.
 void DebugUntilExit(DWORD processId) {
@@ -95,6 +111,7 @@ ProbeRun RunProbe(const std::wstring& arguments, ChildStreams streams, Debugger 
   const BOOL started =
       ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
                        streams == ChildStreams::kPipe, flags, nullptr, nullptr, &startup, &process);
+  if (!started) run.startError = ::GetLastError();
   if (writeEnd) ::CloseHandle(writeEnd);
   if (started) {
     if (debugger == Debugger::kThisProcess) DebugUntilExit(process.dwProcessId);
@@ -116,6 +133,14 @@ ProbeRun RunProbe(const std::wstring& arguments, ChildStreams streams, Debugger 
 TEST(AttachDebugConsole, RoutesStandardOutputAndErrorToANewConsole) {
   ::FreeConsole();
   ASSERT_EQ(::GetConsoleWindow(), nullptr);
+  // The test's own report goes where its streams went before: a failure below would otherwise be
+  // written to the console it checks, and the runner would see none of it.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int savedOutput = _dup(1);
+  const int savedError = _dup(2);
+  ASSERT_GE(savedOutput, 0);
+  ASSERT_GE(savedError, 0);
   AttachDebugConsole();
 
   std::fputs("written to standard output\n", stdout);
@@ -123,16 +148,23 @@ TEST(AttachDebugConsole, RoutesStandardOutputAndErrorToANewConsole) {
   std::fputs("written to standard error\n", stderr);
   std::fflush(stderr);
   const std::wstring text = ConsoleText(10);
-  EXPECT_NE(text.find(L"written to standard output"), std::wstring::npos);
-  EXPECT_NE(text.find(L"written to standard error"), std::wstring::npos);
   ::FreeConsole();
+  _dup2(savedOutput, 1);
+  _dup2(savedError, 2);
+  _close(savedOutput);
+  _close(savedError);
+  std::clearerr(stdout);
+  std::clearerr(stderr);
+
+  EXPECT_NE(text.find(L"written to standard output"), std::wstring::npos) << Narrow(text);
+  EXPECT_NE(text.find(L"written to standard error"), std::wstring::npos) << Narrow(text);
 }
 
 TEST(AttachParentOrDebugConsole, StartedFromAConsoleItsOutputGoesToThatConsole) {
   ScopedOwnConsole console;
   ASSERT_TRUE(console.created());
   const ProbeRun run = RunProbe(L"attach from-console", ChildStreams::kNone, Debugger::kNone);
-  EXPECT_EQ(run.exitCode, DWORD{kHasConsole | kSeesOwnOutput});
+  EXPECT_EQ(run.exitCode, DWORD{kHasConsole | kSeesOwnOutput}) << run;
   const std::wstring text = ConsoleText(25);
   EXPECT_TRUE(Contains(text, L"probe stdout from-console")) << "standard output went nowhere";
   EXPECT_TRUE(Contains(text, L"probe stderr from-console")) << "standard error went nowhere";
@@ -142,7 +174,7 @@ TEST(AttachParentOrDebugConsole, StreamsTheParentRedirectedStayRedirected) {
   ScopedOwnConsole console;
   ASSERT_TRUE(console.created());
   const ProbeRun run = RunProbe(L"attach redirected", ChildStreams::kPipe, Debugger::kNone);
-  EXPECT_EQ(run.exitCode & kHasConsole, DWORD{kHasConsole});
+  EXPECT_EQ(run.exitCode & kHasConsole, DWORD{kHasConsole}) << run;
   EXPECT_NE(run.output.find("probe stdout redirected"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("probe stderr redirected"), std::string::npos) << run.output;
   EXPECT_FALSE(Contains(ConsoleText(25), L"redirected"));
@@ -151,20 +183,20 @@ TEST(AttachParentOrDebugConsole, StreamsTheParentRedirectedStayRedirected) {
 TEST(AttachParentOrDebugConsole, WithoutAConsoleOrADebuggerNoConsoleIsOpened) {
   ::FreeConsole();
   const ProbeRun run = RunProbe(L"attach alone", ChildStreams::kNone, Debugger::kNone);
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 0u) << run;
 }
 
 TEST(AttachParentOrDebugConsole, UnderADebuggerWithoutAConsoleItOpensItsOwn) {
   ::FreeConsole();
   const ProbeRun run = RunProbe(L"attach debugged", ChildStreams::kNone, Debugger::kThisProcess);
-  EXPECT_EQ(run.exitCode, DWORD{kHasConsole | kSeesOwnOutput});
+  EXPECT_EQ(run.exitCode, DWORD{kHasConsole | kSeesOwnOutput}) << run;
 }
 
 TEST(RouteStreamToConsole, WithoutAConsoleTheStreamStaysWhereItWent) {
   // Re-opening the stream before knowing the console can be opened would close it for good.
   ::FreeConsole();  // none to hand down either
   const ProbeRun run = RunProbe(L"route kept", ChildStreams::kPipe, Debugger::kNone);
-  EXPECT_EQ(run.exitCode, 0u) << "there is no console to route to";
+  EXPECT_EQ(run.exitCode, 0u) << "there is no console to route to; " << run;
   EXPECT_NE(run.output.find("probe stdout kept"), std::string::npos) << run.output;
 }
 
