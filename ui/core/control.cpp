@@ -101,9 +101,16 @@ void Control::SetPos(RECT rect) {
   // Repaint where it was and where it is, as far as the ancestors show it (all in the window's
   // coordinates).
   ::UnionRect(&dirty, &dirty, &rect_);
-  dirty = ToWindowRect(dirty);
-  for (const Box* ancestor = parent_; ancestor; ancestor = ancestor->GetParent()) {
-    const RECT clip = ancestor->ToWindowRect(ancestor->GetPos());
+  SIZE scroll = GetScrollOffset();
+  ::OffsetRect(&dirty, -scroll.cx, -scroll.cy);
+  const PlaceHolder* child = this;
+  for (const Box* box = parent_; box; child = box, box = box->GetParent()) {
+    // The box itself lies moved only by the boxes around it.
+    const SIZE shift = box->GetChildScrollOffset(child);
+    scroll.cx -= shift.cx;
+    scroll.cy -= shift.cy;
+    RECT clip = box->GetPos();
+    ::OffsetRect(&clip, -scroll.cx, -scroll.cy);
     if (!::IntersectRect(&dirty, &dirty, &clip)) return;
   }
   window_->Invalidate(dirty);
