@@ -465,7 +465,8 @@ TEST_F(RenderContextTest, TextDrawnAgainGivesThePixelsOfDrawingItAfresh) {
     ASSERT_TRUE(reused->Resize(200, 150));
     draw(reused.get(), c, 0, 0);
     EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the second time";
-    EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the third time";
+    EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the third time (its pixels kept)";
+    EXPECT_EQ(draw(reused.get(), c, 13, 7), drawn) << "the fourth time (from its pixels)";
   }
 }
 

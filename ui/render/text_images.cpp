@@ -52,7 +52,13 @@ TextImages::Sight TextImages::Look(const Key& key, const Image** image) {
     *image = it->second.image.get();
     return Sight::kKept;
   }
-  return it->second.tried ? Sight::kDraw : Sight::kAgain;
+  Entry& entry = it->second;
+  if (entry.tried) return Sight::kDraw;
+  if (entry.drawings < kDrawingsBeforeKept) {
+    ++entry.drawings;
+    return Sight::kDraw;
+  }
+  return Sight::kAgain;
 }
 
 void TextImages::Keep(const Key& key, std::unique_ptr<Image> image) {

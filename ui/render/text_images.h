@@ -5,8 +5,9 @@
 // same few dozen lines each time. What GDI+ leaves on a clear surface is the text's premultiplied
 // pixels, and it lays text over any surface as AlphaBlend lays such pixels (source over, with
 // per-pixel alpha): blending the kept pixels where the text goes gives what drawing it there
-// gives. A text is kept from its second drawing on, so that one shown once (a counter that
-// changes at every paint) costs no more than before.
+// gives. Making the pixels costs about two drawings, so a text is kept from its third drawing on:
+// one shown only once or twice (a counter that changes at every paint, the rows passed on a jump
+// through a long list) is drawn as it would be without the cache.
 //
 //   TextImages::Key key = ...;                 // what the pixels depend on, position aside
 //   const TextImages::Image* image = nullptr;
@@ -52,13 +53,13 @@ class TextImages {
   };
 
   enum class Sight {
-    kDraw,   // Seen for the first time, or its pixels could not be kept: draw it.
-    kAgain,  // Seen before: make its image and Keep it.
+    kDraw,   // Seen for the first or second time, or its pixels could not be kept: draw it.
+    kAgain,  // Seen twice before: make its image and Keep it.
     kKept,   // Its image is kept.
   };
   // How key stands; *image is set for kKept.
   Sight Look(const Key& key, const Image** image);
-  // The image of a key that was seen again; null when it cannot be kept (text past the surface
+  // The image of a key Look answered kAgain for; null when it cannot be kept (text past the surface
   // it was drawn on), which draws it for good.
   void Keep(const Key& key, std::unique_ptr<Image> image);
 
@@ -71,9 +72,11 @@ class TextImages {
     size_t operator()(const Key& key) const;
   };
   struct Entry {
+    int drawings = 1;    // Looks answered kDraw, up to kDrawingsBeforeKept.
     bool tried = false;  // Keep ran for it.
     std::unique_ptr<Image> image;
   };
+  static constexpr int kDrawingsBeforeKept = 2;
   std::unordered_map<Key, Entry, Hash> entries_;
   size_t pixels_ = 0;
 };
