@@ -92,7 +92,8 @@ class Box : public Control {
   // box plus the shift is the same point for the child, so a child at y 400 of a box scrolled by
   // 300 shows at the box's y 100. (0, 0) for a box that does not scroll (the scrollable box
   // overrides it). Hit testing, painting, repainting and PlaceHolder::GetScrollOffset all take
-  // the shift from here.
+  // the shift from here. The content scrolls as one: every child that is not float has the same
+  // shift, which painting asks for once.
   virtual SIZE GetChildScrollOffset(const PlaceHolder* child) const { return SIZE{0, 0}; }
 
   // Changes whenever a child is added, removed or moved (layouts stop placing a stale list).

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <climits>
 #include <cwchar>
+#include <optional>
 
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/dpi_manager.h"
@@ -155,10 +156,12 @@ void ScrollableBox::PaintChildren(IRenderContext* context, const RECT& area) {
   RECT shown = {0, 0, 0, 0};
   const bool contentShows = ::IntersectRect(&shown, &area, &view) != FALSE;
 
+  std::optional<SIZE> contentShift;  // Of every child that is not float, asked for once.
   for (Control* child : GetItems()) {
     if (!child->IsVisible()) continue;
     // Each child is painted in its own coordinates: the origin moves by its shift.
-    const SIZE shift = GetChildScrollOffset(child);
+    if (!child->IsFloat() && !contentShift) contentShift = GetChildScrollOffset(child);
+    const SIZE shift = child->IsFloat() ? GetChildScrollOffset(child) : *contentShift;
     const auto paintShifted = [context, child, shift](RECT childArea) {
       ::OffsetRect(&childArea, shift.cx, shift.cy);
       const POINT origin = context->OffsetWindowOrg(POINT{shift.cx, shift.cy});
