@@ -305,18 +305,34 @@ void PressLeftButton(POINT screen) {
 
 void ClickControl(ZuvorIvadoWindow* window, const std::wstring& name) {
   static int clicks = 0;
-  const RECT rect = ScreenRectOf(window, name);
-  const POINT at = {(rect.left + rect.right) / 2 + (++clicks % 2 ? -8 : 8),
-                    (rect.top + rect.bottom) / 2};
-  MovePointer(at);
-  WaitUntil([&] {
+  const auto hovered = [&] {
     bool over = false;
     RunOnWindowThread(window->GetHandle(), [&] {
       ui::Control* control = window->FindControl(name);
       over = control && window->GetHoverControl() == control;
     });
     return over;
-  });
+  };
+  // The control is looked up again for each try: a window that was just turned or resized may
+  // still be laying its toolbar out, and the display server may still have its window where it
+  // was; each try is a real move (8 pixels to the other side of the centre).
+  POINT at = {0, 0};
+  bool over = false;
+  for (int attempt = 0; attempt < 30 && !over; ++attempt) {
+    const RECT rect = ScreenRectOf(window, name);
+    at = POINT{(rect.left + rect.right) / 2 + (++clicks % 2 ? -8 : 8),
+               (rect.top + rect.bottom) / 2};
+    MovePointer(at);
+    over = WaitUntil(hovered, 1000);
+  }
+  if (!over) {
+    RECT frame = {0, 0, 0, 0};
+    ::GetWindowRect(window->GetHandle(), &frame);
+    std::fprintf(stderr,
+                 "ClickControl: %ls never under the pointer at (%ld, %ld); window (%ld, %ld, %ld, "
+                 "%ld)\n",
+                 name.c_str(), at.x, at.y, frame.left, frame.top, frame.right, frame.bottom);
+  }
   PressLeftButton(at);
 }
 
