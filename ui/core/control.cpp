@@ -98,21 +98,21 @@ void Control::SetPos(RECT rect) {
   }
   need_arrange_ = false;
 
-  // Repaint where it was and where it is, as far as the ancestors show it (all in the window's
-  // coordinates).
+  // Repaint where it was and where it is, as far as the ancestors show it: each ancestor's
+  // position is taken into this control's coordinates (moved by the scroll of the boxes up to
+  // it), and what is left is moved into the window's by the scroll of them all.
   ::UnionRect(&dirty, &dirty, &rect_);
-  SIZE scroll = GetScrollOffset();
-  ::OffsetRect(&dirty, -scroll.cx, -scroll.cy);
+  SIZE shift = {0, 0};
   const PlaceHolder* child = this;
   for (const Box* box = parent_; box; child = box, box = box->GetParent()) {
-    // The box itself lies moved only by the boxes around it.
-    const SIZE shift = box->GetChildScrollOffset(child);
-    scroll.cx -= shift.cx;
-    scroll.cy -= shift.cy;
+    const SIZE step = box->GetChildScrollOffset(child);
+    shift.cx += step.cx;
+    shift.cy += step.cy;
     RECT clip = box->GetPos();
-    ::OffsetRect(&clip, -scroll.cx, -scroll.cy);
+    ::OffsetRect(&clip, shift.cx, shift.cy);
     if (!::IntersectRect(&dirty, &dirty, &clip)) return;
   }
+  ::OffsetRect(&dirty, -shift.cx, -shift.cy);
   window_->Invalidate(dirty);
 }
 
