@@ -1,7 +1,7 @@
 # Delay-loaded system libraries. Every DLL a program imports is mapped and initialised before its
 # entry point runs, and under Wine that is much of the time from process start to the first frame.
-# A DLL needed only later (the file dialog, the common controls' tooltips, AlphaBlend) is better
-# loaded at its first call:
+# A DLL needed only later (the common controls' tooltips, AlphaBlend) is better loaded at its
+# first call:
 #
 #   fernhold_delay_load(comctl32)
 #   target_link_libraries(some_target PUBLIC delay_load::comctl32)   # instead of comctl32
