@@ -151,12 +151,33 @@ bool EveryWindowShowsItsPhone(const ScreenCapture& shot, const std::vector<RECT>
   return true;
 }
 
+// The demo's own scenario, with its pop-out windows held up for 10 s instead of a moment: on a busy
+// machine their first pictures can come later than the moment. Empty when the demo has no such
+// hold any more.
+std::wstring ScenarioWithPopOutsHeld(const std::wstring& dir) {
+  std::string text = ReadFile(dir + L"plugin_demo_scenario.txt");
+  const std::string hold = "echo demo: pop-out phones up\nwait ";
+  const size_t at = text.find(hold);
+  if (at == std::string::npos) return L"";
+  const size_t from = at + hold.size();
+  text.replace(from, text.find('\n', from) - from, "10000");
+  const std::wstring path = dir + L"plugin_demo_scenario_held.txt";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return L"";
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size() ? path : L"";
+}
+
 TEST(PluginDemo, SimulatedPhonesPlayInTheFlutterViewAndInPopOutWindows) {
   const std::wstring dir = ModuleDirectory();
   const std::wstring output = dir + L"plugin_demo_output.txt";
   DeleteFileW(output.c_str());
   SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_OUTPUT", output.c_str());
-  const std::wstring scenario = dir + L"plugin_demo_scenario.txt";
+  const std::wstring scenario = ScenarioWithPopOutsHeld(dir);
+  ASSERT_FALSE(scenario.empty());
   SetEnvironmentVariableW(L"FERNHOLD_FLUTTER_SCENARIO", scenario.c_str());
 
   std::wstring command = L"\"" + dir + L"fernhold_pc_client.exe\"";
@@ -196,8 +217,8 @@ TEST(PluginDemo, SimulatedPhonesPlayInTheFlutterViewAndInPopOutWindows) {
   std::vector<RECT> popOuts = PhoneWindows();
   ScreenCapture popOutShot = CaptureScreen();
   // The pictures come on the windows' own threads: on a busy machine the screen is taken again
-  // until both windows show their phone, for as long as the demo keeps them up.
-  for (int i = 0; i < 100 && !EveryWindowShowsItsPhone(popOutShot, popOuts); ++i) {
+  // until both windows show their phone, for as long as the windows are held up.
+  for (int i = 0; i < 200 && !EveryWindowShowsItsPhone(popOutShot, popOuts); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const std::vector<RECT> windows = PhoneWindows();
     ScreenCapture shot = CaptureScreen();
