@@ -13,6 +13,7 @@
 #include "tests/ui/test_support.h"
 #include "tests/ui/window_test_support.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/paint_request.h"
 #include "ui/core/performance_clock.h"
 #include "ui/core/shadow_box.h"
 #include "ui/render/render_interfaces.h"
@@ -202,6 +203,30 @@ TEST(WindowPaintTest, LayeredWindowHasAtMostOnePostedPaintOnItsWay) {
   ::SendMessageW(hwnd, WM_PAINT, 0, 0);  // Whatever was on its way, this paint covers it.
   for (int i = 0; i < 100; ++i) window.Invalidate(RECT{0, 0, 10 + i, 10});
   EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1);
+}
+
+ULONGLONG g_paint_clock = 0;
+ULONGLONG WINAPI PaintClock() { return g_paint_clock; }
+
+TEST(WindowPaintTest, APostedPaintThatNeverBeginsCountsAsLostAndIsPostedAgainOnce) {
+  HWND hwnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                nullptr);
+  ASSERT_TRUE(hwnd);
+  g_paint_clock = 5000;
+  ui::PaintRequest request(hwnd, &PaintClock);
+  EXPECT_TRUE(request.Post());
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1);  // Taken without a paint beginning: lost.
+  g_paint_clock += ui::PaintRequest::kLostAfterMs - 1;
+  EXPECT_TRUE(request.Post());
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 0) << "still on its way";
+  g_paint_clock += 1;
+  EXPECT_TRUE(request.Post());
+  EXPECT_TRUE(request.Post());
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1) << "lost, and posted again once";
+  request.Began();
+  EXPECT_TRUE(request.Post());
+  EXPECT_EQ(uitest::TakePostedPaints(hwnd), 1) << "a paint began: the next request posts";
+  ::DestroyWindow(hwnd);
 }
 
 TEST(WindowPaintTest, MinimisedWindowValidatesItsPaintWithoutDrawing) {

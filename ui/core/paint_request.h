@@ -5,7 +5,9 @@
 // asks for a repaint with every frame: while the thread is busy they pile up, one per frame,
 // towards the queue's limit, after which every post to the thread fails (a WM_CLOSE among them).
 // Since one paint covers everything invalidated before it begins, one posted paint on its way is
-// enough: a request posts only when none is, and the paint lets the next request post again.
+// enough: a request posts only when none is, and the paint lets the next request post again. A
+// paint that has not begun two seconds after its post counts as lost (under Wine a busy window at
+// times never painted again), and the next request posts another.
 //
 //   auto request = std::make_shared<ui::PaintRequest>(hwnd);
 //   ::InvalidateRect(hwnd, &rect, FALSE);   // any thread
@@ -27,12 +29,15 @@ namespace ui {
 
 class PaintRequest {
  public:
-  explicit PaintRequest(HWND hwnd) : hwnd_(hwnd) {}
+  using Clock = ULONGLONG(WINAPI*)();
+  static constexpr ULONGLONG kLostAfterMs = 2000;
+
+  explicit PaintRequest(HWND hwnd, Clock clock = &::GetTickCount64) : hwnd_(hwnd), clock_(clock) {}
   PaintRequest(const PaintRequest&) = delete;
   PaintRequest& operator=(const PaintRequest&) = delete;
 
-  // Posts WM_PAINT unless one is on its way. False only when a post was made and failed (the
-  // window is gone, or its queue is full); the next request then tries again.
+  // Posts WM_PAINT unless one is on its way (and not lost). False only when a post was made and
+  // failed (the window is gone, or its queue is full); the next request then tries again.
   bool Post();
   // The window thread, as a paint begins and before it takes the update region: what is
   // invalidated from now on needs a paint of its own.
@@ -42,7 +47,9 @@ class PaintRequest {
 
  private:
   const HWND hwnd_;
+  const Clock clock_;
   std::atomic<bool> on_its_way_{false};
+  std::atomic<ULONGLONG> posted_at_{0};  // The clock at the last post.
 };
 
 }  // namespace ui
