@@ -180,9 +180,7 @@ void DuiVideoView::PublishRepaintTarget() {
   Window* window = GetWindow();
   if (window && window->GetHWND() && IsVisible()) {
     target.hwnd = window->GetHWND();
-    target.rect = GetPos();
-    const SIZE scroll = GetScrollOffset();
-    ::OffsetRect(&target.rect, -scroll.cx, -scroll.cy);
+    target.rect = ToWindowRect(GetPos());
     if (window->IsLayeredWindow()) target.paint = window->GetPaintRequest();
   }
   std::lock_guard<std::mutex> lock(target_mutex_);

@@ -73,9 +73,7 @@ void Combo::Activate() {
   if (!owner) return;  // The popup needs a native window to belong to.
 
   // The combo in client coordinates, then on the screen.
-  RECT combo = GetPos();
-  const SIZE scroll = GetScrollOffset();
-  ::OffsetRect(&combo, -scroll.cx, -scroll.cy);
+  RECT combo = ToWindowRect(GetPos());
   const int width = drop_box_size_.cx >= 1 ? drop_box_size_.cx : combo.right - combo.left;
 
   // As tall as the visible items and the border, up to the drop-box height.

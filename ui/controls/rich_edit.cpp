@@ -353,11 +353,9 @@ void RichEdit::ToggleCaret() {
 void RichEdit::InvalidateCaret() {
   if (!window_) return;
   // The line is caret width wide around its x.
-  RECT area = {caret_pos_.x - caret_size_.cx - 1, caret_pos_.y,
-               caret_pos_.x + caret_size_.cx + 1, caret_pos_.y + caret_size_.cy + 1};
-  const SIZE offset = GetScrollOffset();
-  ::OffsetRect(&area, -offset.cx, -offset.cy);
-  window_->Invalidate(area);
+  const RECT area = {caret_pos_.x - caret_size_.cx - 1, caret_pos_.y,
+                     caret_pos_.x + caret_size_.cx + 1, caret_pos_.y + caret_size_.cy + 1};
+  window_->Invalidate(ToWindowRect(area));
 }
 
 void RichEdit::SetCaretSize(int width, int height) {
